@@ -1,0 +1,19 @@
+# The three kinds of code are kept in three libraries, so the layering shows in the build:
+#   calverdine_logic  - models, files, algorithms, controllers (QtCore/QtGui only)
+#   calverdine_engine - the Qt WebEngine adapter (the only code that includes WebEngine)
+#   calverdine_views  - widgets, dialogs and the main window
+# Every subsystem's CMakeLists.txt adds its sources to these with target_sources().
+
+function(calverdine_add_test name)
+  # calverdine_add_test(<name> SOURCES ... LIBS ... [ENGINE])
+  cmake_parse_arguments(T "ENGINE" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE calverdine_testsupport GTest::gtest GTest::gmock ${T_LIBS})
+  set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8" "QT_LOGGING_RULES=qt.webenginecontext.info=false")
+  if(T_ENGINE)
+    list(APPEND env "QTWEBENGINE_DISABLE_SANDBOX=1" "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --no-sandbox")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()

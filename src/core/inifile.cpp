@@ -1,0 +1,236 @@
+#include "core/inifile.h"
+
+#include "core/safefile.h"
+#include "core/textcodec.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Keys and values are one line each in the file; a line break inside them would split it.
+QString singleLine(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString result = text;
+    result.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    result.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    result.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return result;
+}
+
+} // namespace
+
+void TIniFile::Section::reindex()
+{
+    index.clear();
+    for (int i = 0; i < int(lines.size()); ++i) {
+        if (lines[size_t(i)].isPair)
+            index.insert(lines[size_t(i)].key.toLower(), i);
+    }
+}
+
+int TIniFile::Section::find(const QString& key) const
+{
+    return index.value(key.toLower(), -1);
+}
+
+bool TIniFile::load(QString* error)
+{
+    clear();
+    if (!QFileInfo::exists(m_fileName))
+        return true;
+    QByteArray bytes;
+    if (!safefile::read(m_fileName, &bytes, error))
+        return false;
+    parse(bytes);
+    return true;
+}
+
+bool TIniFile::save(QString* error, bool withBackup) const
+{
+    return safefile::write(m_fileName, toBytes(), withBackup ? safefile::Backup::Copy : safefile::Backup::None, error);
+}
+
+void TIniFile::parse(const QByteArray& bytes)
+{
+    parseText(textcodec::fromCp932(bytes));
+}
+
+void TIniFile::parseText(const QString& text)
+{
+    clear();
+    Section* current = nullptr;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (i == lines.size() - 1 && line.isEmpty())
+            break; // the end of the last line
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+            current = &ensureSection(trimmed.mid(1, trimmed.size() - 2));
+            continue;
+        }
+        if (!current) {
+            if (trimmed.isEmpty())
+                continue;
+            current = &ensureSection(QString()); // lines before the first section head
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || trimmed.startsWith(QLatin1Char(';'))) {
+            if (!trimmed.isEmpty())
+                current->lines.push_back(Line { QString(), line, false });
+            continue;
+        }
+        const QString key = line.left(eq);
+        const int existing = current->find(key);
+        if (existing >= 0) // a repeated key: the first one counts, as look-ups find it first
+            continue;
+        current->lines.push_back(Line { key, line.mid(eq + 1), true });
+        current->index.insert(key.toLower(), int(current->lines.size()) - 1);
+    }
+}
+
+QByteArray TIniFile::toBytes() const
+{
+    return textcodec::toCp932(toText());
+}
+
+QString TIniFile::toText() const
+{
+    QString out;
+    for (const Section& s : m_sections) {
+        if (!s.name.isNull() || !s.lines.empty()) {
+            if (!s.name.isNull())
+                out += QLatin1Char('[') + s.name + QLatin1String("]\r\n");
+        }
+        for (const Line& l : s.lines) {
+            if (l.isPair)
+                out += l.key + QLatin1Char('=') + l.value + QLatin1String("\r\n");
+            else
+                out += l.value + QLatin1String("\r\n");
+        }
+    }
+    return out;
+}
+
+QStringList TIniFile::sectionNames() const
+{
+    QStringList names;
+    for (const Section& s : m_sections) {
+        if (!s.name.isNull())
+            names << s.name;
+    }
+    return names;
+}
+
+QStringList TIniFile::keyNames(const QString& sectionName) const
+{
+    QStringList names;
+    if (const Section* s = section(sectionName)) {
+        for (const Line& l : s->lines) {
+            if (l.isPair)
+                names << l.key;
+        }
+    }
+    return names;
+}
+
+bool TIniFile::sectionExists(const QString& sectionName) const
+{
+    return section(sectionName) != nullptr;
+}
+
+bool TIniFile::keyExists(const QString& sectionName, const QString& key) const
+{
+    const Section* s = section(sectionName);
+    return s && s->find(key) >= 0;
+}
+
+QString TIniFile::readString(const QString& sectionName, const QString& key, const QString& defaultValue) const
+{
+    const Section* s = section(sectionName);
+    if (!s)
+        return defaultValue;
+    const int i = s->find(key);
+    return i < 0 ? defaultValue : s->lines[size_t(i)].value;
+}
+
+int TIniFile::readInteger(const QString& sectionName, const QString& key, int defaultValue) const
+{
+    const QString text = readString(sectionName, key, QString());
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? value : defaultValue;
+}
+
+void TIniFile::writeString(const QString& sectionName, const QString& key, const QString& value)
+{
+    Section& s = ensureSection(sectionName);
+    const int i = s.find(key);
+    if (i >= 0) {
+        s.lines[size_t(i)].value = singleLine(value);
+        return;
+    }
+    s.lines.push_back(Line { singleLine(key), singleLine(value), true });
+    s.index.insert(s.lines.back().key.toLower(), int(s.lines.size()) - 1);
+}
+
+void TIniFile::writeInteger(const QString& sectionName, const QString& key, int value)
+{
+    writeString(sectionName, key, QString::number(value));
+}
+
+void TIniFile::deleteKey(const QString& sectionName, const QString& key)
+{
+    Section* s = section(sectionName);
+    if (!s)
+        return;
+    const int i = s->find(key);
+    if (i < 0)
+        return;
+    s->lines.erase(s->lines.begin() + i);
+    s->reindex();
+}
+
+void TIniFile::eraseSection(const QString& sectionName)
+{
+    const int i = m_sectionIndex.value(sectionName.toLower(), -1);
+    if (i < 0)
+        return;
+    m_sections.erase(m_sections.begin() + i);
+    m_sectionIndex.clear();
+    for (int k = 0; k < int(m_sections.size()); ++k)
+        m_sectionIndex.insert(m_sections[size_t(k)].name.toLower(), k);
+}
+
+void TIniFile::clear()
+{
+    m_sections.clear();
+    m_sectionIndex.clear();
+}
+
+TIniFile::Section* TIniFile::section(const QString& name)
+{
+    const int i = m_sectionIndex.value(name.toLower(), -1);
+    return i < 0 ? nullptr : &m_sections[size_t(i)];
+}
+
+const TIniFile::Section* TIniFile::section(const QString& name) const
+{
+    const int i = m_sectionIndex.value(name.toLower(), -1);
+    return i < 0 ? nullptr : &m_sections[size_t(i)];
+}
+
+TIniFile::Section& TIniFile::ensureSection(const QString& name)
+{
+    const QString lookup = name.isNull() ? QString() : name.toLower();
+    const int i = m_sectionIndex.value(lookup, -1);
+    if (i >= 0)
+        return m_sections[size_t(i)];
+    m_sections.push_back(Section { name.isNull() ? QString() : singleLine(name), {}, {} });
+    m_sectionIndex.insert(lookup, int(m_sections.size()) - 1);
+    return m_sections.back();
+}

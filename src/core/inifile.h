@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The in-memory INI model every INI file of the system goes through: sections and keys
+// keep their order, look-ups ignore letter case, sections and lines the program does not
+// know are kept, text is CP932 with CRLF line ends.
+class TIniFile {
+public:
+    TIniFile() = default;
+    explicit TIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+
+    const QString& fileName() const { return m_fileName; }
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+
+    // Reads the file; a missing file reads as empty and succeeds.
+    bool load(QString* error = nullptr);
+    // Writes the whole file atomically (with a backup copy when asked).
+    bool save(QString* error = nullptr, bool withBackup = false) const;
+
+    void parse(const QByteArray& bytes);
+    void parseText(const QString& text);
+    QByteArray toBytes() const;
+    QString toText() const;
+
+    QStringList sectionNames() const;
+    QStringList keyNames(const QString& section) const;
+    bool sectionExists(const QString& section) const;
+    bool keyExists(const QString& section, const QString& key) const;
+
+    QString readString(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
+    // A value that is not a decimal integer reads as the default.
+    int readInteger(const QString& section, const QString& key, int defaultValue) const;
+
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+
+    void deleteKey(const QString& section, const QString& key);
+    void eraseSection(const QString& section);
+    void clear();
+
+private:
+    struct Line {
+        QString key;   // empty for a line that is not "key=value"
+        QString value; // the value, or the raw text of a line that is not "key=value"
+        bool isPair = true;
+    };
+    struct Section {
+        QString name;
+        std::vector<Line> lines;
+        QHash<QString, int> index; // lower-case key -> position in lines
+        void reindex();
+        int find(const QString& key) const;
+    };
+
+    Section* section(const QString& name);
+    const Section* section(const QString& name) const;
+    Section& ensureSection(const QString& name);
+
+    QString m_fileName;
+    std::vector<Section> m_sections;
+    QHash<QString, int> m_sectionIndex; // lower-case name -> position
+};

@@ -1,0 +1,6 @@
+#include <QtWidgets/qtwidgetsversion.h>
+
+const char* CalverdineWidgetsVersion()
+{
+    return QTWIDGETS_VERSION_STR;
+}

@@ -1,0 +1,55 @@
+#include "core/safefile.h"
+#include "core/tickcount.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/writelimit.h"
+
+namespace {
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}
+
+TEST(SafeFile, SuccessfulRewriteLeavesNoBackup)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.xml");
+    ASSERT_TRUE(safefile::write(path, "old"));
+    ASSERT_TRUE(safefile::write(path, "new"));
+    EXPECT_EQ(contents(path), QByteArray("new"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "a.xml" }));
+}
+
+TEST(SafeFile, FailedWriteKeepsOldContentAndBackup)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.xml");
+    ASSERT_TRUE(safefile::write(path, "old"));
+    SetTickCountSource([] { return 4242u; });
+    QString error;
+    {
+        TWriteLimit limit(3); // the backup copy fits, the new content does not
+        EXPECT_FALSE(safefile::write(path, "new content", safefile::Backup::Copy, &error));
+    }
+    SetTickCountSource({});
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(contents(path), QByteArray("old"));
+    EXPECT_EQ(contents(path + ".4242.bak"), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "a.xml", "a.xml.4242.bak" }));
+}
+
+TEST(SafeFile, BackupNameCarriesTheTickCount)
+{
+    SetTickCountSource([] { return 48213377u; });
+    EXPECT_EQ(safefile::backupPath("/d/LOGIN.ini"), QString("/d/LOGIN.ini.48213377.bak"));
+    SetTickCountSource([] { return 0xFFFFFFFEu; });
+    EXPECT_EQ(safefile::backupPath("x"), QString("x.-2.bak"));
+    SetTickCountSource({});
+}

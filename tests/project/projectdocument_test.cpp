@@ -1,0 +1,71 @@
+#include "core/error.h"
+#include "project/projectdocument.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+QStringList childNames(TXMLProjectType& p)
+{
+    QStringList names;
+    for (pugi::xml_node n : p.root().children())
+        names << QString::fromUtf8(n.name());
+    return names;
+}
+}
+
+TEST(ProjectDocument, NewProjectWritesExactlyItsElementsInOrder)
+{
+    auto p = TXMLProjectType::NewProjectDocument();
+    p->ApplyNewProjectValues("DefaultProject", "/home/u/Calverdine");
+    EXPECT_EQ(childNames(*p),
+              QStringList({ "Name", "RootDirectory", "HomePage", "ScreenIdentify", "ScreenIdentifyURL", "ViewAlert",
+                            "ProxyServer", "CaptureMarginWidth", "CaptureMarginHeight", "CaptureFileType",
+                            "OutputStatusText", "OutputWarning" }));
+    EXPECT_EQ(p->RootDirectory(), QString("/home/u/Calverdine/DefaultProject"));
+    const QByteArray xml = p->ProjectXmlText();
+    EXPECT_TRUE(xml.startsWith("<Project>"));
+    EXPECT_TRUE(xml.contains("<DirectoryNameTarget>1,2,3,4,5,6,7,8,9</DirectoryNameTarget>"));
+}
+
+TEST(ProjectDocument, ForeignElementsAndOrderSurviveARoundTrip)
+{
+    const QByteArray in = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<Project><HomePage>http://x/</HomePage><Extra a=\"1\"><Deep>keep</Deep></Extra>"
+                          "<Name>日本語</Name><ScreenIdentify>2</ScreenIdentify></Project>";
+    auto p = TXMLProjectType::FromXmlText(in);
+    EXPECT_EQ(p->Name(), QString("日本語"));
+    EXPECT_EQ(p->ScreenIdentify(), 2);
+    p->SetHomePage("about:blank");
+    const QByteArray out = p->ProjectXmlText();
+    EXPECT_FALSE(out.contains("<?xml"));
+    auto back = TXMLProjectType::FromXmlText(out);
+    EXPECT_EQ(childNames(*back), QStringList({ "HomePage", "Extra", "Name", "ScreenIdentify" }));
+    EXPECT_TRUE(out.contains("<Extra a=\"1\">"));
+    EXPECT_TRUE(out.contains("<Deep>keep</Deep>"));
+}
+
+TEST(ProjectDocument, MissingElementsAreCreatedLastWhenTouched)
+{
+    auto p = TXMLProjectType::FromXmlText("<Project><Name>a</Name></Project>");
+    EXPECT_EQ(p->HistorySaveNumber(), QString());
+    EXPECT_EQ(childNames(*p), QStringList({ "Name", "HistorySaveNumber" }));
+    EXPECT_THROW(p->OutputWarning(), TError); // empty integer element
+    p->SetCaptureMarginWidth("0");
+    EXPECT_EQ(p->CaptureMarginWidth(), QString("0"));
+}
+
+TEST(ProjectDocument, MalformedOrMissingFilesRaise)
+{
+    QTemporaryDir dir;
+    EXPECT_THROW(TXMLProjectType::LoadProjectDocument(dir.filePath("none.xml")), TError);
+    const QString bad = dir.filePath("bad.xml");
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<Project><Name>x</Nam");
+    f.close();
+    EXPECT_THROW(TXMLProjectType::LoadProjectDocument(bad), TError);
+    EXPECT_THROW(TXMLProjectType::FromXmlText("<Other/>"), TError);
+}
