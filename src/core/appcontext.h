@@ -14,6 +14,8 @@ class TMemo;
 class TPrompter;
 class TXMLProjectType;
 class TCommandList;
+class TMainWindowHost;
+class TTabRegistry;
 
 // The process-wide state of the application behind one accessor: home directory, the
 // current project and its file, the listener list, the operation log, the prompter and
@@ -29,6 +31,10 @@ public:
     QString homeDirectory;
     QString projectFileName;
     bool projectUnsaved = false;
+
+    // Set by the main window and by the tab controller while they exist; not owned.
+    TMainWindowHost* mainWindow = nullptr;
+    TTabRegistry* tabs = nullptr;
 
     TXMLProjectType* currentProject() const { return m_currentProject.get(); }
     void setCurrentProject(std::unique_ptr<TXMLProjectType> project);

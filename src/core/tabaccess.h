@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct TPopupMessageInfo;
+struct TDownloadInfo;
+class TCalverdineDocument;
+
+// What controllers read of and ask from one tab window. The tab window implements it;
+// tests use fakes.
+class TTabView {
+public:
+    virtual ~TTabView() = default;
+
+    virtual int TabId() const = 0;
+    virtual QString GetUrl() const = 0;          // address of the last completed navigation
+    virtual QString GetRequestedUrl() const = 0; // address of the last navigation started
+    virtual QString GetTitle() const = 0;
+    // 0 new, 1 navigating, 2 loaded, 4 a download started, 8 stopped, 9 navigation error
+    virtual int NavigationState() const = 0;
+    virtual bool CanGoBack() const = 0;
+    virtual bool CanGoForward() const = 0;
+    virtual bool Busy() const = 0;
+    virtual bool IsHtmlDocument() const = 0;
+    virtual bool IsReady() const = 0; // parsed and NavigationState from 2 to 7
+
+    // Text size 0 (smallest) to 4 (largest), mapped onto the engine's zoom.
+    virtual int TextSize() const = 0;
+    virtual void SetTextSize(int size) = 0;
+
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void StopLoading() = 0;
+    virtual void Reload(bool completely) = 0;
+    virtual void ViewSource() = 0;
+
+    // The document model of the last parse, or nullptr.
+    virtual TCalverdineDocument* GetDocumentModel() = 0;
+
+    // The latest message box (nullptr before the first one) and the last reported download.
+    virtual TPopupMessageInfo* PopupInfo() = 0;
+    virtual TDownloadInfo LastDownloadInfo() const = 0;
+};
+
+// The tab controller's services for the other controllers (App().tabs; none before the
+// tab controller exists).
+class TTabRegistry {
+public:
+    virtual ~TTabRegistry() = default;
+
+    virtual TTabView* CurrentTab() = 0;
+    virtual TTabView* FindTab(int tabId) = 0;
+    virtual int TabCount() const = 0;
+    // The status text the current tab reported last.
+    virtual QString CurrentStatusText() const = 0;
+    // Makes the current tab navigate (a favorite's title leads to its address); opens a
+    // tab first when there is none.
+    virtual void NavigateCurrentTab(const QString& text) = 0;
+    // Opens a new tab on the address and makes it current.
+    virtual void OpenTab(const QString& url) = 0;
+};
+
+// The process-wide list of visited addresses that the address box offers.
+struct TVisitedAddresses {
+    QStringList addresses;
+};
