@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The master password of the open project. The user enters it once after the project was
+// opened; it is then held only encrypted, under the project's opening number, and never
+// written anywhere. A process-wide service: App().service<TMasterPassword>().
+class TMasterPassword {
+public:
+    TMasterPassword();
+
+    // A project was created or opened: a new opening number, and the password forgotten.
+    void projectOpened();
+    // The project changed (its settings among others): the next use asks again.
+    void forget();
+
+    // The master password, or an empty text when none is available: asks the user at the
+    // first use after the project was opened, and warns when the project has none set.
+    QString password();
+
+    bool isHeld() const { return !m_held.isEmpty(); }
+
+private:
+    QString m_openingNumber;
+    QString m_held; // the password encrypted under the opening number
+};
