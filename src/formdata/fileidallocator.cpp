@@ -1,0 +1,66 @@
+#include "formdata/fileidallocator.h"
+
+#include "core/appcontext.h"
+#include "core/error.h"
+#include "core/log.h"
+#include "core/tickcount.h"
+#include "project/projectdocument.h"
+
+#include <QDir>
+
+namespace {
+const char* const kSubFolders[] = { "Capture", "Favorite", "FormData", "FormDefine", "FormTemplate", "OperationData", "TabWindow" };
+constexpr int kCandidates = 10001;
+}
+
+void TFileIdAllocator::buildUsedNames(const QString& directory)
+{
+    m_usedNames.clear();
+    m_built = true;
+    m_builtFor = directory;
+    if (directory.isEmpty())
+        return;
+    for (const char* folder : kSubFolders) {
+        const QDir dir(directory + QLatin1Char('/') + QLatin1String(folder));
+        const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& name : names) {
+            const QString upper = name.toUpper();
+            qsizetype at = upper.indexOf(QLatin1String(".INI"));
+            if (at < 0)
+                at = upper.indexOf(QLatin1String(".XML"));
+            if (at < 0)
+                at = upper.indexOf(QLatin1String(".TXT"));
+            if (at >= 0)
+                m_usedNames.insert(name.left(at));
+        }
+    }
+}
+
+int TFileIdAllocator::allocate()
+{
+    QString directory = m_fixedDirectory;
+    if (directory.isEmpty()) {
+        if (TXMLProjectType* project = App().currentProject())
+            directory = project->RootDirectory();
+    }
+    // The set is built once per data directory: after another project is opened, the IDs
+    // of its files must not be issued again.
+    if (!m_built || directory != m_builtFor)
+        buildUsedNames(directory);
+
+    const quint32 tick = TickCount();
+    for (int i = 0; i < kCandidates; ++i) {
+        const qint32 candidate = qint32(tick + quint32(i));
+        if (candidate > m_lastIssued && !m_usedNames.contains(QString::number(candidate))) {
+            m_lastIssued = candidate;
+            return candidate;
+        }
+    }
+    LogError(QStringLiteral("create favorite error. "));
+    throw TError(QStringLiteral("create favorite error. "));
+}
+
+int AllocateFileId()
+{
+    return App().service<TFileIdAllocator>().allocate();
+}
