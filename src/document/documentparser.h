@@ -45,6 +45,7 @@ private:
     std::vector<int> m_frameCounterStack;
     TScreenIDParser* m_screenIdParser = nullptr;
     TScreenSize m_screenSize;
+    bool m_localPage = false;
 };
 
 // Adds the size of the frameset child at position p to the frameset's size, by the

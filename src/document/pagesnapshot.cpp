@@ -1,0 +1,672 @@
+#include "document/pagesnapshot.h"
+
+#include "core/error.h"
+#include "document/pagechannel.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <cmath>
+#include <limits>
+
+namespace Internal {
+
+// The fields of elements other than plain inputs, allocated only for those.
+struct TElementExtra {
+    QString innerText;
+    QString outerHTML;
+    QString language;
+    QString action;
+    QString method;
+    QString src;
+    QString text;
+    QString httpEquiv;
+    QString content;
+    QString href;
+    QString imageAlt;
+    QString imageSrc;
+    QString rows;
+    QString cols;
+    bool multiple = false;
+    QList<THtmlOption> options;
+    QList<THtmlElement*> items;
+    QList<THtmlElement*> children;
+    int scrollWidth = 0;
+    int scrollHeight = 0;
+    int leftMargin = 0;
+    int rightMargin = 0;
+    int topMargin = 0;
+    int bottomMargin = 0;
+};
+
+class TSnapshotElement final : public THtmlElement {
+public:
+    TSnapshotElement(TPageSnapshot* snapshot, TSnapshotDocument* document, int handle, QString tag)
+        : m_snapshot(snapshot), m_document(document), m_handle(handle), m_tag(std::move(tag))
+    {
+    }
+
+    THtmlDocument* document() const override;
+    int handle() const override { return m_handle; }
+    QString tagName() const override { return m_tag; }
+    QString id() const override { return m_id; }
+    QString innerText() const override { return m_extra ? m_extra->innerText : QString(); }
+    QString outerHTML() const override { return m_extra ? m_extra->outerHTML : QString(); }
+    QString language() const override { return m_extra ? m_extra->language : QString(); }
+    QList<THtmlElement*> children() const override { return m_extra ? m_extra->children : QList<THtmlElement*>(); }
+    bool disabled() const override { return m_disabled; }
+    void click() override { post(TPageOperation::Click); }
+
+    QString name() const override { return m_name; }
+    QString type() const override { return m_type; }
+
+    QString value() const override { return m_value; }
+    void setValue(const QString& value) override
+    {
+        m_value = value;
+        TPageOperation operation;
+        operation.kind = TPageOperation::SetValue;
+        operation.handle = m_handle;
+        operation.text = value;
+        send(operation);
+    }
+    bool readOnly() const override { return m_readOnly; }
+    bool checked() const override { return m_checked; }
+    void setChecked(bool checked) override
+    {
+        m_checked = checked;
+        if (checked && m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+            m_snapshot->uncheckRadioGroup(this);
+        TPageOperation operation;
+        operation.kind = TPageOperation::SetChecked;
+        operation.handle = m_handle;
+        operation.flag = checked;
+        send(operation);
+    }
+    THtmlElement* form() const override { return m_form; }
+
+    QString action() const override { return m_extra ? m_extra->action : QString(); }
+    QString method() const override { return m_extra ? m_extra->method : QString(); }
+    QList<THtmlElement*> items() const override { return m_extra ? m_extra->items : QList<THtmlElement*>(); }
+    void submit() override { post(TPageOperation::Submit); }
+    void reset() override { post(TPageOperation::Reset); }
+
+    bool multiple() const override { return m_extra && m_extra->multiple; }
+    QList<THtmlOption> options() const override { return m_extra ? m_extra->options : QList<THtmlOption>(); }
+    void setSelectedOptions(const QList<int>& indexes) override
+    {
+        if (!m_extra)
+            return;
+        QList<THtmlOption>& options = m_extra->options;
+        QList<int> selected;
+        for (int i = 0; i < options.size(); ++i)
+            options[i].selected = false;
+        for (int index : indexes) {
+            if (index < 0 || index >= options.size())
+                continue;
+            // A single selection keeps the last option chosen, as the page does.
+            if (!m_extra->multiple) {
+                for (int i : selected)
+                    options[i].selected = false;
+                selected.clear();
+            }
+            options[index].selected = true;
+            selected.append(index);
+        }
+        TPageOperation operation;
+        operation.kind = TPageOperation::SetSelected;
+        operation.handle = m_handle;
+        operation.indexes = selected;
+        send(operation);
+    }
+
+    QString src() const override { return m_extra ? m_extra->src : QString(); }
+    QString text() const override { return m_extra ? m_extra->text : QString(); }
+    QString httpEquiv() const override { return m_extra ? m_extra->httpEquiv : QString(); }
+    QString content() const override { return m_extra ? m_extra->content : QString(); }
+    QString href() const override { return m_extra ? m_extra->href : QString(); }
+    QString imageAlt() const override { return m_extra ? m_extra->imageAlt : QString(); }
+    QString imageSrc() const override { return m_extra ? m_extra->imageSrc : QString(); }
+    QString rows() const override { return m_extra ? m_extra->rows : QString(); }
+    QString cols() const override { return m_extra ? m_extra->cols : QString(); }
+    int scrollWidth() const override { return m_extra ? m_extra->scrollWidth : 0; }
+    int scrollHeight() const override { return m_extra ? m_extra->scrollHeight : 0; }
+    int leftMargin() const override { return m_extra ? m_extra->leftMargin : 0; }
+    int rightMargin() const override { return m_extra ? m_extra->rightMargin : 0; }
+    int topMargin() const override { return m_extra ? m_extra->topMargin : 0; }
+    int bottomMargin() const override { return m_extra ? m_extra->bottomMargin : 0; }
+
+    TElementExtra& extra()
+    {
+        if (!m_extra)
+            m_extra = std::make_unique<TElementExtra>();
+        return *m_extra;
+    }
+    TElementExtra* extraIfAny() const { return m_extra.get(); }
+
+    // Mirror of a live value from a refresh, without a write to the page.
+    void takeValue(const QString& value) { m_value = value; }
+    void takeChecked(bool checked) { m_checked = checked; }
+
+    TPageSnapshot* m_snapshot = nullptr;
+    TSnapshotDocument* m_document = nullptr;
+    int m_handle = -1;
+    QString m_tag;
+    QString m_id;
+    QString m_name;
+    QString m_type;
+    QString m_value;
+    bool m_checked = false;
+    bool m_readOnly = false;
+    bool m_disabled = false;
+    THtmlElement* m_form = nullptr;
+
+private:
+    void post(TPageOperation::Kind kind)
+    {
+        TPageOperation operation;
+        operation.kind = kind;
+        operation.handle = m_handle;
+        send(operation);
+    }
+    void send(const TPageOperation& operation)
+    {
+        if (TPageChannel* channel = m_snapshot->channel())
+            channel->post(operation);
+    }
+
+    std::unique_ptr<TElementExtra> m_extra;
+};
+
+class TSnapshotDocument final : public THtmlDocument {
+public:
+    TSnapshotDocument(TPageSnapshot* snapshot, int handle) : m_snapshot(snapshot), m_handle(handle) {}
+
+    int handle() const override { return m_handle; }
+    QString url() const override { return m_url; }
+    QString title() const override { return m_title; }
+    THtmlElement* body() const override { return m_body; }
+    int frameCount() const override { return int(m_frames.size()); }
+    THtmlDocument* frameDocument(int index) const override
+    {
+        if (index < 0 || index >= m_frames.size())
+            throw TError(QStringLiteral("no frame at position %1").arg(index));
+        const TFrameRef& frame = m_frames[index];
+        if (frame.document < 0)
+            throw TError(frame.error.isEmpty() ? QStringLiteral("access denied") : frame.error);
+        return m_snapshot->document(frame.document);
+    }
+    QList<THtmlElement*> forms() const override { return m_forms; }
+    QList<THtmlElement*> scripts() const override { return m_scripts; }
+    QList<THtmlElement*> elementsByTagName(const QString& tagName) const override
+    {
+        return m_byTag.value(tagName.toUpper());
+    }
+    THtmlElement* elementById(const QString& id) const override { return m_ids.value(id); }
+    QString cachedScriptText(const QString& address) const override { return m_scriptTexts.value(address); }
+    TPageChannel* channel() const override { return m_snapshot->channel(); }
+
+    struct TFrameRef {
+        int document = -1;
+        QString error;
+    };
+
+    TPageSnapshot* m_snapshot = nullptr;
+    int m_handle = 0;
+    QString m_url;
+    QString m_title;
+    THtmlElement* m_body = nullptr;
+    QList<TFrameRef> m_frames;
+    QList<THtmlElement*> m_forms;
+    QList<THtmlElement*> m_scripts;
+    QHash<QString, QList<THtmlElement*>> m_byTag;
+    QHash<QString, THtmlElement*> m_ids;
+    QHash<QString, QString> m_scriptTexts;
+};
+
+THtmlDocument* TSnapshotElement::document() const
+{
+    return m_document;
+}
+
+} // namespace Internal
+
+using Internal::TElementExtra;
+using Internal::TSnapshotDocument;
+using Internal::TSnapshotElement;
+
+namespace {
+
+[[noreturn]] void fail(const QString& detail)
+{
+    throw TError(QStringLiteral("page snapshot error: ") + detail);
+}
+
+bool toInteger(const QJsonValue& value, int* result)
+{
+    if (!value.isDouble())
+        return false;
+    const double d = value.toDouble();
+    if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int>::min()
+        || d > std::numeric_limits<int>::max())
+        return false;
+    *result = int(d);
+    return true;
+}
+
+int requiredInteger(const QJsonObject& object, QLatin1String key, const QString& where)
+{
+    int result = 0;
+    if (!toInteger(object.value(key), &result))
+        fail(where + QStringLiteral(": \"") + key + QStringLiteral("\" is not a whole number"));
+    return result;
+}
+
+// A pixel size: numbers are rounded, anything else reads as 0.
+int pixels(const QJsonObject& object, QLatin1String key)
+{
+    const double d = object.value(key).toDouble();
+    if (!std::isfinite(d) || d < -1e8 || d > 1e8)
+        return 0;
+    return int(std::lround(d));
+}
+
+QString text(const QJsonObject& object, QLatin1String key)
+{
+    return object.value(key).toString();
+}
+
+bool flag(const QJsonObject& object, QLatin1String key)
+{
+    return object.value(key).toBool();
+}
+
+// Tag names come in upper case; the common ones share one text.
+QString internTag(const QString& tag)
+{
+    static const QString kKnown[] = { QStringLiteral("INPUT"),  QStringLiteral("SELECT"), QStringLiteral("TEXTAREA"),
+                                      QStringLiteral("A"),      QStringLiteral("FORM"),   QStringLiteral("SCRIPT"),
+                                      QStringLiteral("META"),   QStringLiteral("IFRAME"), QStringLiteral("FRAME"),
+                                      QStringLiteral("FRAMESET"), QStringLiteral("BUTTON") };
+    for (const QString& known : kKnown)
+        if (known == tag)
+            return known;
+    return tag.toUpper();
+}
+
+} // namespace
+
+class TPageSnapshot::TLoader {
+public:
+    explicit TLoader(TPageSnapshot& snapshot) : m_snapshot(snapshot) {}
+
+    void load(const QByteArray& json)
+    {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+        if (error.error != QJsonParseError::NoError)
+            fail(QStringLiteral("not valid JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
+        if (!document.isObject())
+            fail(QStringLiteral("the text is not a JSON object"));
+        const QJsonObject root = document.object();
+        int format = 0;
+        if (!toInteger(root.value(QLatin1String("format")), &format) || format != 1)
+            fail(QStringLiteral("unknown format"));
+        const QJsonValue documents = root.value(QLatin1String("documents"));
+        if (!documents.isArray() || documents.toArray().isEmpty())
+            fail(QStringLiteral("no documents"));
+        const QJsonArray list = documents.toArray();
+        m_snapshot.m_documents.reserve(size_t(list.size()));
+        m_pending.resize(size_t(list.size()));
+        for (int i = 0; i < list.size(); ++i)
+            m_snapshot.m_documents.push_back(std::make_unique<TSnapshotDocument>(&m_snapshot, i));
+        // Elements first, for every document, so references can be resolved afterwards.
+        for (int i = 0; i < list.size(); ++i) {
+            if (!list[i].isObject())
+                fail(QStringLiteral("document %1 is not an object").arg(i));
+            loadElements(i, list[i].toObject());
+        }
+        m_referenced.assign(size_t(list.size()), false);
+        for (int i = 0; i < list.size(); ++i)
+            loadDocument(i, list[i].toObject());
+    }
+
+private:
+    QString where(int document) const { return QStringLiteral("document %1").arg(document); }
+
+    TSnapshotElement* resolve(const QJsonValue& value, const QString& where) const
+    {
+        int handle = 0;
+        if (!toInteger(value, &handle))
+            fail(where + QStringLiteral(": a handle is not a whole number"));
+        TSnapshotElement* element = m_snapshot.m_byHandle.value(handle);
+        if (!element)
+            fail(where + QStringLiteral(": no element with handle %1").arg(handle));
+        return element;
+    }
+
+    void loadElements(int index, const QJsonObject& object)
+    {
+        TSnapshotDocument* document = m_snapshot.m_documents[size_t(index)].get();
+        int id = 0;
+        if (!toInteger(object.value(QLatin1String("id")), &id) || id != index)
+            fail(where(index) + QStringLiteral(": \"id\" must be its position"));
+        const QJsonValue elements = object.value(QLatin1String("elements"));
+        if (!elements.isUndefined() && !elements.isNull() && !elements.isArray())
+            fail(where(index) + QStringLiteral(": \"elements\" is not an array"));
+        const QJsonArray list = elements.toArray();
+        for (const QJsonValue& value : list) {
+            if (!value.isObject())
+                fail(where(index) + QStringLiteral(": an element is not an object"));
+            const QJsonObject e = value.toObject();
+            const int handle = requiredInteger(e, QLatin1String("h"), where(index));
+            const QJsonValue tagValue = e.value(QLatin1String("tag"));
+            if (!tagValue.isString() || tagValue.toString().isEmpty())
+                fail(where(index) + QStringLiteral(": element %1 has no tag").arg(handle));
+            if (m_snapshot.m_byHandle.contains(handle))
+                fail(where(index) + QStringLiteral(": handle %1 is used twice").arg(handle));
+            auto element = std::make_unique<TSnapshotElement>(&m_snapshot, document, handle,
+                                                              internTag(tagValue.toString()));
+            fillElement(*element, e);
+            TSnapshotElement* raw = element.get();
+            m_snapshot.m_byHandle.insert(handle, raw);
+            m_snapshot.m_elements.push_back(std::move(element));
+            document->m_byTag[raw->m_tag].append(raw);
+            m_pending[size_t(index)].push_back({ raw, e });
+        }
+    }
+
+    static void fillElement(TSnapshotElement& element, const QJsonObject& e)
+    {
+        element.m_id = text(e, QLatin1String("id"));
+        element.m_name = text(e, QLatin1String("name"));
+        element.m_type = text(e, QLatin1String("type"));
+        element.m_value = text(e, QLatin1String("value"));
+        element.m_checked = flag(e, QLatin1String("checked"));
+        element.m_readOnly = flag(e, QLatin1String("readOnly"));
+        element.m_disabled = flag(e, QLatin1String("disabled"));
+        const QString& tag = element.m_tag;
+        if (e.contains(QLatin1String("innerText")))
+            element.extra().innerText = text(e, QLatin1String("innerText"));
+        if (tag == QLatin1String("INPUT") || tag == QLatin1String("TEXTAREA"))
+            return;
+        if (tag == QLatin1String("SELECT")) {
+            TElementExtra& x = element.extra();
+            x.multiple = flag(e, QLatin1String("multiple"));
+            const QJsonArray options = e.value(QLatin1String("options")).toArray();
+            x.options.reserve(options.size());
+            for (const QJsonValue& option : options) {
+                const QJsonObject o = option.toObject();
+                x.options.append({ text(o, QLatin1String("value")), text(o, QLatin1String("text")),
+                                   flag(o, QLatin1String("selected")) });
+            }
+        } else if (tag == QLatin1String("FORM")) {
+            element.extra().action = text(e, QLatin1String("action"));
+            element.extra().method = text(e, QLatin1String("method"));
+        } else if (tag == QLatin1String("A")) {
+            TElementExtra& x = element.extra();
+            x.href = text(e, QLatin1String("href"));
+            x.innerText = text(e, QLatin1String("text"));
+            x.imageAlt = text(e, QLatin1String("imgAlt"));
+            x.imageSrc = text(e, QLatin1String("imgSrc"));
+        } else if (tag == QLatin1String("META")) {
+            element.extra().httpEquiv = text(e, QLatin1String("httpEquiv"));
+            element.extra().content = text(e, QLatin1String("content"));
+        } else if (tag == QLatin1String("SCRIPT")) {
+            TElementExtra& x = element.extra();
+            x.src = text(e, QLatin1String("src"));
+            x.text = text(e, QLatin1String("text"));
+            x.language = text(e, QLatin1String("language"));
+        } else if (tag == QLatin1String("IFRAME") || tag == QLatin1String("FRAME")) {
+            element.extra().src = text(e, QLatin1String("src"));
+        } else if (tag == QLatin1String("FRAMESET")) {
+            TElementExtra& x = element.extra();
+            x.rows = text(e, QLatin1String("rows"));
+            x.cols = text(e, QLatin1String("cols"));
+            x.outerHTML = text(e, QLatin1String("outerHTML"));
+        }
+    }
+
+    void loadDocument(int index, const QJsonObject& object)
+    {
+        TSnapshotDocument* document = m_snapshot.m_documents[size_t(index)].get();
+        const QString at = where(index);
+        document->m_url = text(object, QLatin1String("url"));
+        document->m_title = text(object, QLatin1String("title"));
+
+        const QJsonArray frames = array(object, QLatin1String("frames"), at);
+        for (const QJsonValue& value : frames) {
+            if (!value.isObject())
+                fail(at + QStringLiteral(": a frame is not an object"));
+            const QJsonObject frame = value.toObject();
+            TSnapshotDocument::TFrameRef ref;
+            const QJsonValue doc = frame.value(QLatin1String("doc"));
+            if (doc.isNull() || doc.isUndefined()) {
+                ref.error = text(frame, QLatin1String("error"));
+            } else {
+                int target = 0;
+                // Frames point forward only and each document has one frame, so the
+                // frames form a tree and a walk over them ends.
+                if (!toInteger(doc, &target) || target <= index || target >= int(m_referenced.size()))
+                    fail(at + QStringLiteral(": a frame refers to no later document"));
+                if (m_referenced[size_t(target)])
+                    fail(at + QStringLiteral(": document %1 is the document of two frames").arg(target));
+                m_referenced[size_t(target)] = true;
+                ref.document = target;
+            }
+            document->m_frames.append(ref);
+        }
+
+        const QJsonValue body = object.value(QLatin1String("body"));
+        if (body.isObject())
+            loadBody(document, body.toObject());
+        else if (!body.isNull() && !body.isUndefined())
+            fail(at + QStringLiteral(": \"body\" is not an object"));
+
+        for (const QJsonValue& value : array(object, QLatin1String("forms"), at)) {
+            TSnapshotElement* form = resolve(value, at);
+            if (form->m_tag != QLatin1String("FORM"))
+                fail(at + QStringLiteral(": form %1 is not a FORM").arg(form->m_handle));
+            document->m_forms.append(form);
+        }
+        for (const QJsonValue& value : array(object, QLatin1String("scripts"), at)) {
+            TSnapshotElement* script = resolve(value, at);
+            if (script->m_tag != QLatin1String("SCRIPT"))
+                fail(at + QStringLiteral(": script %1 is not a SCRIPT").arg(script->m_handle));
+            document->m_scripts.append(script);
+        }
+        const QJsonValue ids = object.value(QLatin1String("ids"));
+        if (ids.isObject()) {
+            const QJsonObject map = ids.toObject();
+            for (auto it = map.begin(); it != map.end(); ++it)
+                document->m_ids.insert(it.key(), resolve(it.value(), at));
+        }
+        const QJsonValue scriptTexts = object.value(QLatin1String("scriptTexts"));
+        if (scriptTexts.isObject()) {
+            const QJsonObject map = scriptTexts.toObject();
+            for (auto it = map.begin(); it != map.end(); ++it)
+                document->m_scriptTexts.insert(it.key(), it.value().toString());
+        }
+        resolvePending(index, at);
+    }
+
+    // References between elements: form items, frameset children, the form of an input.
+    void resolvePending(int index, const QString& at)
+    {
+        for (const TPending& pending : m_pending[size_t(index)]) {
+            TSnapshotElement* element = pending.element;
+            const QJsonObject& e = pending.object;
+            const QString& tag = element->m_tag;
+            if (tag == QLatin1String("FORM")) {
+                for (const QJsonValue& value : array(e, QLatin1String("items"), at))
+                    element->extra().items.append(resolve(value, at));
+            } else if (tag == QLatin1String("FRAMESET")) {
+                for (const QJsonValue& value : array(e, QLatin1String("children"), at)) {
+                    TSnapshotElement* child = resolve(value, at);
+                    // Children come later in document order, so nesting cannot loop.
+                    if (child->m_handle <= element->m_handle
+                        || (child->m_tag != QLatin1String("FRAME") && child->m_tag != QLatin1String("FRAMESET")))
+                        fail(at + QStringLiteral(": frameset %1 has a child that is no later FRAME or FRAMESET")
+                                      .arg(element->m_handle));
+                    element->extra().children.append(child);
+                }
+            } else if (tag == QLatin1String("INPUT")) {
+                int form = -1;
+                if (toInteger(e.value(QLatin1String("form")), &form) && form >= 0) {
+                    TSnapshotElement* target = m_snapshot.m_byHandle.value(form);
+                    if (target && target->m_tag == QLatin1String("FORM"))
+                        element->m_form = target;
+                }
+            }
+        }
+    }
+
+    void loadBody(TSnapshotDocument* document, const QJsonObject& body)
+    {
+        int handle = -1;
+        TSnapshotElement* element = nullptr;
+        if (toInteger(body.value(QLatin1String("h")), &handle))
+            element = m_snapshot.m_byHandle.value(handle);
+        if (!element) {
+            auto created = std::make_unique<TSnapshotElement>(&m_snapshot, document, handle, QStringLiteral("BODY"));
+            element = created.get();
+            m_snapshot.m_elements.push_back(std::move(created));
+            if (handle >= 0)
+                m_snapshot.m_byHandle.insert(handle, element);
+        }
+        TElementExtra& x = element->extra();
+        x.scrollWidth = pixels(body, QLatin1String("scrollWidth"));
+        x.scrollHeight = pixels(body, QLatin1String("scrollHeight"));
+        x.leftMargin = pixels(body, QLatin1String("leftMargin"));
+        x.rightMargin = pixels(body, QLatin1String("rightMargin"));
+        x.topMargin = pixels(body, QLatin1String("topMargin"));
+        x.bottomMargin = pixels(body, QLatin1String("bottomMargin"));
+        document->m_body = element;
+    }
+
+    static QJsonArray array(const QJsonObject& object, QLatin1String key, const QString& at)
+    {
+        const QJsonValue value = object.value(key);
+        if (value.isUndefined() || value.isNull())
+            return QJsonArray();
+        if (!value.isArray())
+            fail(at + QStringLiteral(": \"") + key + QStringLiteral("\" is not an array"));
+        return value.toArray();
+    }
+
+    struct TPending {
+        TSnapshotElement* element;
+        QJsonObject object;
+    };
+
+    TPageSnapshot& m_snapshot;
+    std::vector<std::vector<TPending>> m_pending; // per document
+    std::vector<bool> m_referenced;
+};
+
+TPageSnapshot::TPageSnapshot() = default;
+TPageSnapshot::~TPageSnapshot() = default;
+
+std::shared_ptr<TPageSnapshot> TPageSnapshot::fromJson(const QByteArray& json, TPageChannel* channel)
+{
+    std::shared_ptr<TPageSnapshot> snapshot(new TPageSnapshot);
+    TLoader(*snapshot).load(json);
+    snapshot->m_channel = channel;
+    return snapshot;
+}
+
+THtmlDocument* TPageSnapshot::topDocument() const
+{
+    return m_documents.front().get();
+}
+
+THtmlDocument* TPageSnapshot::document(int handle) const
+{
+    if (handle < 0 || handle >= int(m_documents.size()))
+        return nullptr;
+    return m_documents[size_t(handle)].get();
+}
+
+THtmlElement* TPageSnapshot::element(int handle) const
+{
+    return m_byHandle.value(handle);
+}
+
+void TPageSnapshot::flush()
+{
+    if (m_channel)
+        m_channel->flush();
+}
+
+void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
+{
+    const auto groupKey = [](const TSnapshotElement* e) {
+        const int scope = e->m_form ? e->m_form->handle() : -1 - e->m_document->handle();
+        return QString::number(scope) + QLatin1Char(':') + e->m_name;
+    };
+    if (m_radioGroups.isEmpty()) {
+        for (const auto& e : m_elements)
+            if (e->m_tag == QLatin1String("INPUT") && e->m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0
+                && !e->m_name.isEmpty())
+                m_radioGroups[groupKey(e.get())].append(e.get());
+    }
+    if (checkedRadio->m_name.isEmpty())
+        return;
+    for (TSnapshotElement* other : m_radioGroups.value(groupKey(checkedRadio)))
+        if (other != checkedRadio)
+            other->takeChecked(false);
+}
+
+void TPageSnapshot::applyRefresh(const QByteArray& json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        throw TError(QStringLiteral("page refresh error: not valid JSON (%1 at offset %2)")
+                         .arg(error.errorString())
+                         .arg(error.offset));
+    const QJsonObject root = document.object();
+    int format = 0;
+    if (!document.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1
+        || !root.value(QLatin1String("values")).isArray())
+        throw TError(QStringLiteral("page refresh error: unknown format"));
+
+    struct TChange {
+        TSnapshotElement* element;
+        QJsonObject values;
+    };
+    std::vector<TChange> changes;
+    const QJsonArray values = root.value(QLatin1String("values")).toArray();
+    changes.reserve(size_t(values.size()));
+    for (const QJsonValue& value : values) {
+        const QJsonObject v = value.toObject();
+        int handle = 0;
+        if (!value.isObject() || !toInteger(v.value(QLatin1String("h")), &handle))
+            throw TError(QStringLiteral("page refresh error: an entry has no handle"));
+        // Elements that are not part of this snapshot are no business of its model.
+        if (TSnapshotElement* element = m_byHandle.value(handle))
+            changes.push_back({ element, v });
+    }
+    for (const TChange& change : changes) {
+        const QJsonObject& v = change.values;
+        if (v.contains(QLatin1String("value")))
+            change.element->takeValue(v.value(QLatin1String("value")).toString());
+        if (v.contains(QLatin1String("checked")))
+            change.element->takeChecked(v.value(QLatin1String("checked")).toBool());
+        if (v.contains(QLatin1String("selected"))) {
+            TElementExtra* x = change.element->extraIfAny();
+            if (!x)
+                continue;
+            for (THtmlOption& option : x->options)
+                option.selected = false;
+            for (const QJsonValue& index : v.value(QLatin1String("selected")).toArray()) {
+                int i = -1;
+                if (toInteger(index, &i) && i >= 0 && i < x->options.size())
+                    x->options[i].selected = true;
+            }
+        }
+    }
+}

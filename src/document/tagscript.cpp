@@ -1,0 +1,420 @@
+#include "document/tagscript.h"
+
+#include "core/error.h"
+#include "core/log.h"
+#include "document/commalist.h"
+#include "document/htmldocument.h"
+#include "document/urlextract.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace {
+
+const QSet<QString>& reservedWords()
+{
+    static const QSet<QString> kWords = {
+        "abstract", "boolean",  "break",      "byte",         "case",      "catch",     "char",      "class",
+        "comment",  "const",    "continue",   "debugger",     "default",   "delete",    "do",        "double",
+        "else",     "enum",     "export",     "extends",      "false",     "final",     "finally",   "float",
+        "for",      "function", "goto",       "if",           "implements", "import",   "in",        "instanceof",
+        "int",      "interface", "label",     "long",         "native",    "new",       "null",      "package",
+        "private",  "protected", "public",    "return",       "short",     "static",    "super",     "switch",
+        "synchronized", "this", "throw",      "throws",       "transient", "true",      "try",       "typeof",
+        "var",      "void",     "volatile",   "while",        "with",      "start",
+    };
+    return kWords;
+}
+
+bool isWhitespace(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+bool isOperator(QChar c)
+{
+    switch (c.unicode()) {
+    case '=': case '+': case '-': case '*': case '/': case '%':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool startsWithFile(const QString& address)
+{
+    return address.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+}
+
+// Local script files are the user's own; a cap still keeps a mistaken link to a huge file
+// from stalling the parse.
+constexpr qint64 kMaxScriptFileSize = 64 * 1024 * 1024;
+
+QString readLocalScript(const QString& address)
+{
+    const QString path = QUrl(address).toLocalFile();
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        throw TError(QStringLiteral("cannot read ") + (path.isEmpty() ? address : path)
+                     + (path.isEmpty() ? QString() : QStringLiteral(": ") + file.errorString()));
+    if (file.size() > kMaxScriptFileSize)
+        throw TError(QStringLiteral("file too large: ") + path);
+    QByteArray bytes = file.readAll();
+    auto decoder = QStringDecoder(QStringDecoder::encodingForData(bytes).value_or(QStringDecoder::Utf8));
+    return decoder(bytes);
+}
+
+}
+
+// The light scanner over one script's text: top-level `var` declarations and plain
+// assignments, `function` declarations; comments, strings, brackets and escapes skipped.
+class TScriptScanner {
+public:
+    TScriptScanner(TTagScript& script, const QString& text) : m_script(script), m_text(text) {}
+
+    void run()
+    {
+        while (!atEnd()) {
+            const QChar c = read();
+            if (isWhitespace(c)) {
+                const QString word = m_buffer;
+                if (word.isEmpty()) {
+                } else if (depth0() && word.compare(QLatin1String("VAR"), Qt::CaseInsensitive) == 0) {
+                    readDeclaration();
+                    m_atStatementStart = false;
+                } else if (m_atStatementStart && word.compare(QLatin1String("FUNCTION"), Qt::CaseInsensitive) == 0) {
+                    readFunction();
+                } else {
+                    if (depth0() && m_atStatementStart)
+                        m_lastWord = word;
+                    m_atStatementStart = false;
+                }
+                m_buffer.clear();
+                continue;
+            }
+            if (isOperator(c) && depth0() && m_atStatementStart)
+                m_lastWord = m_buffer; // an assignment written without blanks
+            if (c == QLatin1Char('/')) {
+                if (!skipAfterSlash()) {
+                    m_buffer.clear();
+                    continue;
+                }
+            } else if (c == QLatin1Char('[')) {
+                skipBracket();
+                if (depth0() && m_atStatementStart)
+                    continue;
+            }
+            if (c == QLatin1Char('{')) {
+                ++m_depth;
+                continue;
+            }
+            if (c == QLatin1Char('}'))
+                --m_depth;
+            if (c == QLatin1Char(';') || c == QLatin1Char('}')) {
+                m_atStatementStart = true;
+                m_buffer.clear();
+                m_lastWord.clear();
+                continue;
+            }
+            if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                skipString(c);
+                m_buffer.clear();
+                continue;
+            }
+            if (depth0() && isOperator(c) && !m_lastWord.isEmpty() && !hasExpressionCharacter(m_lastWord)) {
+                m_script.AddVariable(m_lastWord);
+                m_atStatementStart = false;
+                m_lastWord.clear();
+            }
+            m_buffer += c;
+            if (m_buffer == QLatin1String("<!--"))
+                m_buffer.clear();
+        }
+    }
+
+private:
+    bool atEnd() const { return m_position >= m_text.size(); }
+    QChar read() { return atEnd() ? QChar() : m_text[m_position++]; }
+    bool depth0() const { return m_depth == 0; }
+
+    static bool hasExpressionCharacter(const QString& word)
+    {
+        for (QChar c : word)
+            switch (c.unicode()) {
+            case '.': case '!': case '(': case ')': case '=': case '<': case '>':
+            case '+': case '-': case '*': case '/':
+                return true;
+            default:
+                break;
+            }
+        return false;
+    }
+
+    // After a "/": true for the operator "/=", which skips nothing; otherwise a comment
+    // (or a division or pattern, which loses the character after "/") is skipped.
+    bool skipAfterSlash()
+    {
+        const QChar d = read();
+        if (d == QLatin1Char('='))
+            return true;
+        if (d == QLatin1Char('/')) {
+            while (!atEnd()) {
+                const QChar e = read();
+                if (e == QLatin1Char('\r') || e == QLatin1Char('\n'))
+                    break;
+            }
+        } else if (d == QLatin1Char('*')) {
+            QChar previous = d;
+            while (!atEnd()) {
+                const QChar e = read();
+                if (previous == QLatin1Char('*') && e == QLatin1Char('/'))
+                    break;
+                previous = e;
+            }
+        }
+        return false;
+    }
+
+    void skipBracket()
+    {
+        while (!atEnd()) {
+            const QChar c = read();
+            if (c == QLatin1Char(']'))
+                return;
+            if (c == QLatin1Char('/'))
+                skipAfterSlash();
+        }
+    }
+
+    void skipString(QChar quote)
+    {
+        while (!atEnd()) {
+            const QChar c = read();
+            if (c == quote)
+                return;
+            if (c == QLatin1Char('\\'))
+                skipEscape();
+        }
+    }
+
+    void skipEscape()
+    {
+        const QChar c = read();
+        int more = 0;
+        if (c >= QLatin1Char('1') && c <= QLatin1Char('9'))
+            more = 2;
+        else if (c == QLatin1Char('x'))
+            more = 2;
+        else if (c == QLatin1Char('u'))
+            more = 4;
+        for (int i = 0; i < more && !atEnd(); ++i)
+            read();
+    }
+
+    void readDeclaration()
+    {
+        QString buffer;
+        bool hasText = false;
+        while (!atEnd()) {
+            const QChar c = read();
+            if (isWhitespace(c)) {
+                if (!hasText)
+                    break;
+                buffer += c;
+            } else if (c == QLatin1Char('=') || c == QLatin1Char(';')) {
+                break;
+            } else if (c == QLatin1Char('/')) {
+                skipAfterSlash();
+            } else {
+                buffer += c;
+                hasText = hasText || !c.isSpace();
+            }
+        }
+        for (const QString& name : Internal::SplitCommaList(buffer.trimmed()))
+            m_script.AddVariable(name);
+    }
+
+    QString readUpTo(QChar end)
+    {
+        QString buffer;
+        while (!atEnd()) {
+            const QChar c = read();
+            if (c == end)
+                break;
+            if (c == QLatin1Char('/'))
+                skipAfterSlash();
+            else
+                buffer += c;
+        }
+        return buffer.trimmed();
+    }
+
+    void readFunction()
+    {
+        const QString name = readUpTo(QLatin1Char('('));
+        const QString parameters = readUpTo(QLatin1Char(')'));
+        m_script.AddFunction(name, parameters);
+    }
+
+    TTagScript& m_script;
+    const QString& m_text;
+    qsizetype m_position = 0;
+    bool m_atStatementStart = true;
+    qint64 m_depth = 0;
+    QString m_buffer;
+    QString m_lastWord;
+};
+
+TTagScriptFunction::TTagScriptFunction(TTagScript* script, const QString& name)
+    : TTagBase(script ? script->Element() : nullptr), m_script(script), m_name(name)
+{
+}
+
+bool TTagScriptFunction::Executable() const
+{
+    return m_script && m_script->Executable();
+}
+
+TTagScript::TTagScript(THtmlElement* element, THtmlDocument* document, bool executable)
+    : TTagBase(element), m_document(document), m_executable(executable)
+{
+    if (element) {
+        m_id = element->id();
+        m_src = element->src();
+    }
+}
+
+TTagScript::~TTagScript() = default;
+
+std::unique_ptr<TTagScript> TTagScript::Create(THtmlElement* element, const QString& pageURL,
+                                               THtmlDocument* document, bool executable)
+{
+    std::unique_ptr<TTagScript> script = executable ? std::unique_ptr<TTagScript>(new TTagScript(element, document, true))
+                                                    : std::make_unique<TTagScriptNoExecute>(element, document);
+    if (script->m_src.isEmpty()) {
+        script->m_text = element ? element->text() : QString();
+    } else {
+        const QString address = ResolveScriptAddress(script->m_src, pageURL);
+        if (startsWithFile(address)) {
+            // A missing local file costs the script its text, not the page its model.
+            try {
+                script->m_text = readLocalScript(address);
+            } catch (const TError& error) {
+                LogWarn(QStringLiteral("script load error:") + error.message());
+            }
+        } else if (document) {
+            script->m_text = document->cachedScriptText(address);
+        }
+    }
+    script->Scan();
+    return script;
+}
+
+std::unique_ptr<TTagScript> TTagScript::FromText(const QString& text, bool executable)
+{
+    std::unique_ptr<TTagScript> script = executable ? std::unique_ptr<TTagScript>(new TTagScript(nullptr, nullptr, true))
+                                                    : std::make_unique<TTagScriptNoExecute>(nullptr, nullptr);
+    script->m_text = text;
+    script->Scan();
+    return script;
+}
+
+QString TTagScript::GetCaption() const
+{
+    if (!m_id.isEmpty())
+        return m_id;
+    if (!m_src.isEmpty())
+        return m_src;
+    return QStringLiteral("SCRIPT");
+}
+
+void TTagScript::Scan()
+{
+    m_variables.clear();
+    m_variableNames.clear();
+    m_functions.clear();
+    try {
+        TScriptScanner(*this, m_text).run();
+    } catch (const std::exception& error) {
+        LogWarn(QStringLiteral("script parse error:") + QString::fromUtf8(error.what()));
+    }
+}
+
+void TTagScript::AddVariable(const QString& name)
+{
+    if (name.isEmpty() || IsReservedWord(name))
+        return;
+    const QString folded = name.toCaseFolded();
+    if (m_variableNames.contains(folded))
+        return;
+    m_variableNames.insert(folded);
+    m_variables.append(name + QLatin1Char('='));
+}
+
+void TTagScript::AddFunction(const QString& name, const QString& parameterText)
+{
+    std::unique_ptr<TTagScriptFunction> function = m_executable
+        ? std::make_unique<TTagScriptFunction>(this, name)
+        : std::make_unique<TTagScriptFunctionNoExecute>(this, name);
+    for (const QString& entry : Internal::SplitCommaList(parameterText))
+        function->Parameters().append(entry.trimmed() + QLatin1Char('='));
+    m_functions.push_back(std::move(function));
+}
+
+bool IsReservedWord(const QString& word)
+{
+    return reservedWords().contains(word.toLower());
+}
+
+bool NamesJavaScript(const QString& text)
+{
+    return text.contains(QLatin1String("JSCRIPT"), Qt::CaseInsensitive)
+        || text.contains(QLatin1String("JAVASCRIPT"), Qt::CaseInsensitive);
+}
+
+QString ResolveScriptAddress(const QString& src, const QString& pageURL)
+{
+    const QString r = src.trimmed();
+    const QString upper = r.toUpper();
+    if (upper.startsWith(QLatin1String("HTTP:")) || upper.startsWith(QLatin1String("HTTPS:"))
+        || upper.startsWith(QLatin1String("FTP:")) || upper.startsWith(QLatin1String("FILE:")))
+        return src;
+    // Local files have no drive letter here: resolve them as the browser does.
+    if (startsWithFile(pageURL))
+        return QUrl(pageURL).resolved(QUrl(r)).toString();
+
+    const TURLExtract page(pageURL);
+    const bool driveLetter = page.Domain.size() == 1;
+    QString base = page.Protocol + QStringLiteral("://");
+    if (driveLetter)
+        base += QLatin1Char('/');
+    base += page.Domain;
+    if (!page.Port.isEmpty())
+        base += QLatin1Char(':') + page.Port;
+    if (driveLetter)
+        base += QLatin1Char(':');
+    QString directoryText;
+    for (const QString& directory : page.Directories)
+        directoryText += directory + QLatin1Char('/');
+
+    if (r.startsWith(QLatin1Char('/')))
+        return base + src;
+    if (r.startsWith(QLatin1String("./")))
+        return base + QLatin1Char('/') + directoryText + src.mid(2);
+    if (r.startsWith(QLatin1String("../"))) {
+        qsizetype run = 0;
+        int levels = 0;
+        while (run < r.size() && (r[run] == QLatin1Char('.') || r[run] == QLatin1Char('/'))) {
+            if (r[run] == QLatin1Char('/'))
+                ++levels;
+            ++run;
+        }
+        QString kept;
+        const int keep = std::max(0, int(page.Directories.size()) - levels);
+        for (int i = 0; i < keep; ++i)
+            kept += page.Directories[i] + QLatin1Char('/');
+        return base + QLatin1Char('/') + kept + r.mid(run);
+    }
+    return base + QLatin1Char('/') + directoryText + src;
+}
