@@ -50,3 +50,19 @@ QString CaptionBeforeParenthesis(const QString& caption)
     const qsizetype p = caption.indexOf(QLatin1Char('('));
     return p < 0 ? caption : caption.left(p);
 }
+
+void SetCommandHint(QAction* action, const QString& hint)
+{
+    if (!action)
+        return;
+    action->setProperty("hint", hint);
+    action->setToolTip(hint);
+}
+
+QString CommandHint(const QAction* action)
+{
+    if (!action)
+        return QString();
+    const QVariant hint = action->property("hint");
+    return hint.isValid() ? hint.toString() : action->toolTip();
+}

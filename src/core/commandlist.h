@@ -40,5 +40,11 @@ private:
 // The caption up to its first "(" (tool tips of several commands are made this way).
 QString CaptionBeforeParenthesis(const QString& caption);
 
+// A command's hint (its tool tip). An empty hint shows no tool tip at all; QAction's own
+// tool tip falls back to the caption, so the hint is kept in the "hint" property as well.
+void SetCommandHint(QAction* action, const QString& hint);
+// The hint last set, or the action's tool tip when none was ever set.
+QString CommandHint(const QAction* action);
+
 // Fills the list with every command of the application, in catalogue order.
 void BuildCommandCatalogue(TCommandList& list);

@@ -18,4 +18,5 @@ public:
     // Brings a console page (0 operation log ... 6 comparison) or a side panel page to the front.
     virtual void showConsolePage(int index) = 0;
     virtual void showRightPage(int index) = 0;
+    virtual void showLeftPage(int /*index*/) {}
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/eventbus.h"
+
+#include <QString>
+
+// The help commands: the help page (the commands of every menu with their shortcuts, opened
+// in a new tab), the version information, and the tool's home page when one is configured.
+// It handles no events.
+class THelpAction final : public TActionCalverdine {
+    Q_OBJECT
+public:
+    explicit THelpAction(QObject* parent = nullptr);
+
+    // The help page as HTML: every command with its caption and shortcut, by category.
+    static QString HelpPageHtml();
+    // The text of the version information box.
+    static QString VersionText();
+    // The configured home page of the tool; empty when none (the command stays disabled).
+    static QString HomepageUrl();
+
+private:
+    void showHelp();
+    void showVersion();
+    void showHomepage();
+};

@@ -1,0 +1,67 @@
+#include "core/views/controllers.h"
+
+#include "core/appcontext.h"
+#include "core/helpaction.h"
+#include "core/layoutsettings.h"
+#include "core/mainformaction.h"
+#include "core/pagecontrolaction.h"
+#include "core/placeholderactions.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "project/views/mainactionfactory.h"
+
+#include <QComboBox>
+
+#include <memory>
+
+namespace {
+
+void connectViewAction(TViewAction& view, TMainForm& form)
+{
+    QObject::connect(&view, &TViewAction::statusTextChanged, &form, &TMainForm::setStatusText);
+    QComboBox* box = form.addressBox();
+    QObject::connect(&view, &TViewAction::addressListChanged, box,
+                     [box](const QStringList& addresses, const QString& current) {
+                         box->clear();
+                         box->addItems(addresses);
+                         box->setEditText(current);
+                     });
+}
+
+} // namespace
+
+void CreateControllers(TMainForm& form)
+{
+    TEventBus& bus = App().bus();
+    TLayoutSettings& layout = App().service<TLayoutSettings>();
+
+    // Created first: other controllers reach them while they are being created.
+    std::unique_ptr<TActionCalverdine> tabAction = CreatePlaceholderAction(QStringLiteral("TTabAction"));
+    std::unique_ptr<TActionCalverdine> dataAction = CreatePlaceholderAction(QStringLiteral("TDataAction"));
+
+    bus.AddListener(CreateMainAction(&form));
+
+    auto view = std::make_unique<TViewAction>(layout);
+    connectViewAction(*view, form);
+    bus.AddListener(std::move(view));
+
+    bus.AddListener(std::move(tabAction));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFavoriteAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("THistoryAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TAddressAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFormAction")));
+    bus.AddListener(std::move(dataAction));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TJSAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
+    bus.AddListener(std::make_unique<THelpAction>());
+    bus.AddListener(std::make_unique<TPageControlAction>(layout));
+    bus.AddListener(CreatePlaceholderAction(QStringLiteral("ServerAction")));
+
+    auto mainForm = std::make_unique<TMainFormAction>();
+    form.setMainFormAction(mainForm.get());
+    bus.AddListener(std::move(mainForm));
+}
