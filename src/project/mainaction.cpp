@@ -10,6 +10,7 @@
 #include "core/prompter.h"
 #include "core/safefile.h"
 #include "core/tickcount.h"
+#include "formdata/masterpassword.h"
 #include "project/mainmenucommand.h"
 #include "project/projectdocument.h"
 #include "project/projectstate.h"
@@ -394,7 +395,7 @@ void TMainAction::projectStarted()
         app.mainWindow->setFileDropEnabled(true);
     app.service<TProjectState>().startTime = TickCount();
     app.service<TProjectState>().closing = false;
-    // TODO(foundation): App().service<TMasterPassword>().projectOpened() once formdata/masterpassword.h is on main.
+    app.service<TMasterPassword>().projectOpened();
 }
 
 void TMainAction::handleFormActivated(int)
@@ -442,7 +443,7 @@ void TMainAction::handleProjectClosed(int)
 void TMainAction::handleProjectModified(int)
 {
     setEnabled("ActionMainSave", true);
-    // TODO(foundation): App().service<TMasterPassword>().forget() once formdata/masterpassword.h is on main.
+    App().service<TMasterPassword>().forget();
 }
 
 void TMainAction::handleTabWindowAdded(int)

@@ -120,9 +120,10 @@ std::optional<TProjectField> ConfirmProjectSettings(const TProjectSettings& s, T
                        { 1, 255, QString(), QStringLiteral("\\/:,;*?\"<>|"), false,
                          QStringLiteral("「プロジェクト名」には、「\\ / : , ; * ? \" < > |」以外が入力できます") } }))
         return f;
+    // Paths here are separated by "/": it is allowed, and the backslash is not.
     if (auto f = run({ TProjectField::RootDirectory, &s.rootDirectory,
-                       { 1, 1024, QString(), QStringLiteral("/,;*?\"<>|"), false,
-                         QStringLiteral("「データ保存ディレクトリ」には、「/ , ; * ? \" < > |」以外が入力できます") } }))
+                       { 1, 1024, QString(), QStringLiteral("\\,;*?\"<>|"), false,
+                         QStringLiteral("「データ保存ディレクトリ」には、「\\ , ; * ? \" < > |」以外が入力できます") } }))
         return f;
 
     const QString directory = s.rootDirectory.trimmed();

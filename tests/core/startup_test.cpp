@@ -1,0 +1,259 @@
+#include "core/appcontext.h"
+#include "core/error.h"
+#include "core/startup.h"
+#include "project/projectdocument.h"
+
+#include "support/testhome.h"
+#include "support/writelimit.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QStringList childNames(const TXMLProjectType& p)
+{
+    QStringList names;
+    for (pugi::xml_node n : p.root().children())
+        names << QString::fromUtf8(n.name());
+    return names;
+}
+
+// Starts the application state afresh on the same home directory, as a second run would.
+void restart(TTestHome& home)
+{
+    ResetApp();
+    App().homeDirectory = home.path();
+    App().setPrompter(&home.prompter());
+    home.prompter().clear();
+}
+
+} // namespace
+
+struct CommandLineCase {
+    QStringList arguments;
+    QString environmentHome;
+    QString home;
+    QString project;
+    bool failed = false;
+};
+
+class CommandLine : public testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLine, Parses)
+{
+    const CommandLineCase& c = GetParam();
+    const TCommandLine r = ParseCommandLine(c.arguments, c.environmentHome);
+    EXPECT_EQ(!r.error.isEmpty(), c.failed) << r.error.toStdString();
+    if (!c.failed) {
+        EXPECT_EQ(r.homeDirectory, c.home);
+        EXPECT_EQ(r.projectFile, c.project);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLine,
+    testing::Values(CommandLineCase { {}, {}, {}, {} },
+                    CommandLineCase { { "--home", "/tmp/h" }, {}, "/tmp/h", {} },
+                    CommandLineCase { { "--home=/tmp/h/" }, "/env", "/tmp/h", {} },
+                    CommandLineCase { {}, "/env/home", "/env/home", {} },
+                    CommandLineCase { { "--home", "/a", "/p/x.xml" }, "/env", "/a", "/p/x.xml" },
+                    CommandLineCase { { "--", "/p/-odd.xml" }, {}, {}, "/p/-odd.xml" },
+                    CommandLineCase { { "--home" }, {}, {}, {}, true },
+                    CommandLineCase { { "--bogus" }, {}, {}, {}, true },
+                    CommandLineCase { { "/a.xml", "/b.xml" }, {}, {}, {}, true }));
+
+TEST(CommandLineSwitches, HelpVersionUnattendedAndRelativeProject)
+{
+    EXPECT_TRUE(ParseCommandLine({ "--help" }, {}).help);
+    EXPECT_TRUE(ParseCommandLine({ "--version" }, {}).version);
+    EXPECT_TRUE(ParseCommandLine({ "--unattended" }, {}).unattended);
+    EXPECT_EQ(ParseCommandLine({ "p.xml" }, {}).projectFile, QDir::current().absoluteFilePath("p.xml"));
+}
+
+TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProject)
+{
+    TTestHome home;
+    const QString dir = home.file("Calverdine");
+    home.prompter().answers = { TPrompter::Yes };
+    ResolveHomeDirectory(dir);
+
+    ASSERT_EQ(home.prompter().asked.size(), 1u);
+    EXPECT_EQ(home.prompter().asked[0].text, QString("Application Data に Calverdine が作成されますが、よろしいですか"));
+    EXPECT_EQ(home.prompter().asked[0].caption, QString("title"));
+    EXPECT_EQ(home.prompter().asked[0].buttons, TPrompter::Buttons::YesNo);
+    EXPECT_EQ(App().homeDirectory, dir);
+    EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormDefine").isDir());
+    EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormData").isDir());
+    EXPECT_EQ(contents(dir + "/Calverdine.ini"),
+              ("[Global]\r\nDefaultProject=" + dir + "/DefaultProject.xml\r\n").toUtf8());
+    ASSERT_NE(App().currentProject(), nullptr);
+    EXPECT_TRUE(App().projectUnsaved);
+
+    // The main window's creation writes the project file; no layout is read after a first run.
+    EXPECT_FALSE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, dir + "/DefaultProject.xml");
+    auto written = TXMLProjectType::LoadProjectDocument(dir + "/DefaultProject.xml");
+    EXPECT_EQ(childNames(*written),
+              QStringList({ "Name", "RootDirectory", "HomePage", "ScreenIdentify", "ScreenIdentifyURL", "ViewAlert",
+                            "ProxyServer", "CaptureMarginWidth", "CaptureMarginHeight", "CaptureFileType",
+                            "OutputStatusText", "OutputWarning" }));
+    EXPECT_EQ(written->Name(), QString("DefaultProject"));
+    EXPECT_EQ(written->RootDirectory(), dir + "/DefaultProject");
+    EXPECT_EQ(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({ "Calverdine.ini", "DefaultProject", "DefaultProject.xml" }));
+    EXPECT_EQ(home.prompter().asked.size(), 1u);
+}
+
+TEST(FirstRun, RefusalCreatesNothing)
+{
+    TTestHome home;
+    const QString dir = home.file("Calverdine");
+    home.prompter().answers = { TPrompter::No };
+    try {
+        ResolveHomeDirectory(dir);
+        FAIL() << "start-up went on";
+    } catch (const TError& e) {
+        EXPECT_EQ(e.message(), QString("please create home directory"));
+    }
+    EXPECT_TRUE(App().homeDirectory.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir));
+    EXPECT_EQ(App().currentProject(), nullptr);
+}
+
+TEST(FirstRun, UnwritableProjectFileIsReportedAndLeavesNoPartialFile)
+{
+    TTestHome home;
+    const QString dir = home.file("Calverdine");
+    home.prompter().answers = { TPrompter::Yes };
+    ResolveHomeDirectory(dir);
+    {
+        TWriteLimit limit(10);
+        EXPECT_FALSE(StartupPrepareProject());
+    }
+    EXPECT_EQ(home.prompter().messages().last(), QString("ファイルが保存できませんでした"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList({ "Calverdine.ini" }));
+    // The project stays in memory, still unsaved.
+    ASSERT_NE(App().currentProject(), nullptr);
+    EXPECT_TRUE(App().projectUnsaved);
+}
+
+TEST(LaterRun, ExistingHomeAsksNothingAndOpensTheStoredProject)
+{
+    TTestHome home;
+    writeFile(home.file("Calverdine.ini"), "[Form]\r\nTop=3\r\n[Global]\r\nDefaultProject=/x/Other.xml\r\n");
+    const QByteArray before = contents(home.file("Calverdine.ini"));
+    ResolveHomeDirectory(home.path());
+    EXPECT_TRUE(home.prompter().asked.empty());
+    EXPECT_EQ(App().currentProject(), nullptr);
+    EXPECT_FALSE(App().projectUnsaved);
+
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, QString("/x/Other.xml"));
+    EXPECT_EQ(contents(home.file("Calverdine.ini")), before);
+
+    // A project named on the command line wins over the stored one.
+    restart(home);
+    SetStartupProjectFile("/y/Named.xml");
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, QString("/y/Named.xml"));
+}
+
+TEST(LaterRun, MissingOrUnreadableSettingsFallBackToTheDefaultProject)
+{
+    TTestHome home;
+    const QString fallback = home.path() + "/DefaultProject.xml";
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, fallback);
+
+    restart(home);
+    writeFile(home.file("Calverdine.ini"), "\xff\xfe\x00garbage\r\n[Global]\r\nDefaultProject=\r\n");
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, fallback);
+
+    // A settings "file" that cannot be read at all (here: a directory).
+    restart(home);
+    QFile::remove(home.file("Calverdine.ini"));
+    ASSERT_TRUE(QDir(home.path()).mkdir("Calverdine.ini"));
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, fallback);
+    EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), 500);
+}
+
+struct IntegerCase {
+    QByteArray stored;
+    int expected;
+};
+
+class GlobalIntegers : public testing::TestWithParam<IntegerCase> {};
+
+TEST_P(GlobalIntegers, ReadWithDefaults)
+{
+    TTestHome home;
+    const IntegerCase& c = GetParam();
+    writeFile(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + c.stored + "\r\n");
+    EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, GlobalIntegers,
+                         testing::Values(IntegerCase { "Interval=250", 250 }, IntegerCase { "interval=-3", -3 },
+                                         IntegerCase { "Other=1", 500 }, IntegerCase { "Interval=abc", 500 },
+                                         IntegerCase { "Interval=", 500 }, IntegerCase { "Interval=9999", 9999 }));
+
+TEST(ShortcutKeys, SentinelAndMissingKeysGiveTheDefault)
+{
+    TTestHome home;
+    EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79);
+    writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=9999\r\n");
+    EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79);
+    writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=80\r\n");
+    EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 80);
+    EXPECT_EQ(ReadShortcutKey("Other", 7), 7);
+}
+
+TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstReleases)
+{
+    TTestHome home;
+    TSingleInstance first(home.path());
+    TSingleInstance second(home.path());
+    EXPECT_TRUE(first.acquire());
+    EXPECT_FALSE(second.acquire());
+    first.release();
+    EXPECT_TRUE(second.acquire());
+}
+
+TEST(SingleInstance, LockOfAProcessThatEndedIsTakenOver)
+{
+    TTestHome home;
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    writeFile(home.file("Calverdine.lock"),
+              QByteArray::number(child) + "\n" + QCoreApplication::applicationName().toUtf8() + "\n"
+                  + QSysInfo::machineHostName().toUtf8() + "\n");
+    TSingleInstance instance(home.path());
+    EXPECT_TRUE(instance.acquire());
+}
