@@ -1,0 +1,14 @@
+#include "formdata/formdatafilecommand.h"
+
+#include "core/appcontext.h"
+#include "core/tabaccess.h"
+#include "document/calverdinedocument.h"
+
+QString CurrentDocumentPartType(const QString& tagPath)
+{
+    TTabRegistry* tabs = App().tabs;
+    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    TCalverdineDocument* document = tab ? tab->GetDocumentModel() : nullptr;
+    TTagFormPart* part = document ? document->FormParts().find(tagPath) : nullptr;
+    return part ? part->GetType() : QString();
+}

@@ -1,0 +1,98 @@
+#include "formdata/formdatapaths.h"
+
+#include "core/appcontext.h"
+#include "core/error.h"
+#include "project/projectdocument.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+QString DataDirectory()
+{
+    TXMLProjectType* project = App().currentProject();
+    const QString directory = project ? project->RootDirectory() : QString();
+    if (directory.isEmpty())
+        throw TError(QStringLiteral("プロジェクトのデータディレクトリがありません"));
+    return directory;
+}
+
+QString FormDataFolder()
+{
+    return DataDirectory() + QStringLiteral("/FormData");
+}
+
+QString FormDefineFolder()
+{
+    return DataDirectory() + QStringLiteral("/FormDefine");
+}
+
+QString ScreenFileName(const QString& screenId)
+{
+    if (screenId == QLatin1String("."))
+        return QStringLiteral("%2E");
+    if (screenId == QLatin1String(".."))
+        return QStringLiteral("%2E%2E");
+    QString name;
+    name.reserve(screenId.size());
+    for (const QChar c : screenId) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20)
+            name += QLatin1Char('%') + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            name += c;
+    }
+    return name;
+}
+
+QString ScreenIdFromFileName(const QString& baseName)
+{
+    if (baseName.compare(QLatin1String("%2E"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral(".");
+    if (baseName.compare(QLatin1String("%2E%2E"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("..");
+    QString id;
+    id.reserve(baseName.size());
+    for (qsizetype i = 0; i < baseName.size(); ++i) {
+        if (baseName[i] == QLatin1Char('%') && i + 2 < baseName.size()) {
+            bool ok = false;
+            const int code = baseName.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok && (code < 0x20 || code == '/' || code == '\\')) {
+                id += QChar(char16_t(code));
+                i += 2;
+                continue;
+            }
+        }
+        id += baseName[i];
+    }
+    return id;
+}
+
+QString ScreenFilePath(const QString& folder, const QString& screenId)
+{
+    const QString fileName = ScreenFileName(screenId) + QStringLiteral(".ini");
+    const QString exact = folder + QLatin1Char('/') + fileName;
+    if (QFileInfo::exists(exact))
+        return exact;
+    // Screen IDs ignore letter case, as the file names of the system always have.
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileName().compare(fileName, Qt::CaseInsensitive) == 0)
+            return it.filePath();
+    }
+    return exact;
+}
+
+QString ScreenIndexPath(const QString& screenId)
+{
+    return ScreenFilePath(FormDataFolder(), screenId);
+}
+
+QString DataFilePath(int dataId)
+{
+    return FormDataFolder() + QLatin1Char('/') + QString::number(dataId) + QStringLiteral(".xml");
+}
+
+QString DefinitionPath(const QString& screenId)
+{
+    return ScreenFilePath(FormDefineFolder(), screenId);
+}

@@ -1,0 +1,67 @@
+#include "formdata/formvaluelist.h"
+
+int TFormValueList::indexOfName(const QString& name) const
+{
+    return m_index.value(name.toCaseFolded(), -1);
+}
+
+void TFormValueList::append(const QString& name, const QString& value)
+{
+    const QString key = name.toCaseFolded();
+    if (!m_index.contains(key))
+        m_index.insert(key, int(m_entries.size()));
+    m_entries.emplace_back(name, value);
+}
+
+bool TFormValueList::removeName(const QString& name)
+{
+    const int at = indexOfName(name);
+    if (at < 0)
+        return false;
+    m_entries.erase(m_entries.begin() + at);
+    reindex();
+    return true;
+}
+
+void TFormValueList::clear()
+{
+    m_entries.clear();
+    m_index.clear();
+}
+
+void TFormValueList::reserve(int size)
+{
+    m_entries.reserve(size_t(size));
+    m_index.reserve(size);
+}
+
+void TFormValueList::reindex()
+{
+    m_index.clear();
+    m_index.reserve(qsizetype(m_entries.size()));
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i)
+        m_index.insert(m_entries[size_t(i)].first.toCaseFolded(), i);
+}
+
+QStringList TFormValueList::lines() const
+{
+    QStringList result;
+    result.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        result << line(i);
+    return result;
+}
+
+TFormValueList TFormValueList::fromLines(const QStringList& lines)
+{
+    TFormValueList list;
+    list.reserve(int(lines.size()));
+    for (const QString& l : lines) {
+        const qsizetype eq = l.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            list.append(l, QString());
+        else
+            list.append(l.left(eq), l.mid(eq + 1));
+    }
+    return list;
+}

@@ -1,0 +1,69 @@
+#include "formdefine/formdefinemanager.h"
+
+TFormDefineManager::TFormDefineManager() = default;
+TFormDefineManager::~TFormDefineManager() = default;
+
+TFormDefineFileCommand& TFormDefineManager::fileCommand()
+{
+    if (!m_fileCommand)
+        m_fileCommand = std::make_unique<TFormDefineFileCommand>(*this);
+    return *m_fileCommand;
+}
+
+TFormDefineList& TFormDefineManager::definitionList(const QString& screenId)
+{
+    const QString key = screenId.toCaseFolded();
+    if (auto it = m_screens.constFind(key); it != m_screens.cend())
+        return (*it)->list;
+    auto screen = std::make_shared<Screen>();
+    screen->handler = std::make_unique<TFormDefineEventHandler>(screenId, &fileCommand());
+    m_screens.insert(key, screen);
+    try {
+        fileCommand().LoadDefinitions(screenId, screen->list, screen->handler.get());
+    } catch (...) {
+        // Not loaded: a later save must not replace the file with a partial list.
+        m_screens.remove(key);
+        throw;
+    }
+    return screen->list;
+}
+
+TFormDefineRow& TFormDefineManager::definition(const QString& screenId, const QString& path)
+{
+    TFormDefineList& list = definitionList(screenId);
+    if (TFormDefineRow* row = list.find(path))
+        return *row;
+    TFormDefineRow* row = list.add(path, std::make_unique<TFormDefineRow>());
+    row->bind(m_screens.value(screenId.toCaseFolded())->handler.get());
+    return *row;
+}
+
+QString TFormDefineManager::field(const QString& screenId, const QString& path) const
+{
+    const TFormDefineList* list = loadedList(screenId);
+    const TFormDefineRow* row = list ? list->find(path) : nullptr;
+    return row ? row->alias() : QString();
+}
+
+void TFormDefineManager::deleteDefinition(const QString& screenId, const QString& path)
+{
+    if (definitionList(screenId).remove(path))
+        fileCommand().SaveDefinitions(screenId);
+}
+
+TFormDefineList* TFormDefineManager::loadedList(const QString& screenId) const
+{
+    const auto it = m_screens.constFind(screenId.toCaseFolded());
+    return it == m_screens.cend() ? nullptr : &(*it)->list;
+}
+
+void TFormDefineManager::clear()
+{
+    m_screens.clear();
+}
+
+void TFormDefineManager::setFileCommand(std::unique_ptr<TFormDefineFileCommand> command)
+{
+    m_screens.clear();
+    m_fileCommand = std::move(command);
+}
