@@ -603,7 +603,7 @@ void TPageSnapshot::flush()
 
 void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
 {
-    const auto groupKey = [](const TSnapshotElement* e) {
+    const auto groupKey = [](const TSnapshotElement* e) -> QString {
         const int scope = e->m_form ? e->m_form->handle() : -1 - e->m_document->handle();
         return QString::number(scope) + QLatin1Char(':') + e->m_name;
     };

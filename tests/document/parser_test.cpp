@@ -1,0 +1,236 @@
+#include "core/tickcount.h"
+#include "document/calverdinedocument.h"
+#include "document/documentparser.h"
+#include "document/pagesnapshot.h"
+#include "document/screenidhistory.h"
+#include "document/support/documenttesting.h"
+#include "document/support/snapshotbuilder.h"
+#include "document/tagscript.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<TCalverdineDocument> parse(const TSnapshotBuilder& builder, const TScreenIDSettings& settings = {})
+{
+    auto model = std::make_unique<TCalverdineDocument>("http://localhost/index.html");
+    model->Parse(builder.build(), settings);
+    return model;
+}
+
+TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    top.body(640, 480, 8, 8, 8, 8);
+    top.frame("IFRAME", "ad", "http://remote.example/ad.html", -1);
+    top.frame("IFRAME", "box", "box.html", 1);
+    top.frame("IFRAME", "box", "box2.html", 2);
+    top.input(top.form("top"), "text", "q");
+    top.script("var topVar;");
+    for (int i = 1; i <= 2; ++i) {
+        auto& box = b.document(QStringLiteral("http://localhost/box%1.html").arg(i));
+        box.body(5000, 5000);
+        box.input(box.form("inner"), "text", "t");
+        box.script(QStringLiteral("var v%1;").arg(i));
+    }
+    auto model = parse(b);
+
+    QStringList paths;
+    for (int i = 0; i < model->FormParts().count(); ++i)
+        paths.append(model->FormParts().keyAt(i));
+    EXPECT_EQ(paths, QStringList({ "//box[0]/inner/t", "//box[1]/inner/t", "//top/q" }));
+    EXPECT_EQ(model->Documents().size(), 3);
+    EXPECT_EQ(model->Documents().first()->url(), "http://localhost/index.html");
+    EXPECT_EQ(model->Width(), 656);
+    EXPECT_EQ(model->Height(), 496);
+
+    const TTagFrame* ad = model->RootFrame()->ChildFrames()[0].get();
+    EXPECT_EQ(ad->Document(), nullptr);
+    EXPECT_TRUE(ad->Forms().empty());
+    EXPECT_TRUE(home.logLines().contains("[WARN] IFRAME can not access: ad -> http://remote.example/ad.html"));
+    EXPECT_EQ(model->RootFrame()->Scripts().at(0)->Variables(), QStringList({ "topVar=" }));
+}
+
+TEST(Parser, AnUnreachableFrameStillTakesItsWindow)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    const int set = top.frameset("*,*,*", "");
+    top.frame("FRAME", "left", "http://other.example/", -1, set);
+    top.frame("FRAME", "middle", "middle.html", 1, set);
+    top.frame("FRAME", "right", "right.html", 2, set);
+    auto& middle = b.document("http://localhost/middle.html");
+    middle.input(middle.form("m"), "text", "x");
+    auto& right = b.document("http://localhost/right.html");
+    right.input(right.form("r"), "text", "y");
+    auto model = parse(b);
+    EXPECT_EQ(model->FormParts().keyAt(0), "//middle/m/x");
+    EXPECT_EQ(model->FormParts().keyAt(1), "//right/r/y");
+    EXPECT_TRUE(home.logLines().contains("[WARN] FRAME can not access: left -> http://other.example/"));
+}
+
+TEST(Parser, FrameCounterRunsThroughNestedFramesetsAndRestoresAfterAFrameDocument)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    const int outer = top.frameset("", "*,*");
+    const int inner = top.frameset("*,*", "", outer);
+    top.frame("FRAME", "a", "a.html", 1, inner);
+    top.frame("FRAME", "b", "b.html", 3, inner);
+    top.frame("FRAME", "c", "c.html", 4, outer);
+    // a is itself a frameset document whose own counter starts again at 0.
+    auto& a = b.document("http://localhost/a.html");
+    const int set = a.frameset("", "*");
+    a.frame("FRAME", "deep", "deep.html", 2, set);
+    for (const char* name : { "deep", "b", "c" }) {
+        auto& doc = b.document(QStringLiteral("http://localhost/%1.html").arg(name));
+        doc.input(doc.form("f"), "text", name);
+    }
+    auto model = parse(b);
+    QStringList paths;
+    for (int i = 0; i < model->FormParts().count(); ++i)
+        paths.append(model->FormParts().keyAt(i));
+    EXPECT_EQ(paths, QStringList({ "///a/deep/f/deep", "///b/f/b", "//c/f/c" }));
+}
+
+struct SizeCase {
+    const char* rows;
+    const char* cols;
+    int width;
+    int height;
+};
+
+class FramesetSize : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(FramesetSize, FollowsTheSizingList)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    const int set = top.frameset(GetParam().rows, GetParam().cols);
+    top.frame("FRAME", "one", "1.html", 1, set);
+    top.frame("FRAME", "two", "2.html", 2, set);
+    b.document("http://localhost/1.html").body(180, 600);
+    b.document("http://localhost/2.html").body(800, 900);
+    auto model = parse(b);
+    EXPECT_EQ(model->Width(), GetParam().width);
+    EXPECT_EQ(model->Height(), GetParam().height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, FramesetSize,
+                         ::testing::Values(SizeCase { "", "200,*", 1000, 900 }, SizeCase { "", "50%, 300", 480, 900 },
+                                           SizeCase { "100,*", "", 800, 1000 }, SizeCase { "", "200", 200, 600 },
+                                           SizeCase { "", "abc,*", 800, 900 }, SizeCase { "", "", 0, 0 },
+                                           SizeCase { "*", "200,*", 1000, 600 }));
+
+TEST(Parser, ScriptLanguageRule)
+{
+    TDocumentTestHome home;
+    struct Case {
+        const char* meta; // nullptr: none
+        const char* type;
+        const char* language;
+        bool javaScript;
+    } cases[] = {
+        { nullptr, "", "", true },
+        { nullptr, "text/javascript", "", true },
+        { nullptr, "", "JScript", true },
+        { nullptr, "text/vbscript", "", false },
+        { "text/vbscript", "", "", false },
+        { "text/vbscript", "", "javascript", true },
+        { "text/javascript", "", "", true },
+        { nullptr, "module", "", false },
+    };
+    for (const Case& c : cases) {
+        TSnapshotBuilder b;
+        auto& top = b.document("http://localhost/index.html");
+        if (c.meta) {
+            top.meta("Content-Script-Type", "text/javascript");
+            top.meta("CONTENT-SCRIPT-TYPE", c.meta); // the last one decides
+        }
+        top.script("var x;", "", c.type, c.language);
+        auto model = parse(b);
+        EXPECT_EQ(model->RootFrame()->Scripts().size(), c.javaScript ? 1u : 0u) << c.type << "/" << c.language;
+    }
+}
+
+TEST(Parser, ScriptsOfRemotePagesDoNotRun)
+{
+    TDocumentTestHome home;
+    for (const char* url : { "http://localhost/a.html", "http://www.example.com/a.html" }) {
+        TSnapshotBuilder b;
+        b.document(url).script("function f(a) {}");
+        auto model = std::make_unique<TCalverdineDocument>(url);
+        model->Parse(b.build(), TScreenIDSettings());
+        const TTagScript* script = model->RootFrame()->Scripts().at(0).get();
+        const bool local = QString(url).contains("localhost");
+        EXPECT_EQ(script->Executable(), local);
+        EXPECT_EQ(script->Functions().at(0)->Executable(), local);
+        EXPECT_EQ(dynamic_cast<const TTagScriptNoExecute*>(script) == nullptr, local);
+    }
+}
+
+TEST(Parser, WithoutADocumentOnlyTheAddressCounts)
+{
+    TDocumentTestHome home;
+    SetTickCountSource([] { return 4242u; });
+    TCalverdineDocument byUrl("http://host/app/edit.jsp");
+    byUrl.Parse(std::shared_ptr<TPageSnapshot>(), TScreenIDSettings());
+    EXPECT_EQ(byUrl.ScreenID(), "host_app_edit");
+    EXPECT_EQ(byUrl.RootFrame()->ChildFrames().size(), 0u);
+    EXPECT_FALSE(byUrl.HasAnyFormPart());
+
+    TScreenIDSettings hidden;
+    hidden.rule = 2;
+    hidden.hiddenName = "sid";
+    TCalverdineDocument unidentified("http://host/x.pdf");
+    unidentified.Parse(std::shared_ptr<TPageSnapshot>(), hidden);
+    EXPECT_EQ(unidentified.ScreenID(), "VOID_SID_4242");
+    EXPECT_EQ(App().service<TScreenIDHistory>().items(), QStringList({ "host_app_edit", "" }));
+    SetTickCountSource({});
+}
+
+TEST(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    const int f = top.form("f");
+    for (const char* type : { "button", "submit", "image", "reset", "file", "text", "email", "password", "checkbox",
+                              "radio", "hidden" })
+        top.input(f, type, type);
+    top.select(f, "s", {});
+    top.textarea(f, "t", "");
+    top.element("FIELDSET", { { "name", "fs" } });
+    auto model = parse(b);
+    QStringList names;
+    for (const auto& part : model->RootFrame()->Forms()[0]->Parts())
+        names.append(part->GetName() + ":" + part->GetType());
+    EXPECT_EQ(names, QStringList({ "text:text", "email:email", "password:password", "checkbox:checkbox",
+                                   "radio:radio", "hidden:hidden", "s:select", "t:textarea" }));
+    EXPECT_EQ(model->Buttons().count(), 2);
+}
+
+TEST(Parser, FormValuesAreReadAtParseTimeAndByPosition)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/index.html");
+    const int f = top.form("f", "/post", "post");
+    top.input(f, "text", "a", "1");
+    top.input(f, "checkbox", "c", "on");
+    auto model = parse(b);
+    TTagForm* form = model->RootFrame()->Forms()[0].get();
+    EXPECT_EQ(form->Values(), QStringList({ "a=1", "c=__UN_CHECKED_VAL__" }));
+    EXPECT_EQ(form->Method(), "post");
+    form->SetPartValue(2, "on");
+    EXPECT_EQ(form->Values(), QStringList({ "a=1", "c=on" }));
+    form->SetPartValue(9, "ignored");
+    EXPECT_EQ(form->Values().size(), 2);
+}
+
+} // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/appcontext.h"
+#include "core/memo.h"
+#include "project/projectdocument.h"
+#include "support/testhome.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <ostream>
+
+// Readable texts in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+// A test home with an open project whose warnings are logged, so tests can read them.
+class TDocumentTestHome : public TTestHome {
+public:
+    TDocumentTestHome()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("P"), path());
+        project->SetOutputWarning(1);
+        App().setCurrentProject(std::move(project));
+    }
+
+    // The log lines without their tick count prefix.
+    static QStringList logLines()
+    {
+        QStringList lines;
+        for (const QString& line : App().operationLog().lines())
+            lines.append(line.mid(line.indexOf(QLatin1String(": ")) + 2));
+        return lines;
+    }
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "document/pagechannel.h"
+
+#include <vector>
+
+// A page channel that records what the model sends and answers refreshes from a script.
+class TRecordingPageChannel : public TPageChannel {
+public:
+    void post(const TPageOperation& operation) override { queued.push_back(operation); }
+    void flush() override
+    {
+        ++flushes;
+        sent.insert(sent.end(), queued.begin(), queued.end());
+        queued.clear();
+    }
+    void refreshValues(RefreshCallback callback) override
+    {
+        ++refreshes;
+        callback(refreshAnswer, refreshError);
+    }
+    void evaluate(int documentHandle, const QString& code, EvalCallback callback) override
+    {
+        evaluations.push_back({ documentHandle, code });
+        callback(evalAnswer, evalError);
+    }
+
+    std::vector<TPageOperation> queued;
+    std::vector<TPageOperation> sent;
+    int flushes = 0;
+    int refreshes = 0;
+    QByteArray refreshAnswer;
+    QString refreshError;
+    std::vector<std::pair<int, QString>> evaluations;
+    QString evalAnswer;
+    QString evalError;
+};

@@ -1,0 +1,165 @@
+#include "core/error.h"
+#include "core/tickcount.h"
+#include "document/calverdinedocument.h"
+#include "document/pagesnapshot.h"
+#include "document/support/documenttesting.h"
+#include "document/support/recordingpagechannel.h"
+#include "document/support/snapshotbuilder.h"
+#include "document/tagaccess.h"
+#include "formdata/passwordcrypt.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One form with every kind of part, on a page of the given address.
+class ValueAccess : public ::testing::Test {
+protected:
+    std::unique_ptr<TCalverdineDocument> page(const QString& url)
+    {
+        TSnapshotBuilder b;
+        auto& top = b.document(url);
+        const int f = top.form("f");
+        top.input(f, "text", "text", "t0");
+        top.input(f, "hidden", "hidden", "h0");
+        top.input(f, "text", "readonly", "r0", { { "readOnly", true } });
+        top.input(f, "text", "disabled", "d0", { { "disabled", true } });
+        top.input(f, "checkbox", "box", "on");
+        top.input(f, "radio", "color", "red", { { "checked", true } });
+        top.input(f, "radio", "color", "blue");
+        top.input(f, "password", "pw", "");
+        top.select(f, "single", { { "abc", "A", false }, { "ABC", "B", false }, { "x", "X", true } });
+        top.select(f, "multi", { { "a", "A", false }, { "b c", "BC", false }, { "d,e", "DE", false }, { "b", "B", true } },
+                   true);
+        top.textarea(f, "area", "line1\nline2");
+        auto model = std::make_unique<TCalverdineDocument>(url);
+        model->Parse(b.build(&channel), TScreenIDSettings());
+        return model;
+    }
+
+    TDocumentTestHome home;
+    TRecordingPageChannel channel;
+};
+
+TEST_F(ValueAccess, CheckBoxStates)
+{
+    auto model = page("http://localhost/f.html");
+    struct Case {
+        const char* stored;
+        const char* read;
+    } cases[] = { { "on", "on" }, { "1", "on" }, { "yes", "on" }, { "0", "__UN_CHECKED_VAL__" },
+                  { "", "__UN_CHECKED_VAL__" }, { "__UN_CHECKED_VAL__", "__UN_CHECKED_VAL__" } };
+    for (const Case& c : cases) {
+        model->SetValue("//f/box", c.stored);
+        EXPECT_EQ(model->GetValue("//f/box"), c.read) << c.stored;
+    }
+}
+
+TEST_F(ValueAccess, RadioGroupsAreRestoredButtonByButton)
+{
+    auto model = page("http://localhost/f.html");
+    EXPECT_EQ(model->GetValue("//f/color[0]"), "red");
+    EXPECT_EQ(model->GetValue("//f/color[1]"), "__UN_CHECKED_VAL__");
+    model->SetValue("//f/color[0]", "__UN_CHECKED_VAL__");
+    model->SetValue("//f/color[1]", "blue");
+    EXPECT_EQ(model->GetValue("//f/color[0]"), "__UN_CHECKED_VAL__");
+    EXPECT_EQ(model->GetValue("//f/color[1]"), "blue");
+}
+
+TEST_F(ValueAccess, SelectionLists)
+{
+    auto model = page("http://localhost/f.html");
+    EXPECT_EQ(model->GetValue("//f/single"), "x");
+    EXPECT_EQ(model->GetValue("//f/multi"), "b");
+
+    // Letter case is ignored: both "abc" and "ABC" match, and a single list keeps the last.
+    model->SetValue("//f/single", "abc");
+    EXPECT_EQ(model->GetValue("//f/single"), "ABC");
+    model->SetValue("//f/single", "");
+    EXPECT_EQ(model->GetValue("//f/single"), "");
+
+    model->SetValue("//f/multi", "A,\"b c\"");
+    EXPECT_EQ(model->GetValue("//f/multi"), "a,b c");
+    // Values holding a comma or a blank are not restored as stored: the text splits apart.
+    model->SetValue("//f/multi", "b c,d,e");
+    EXPECT_EQ(model->GetValue("//f/multi"), "b");
+
+    TTagFormPart* multi = model->FormParts().find("//f/multi");
+    const auto* select = dynamic_cast<const TTagAccessSelect*>(multi->Accessor());
+    ASSERT_TRUE(select);
+    EXPECT_EQ(select->GetOptionTexts(multi->Element()), QStringList({ "A", "BC", "DE", "B" }));
+    EXPECT_EQ(select->GetOptionValues(multi->Element()), QStringList({ "a", "b c", "d,e", "b" }));
+}
+
+TEST_F(ValueAccess, RemotePagesKeepHiddenReadOnlyAndDisabledFields)
+{
+    auto model = page("http://www.example.com/f.html");
+    for (const char* name : { "text", "hidden", "readonly", "disabled", "area" })
+        model->SetValue(QStringLiteral("//f/") + name, "new");
+    EXPECT_EQ(model->GetValue("//f/text"), "new");
+    EXPECT_EQ(model->GetValue("//f/hidden"), "h0");
+    EXPECT_EQ(model->GetValue("//f/readonly"), "r0");
+    EXPECT_EQ(model->GetValue("//f/disabled"), "d0");
+    EXPECT_EQ(model->GetValue("//f/area"), "new");
+    EXPECT_EQ(channel.queued.size(), 2u) << "nothing is sent for the fields left alone";
+}
+
+TEST_F(ValueAccess, LocalPagesWriteEveryField)
+{
+    for (const char* url : { "http://LOCALHOST/f.html", "file:///tmp/f.html" }) {
+        auto model = page(url);
+        for (const char* name : { "hidden", "readonly", "disabled" }) {
+            model->SetValue(QStringLiteral("//f/") + name, "new");
+            EXPECT_EQ(model->GetValue(QStringLiteral("//f/") + name), "new") << url << " " << name;
+        }
+    }
+}
+
+TEST_F(ValueAccess, PasswordsAreStoredEncryptedAndRestoredWhole)
+{
+    App().currentProject()->SetEncryptKey(Md5Hex("master123"));
+    home.prompter().passwords.push_back(QString("master123"));
+    SetTickCountSource([] {
+        static quint32 tick = 1000;
+        return tick++;
+    });
+    auto model = page("http://www.example.com/f.html");
+    TTagFormPart* pw = model->FormParts().find("//f/pw");
+    pw->Element()->setValue("se-cr-et");
+
+    const QString first = model->GetValue("//f/pw");
+    const QString second = model->GetValue("//f/pw");
+    EXPECT_NE(first, second) << "the salt changes with the tick count";
+    EXPECT_FALSE(first.contains("se-cr-et"));
+    EXPECT_EQ(first.size() % 16, 0);
+
+    pw->Element()->setValue("");
+    model->SetValue("//f/pw", first);
+    EXPECT_EQ(pw->Element()->value(), "se-cr-et");
+
+    // A stored text of 32 characters or fewer leaves the field as it is.
+    model->SetValue("//f/pw", QString(32, 'a'));
+    EXPECT_EQ(pw->Element()->value(), "se-cr-et");
+    EXPECT_THROW(model->SetValue("//f/pw", QString(48, 'z')), TError);
+}
+
+TEST(GuardedWrite, RemoteDisabledElementsAreLeftAloneByEveryAccessor)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://remote.example/");
+    const int f = top.form("f");
+    top.input(f, "checkbox", "c", "on", { { "disabled", true } });
+    const int area = top.element("TEXTAREA", { { "name", "t" }, { "value", "keep" }, { "disabled", true } });
+    Q_UNUSED(area);
+    auto snapshot = b.build();
+    THtmlElement* box = snapshot->topDocument()->forms()[0]->items()[0];
+    InputValue(*FindTagAccess("INPUT_CHECKBOX"), box, "on");
+    EXPECT_FALSE(box->checked());
+    THtmlElement* text = snapshot->topDocument()->elementsByTagName("textarea")[0];
+    InputValue(*FindTagAccess("textarea"), text, "changed");
+    EXPECT_EQ(text->value(), "keep");
+    EXPECT_EQ(FindTagAccess("INPUT_FILE"), nullptr);
+}
+
+} // namespace
