@@ -3,9 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+
 struct TPopupMessageInfo;
 struct TDownloadInfo;
 class TCalverdineDocument;
+
+// One entry of a tab's travel log.
+struct THistoryEntry {
+    QString Title;
+    QString Url;
+};
 
 // What controllers read of and ask from one tab window. The tab window implements it;
 // tests use fakes.
@@ -41,6 +49,17 @@ public:
     // The latest message box (nullptr before the first one) and the last reported download.
     virtual TPopupMessageInfo* PopupInfo() = 0;
     virtual TDownloadInfo LastDownloadInfo() const = 0;
+
+    // The travel log behind (nearest first, at most 10), ahead (at most 10) and in full
+    // (at most 100), as read at the last completed navigation.
+    virtual QList<THistoryEntry> BackEntries() const { return {}; }
+    virtual QList<THistoryEntry> ForwardEntries() const { return {}; }
+    virtual QList<THistoryEntry> AllEntries() const { return {}; }
+    // Appends the text to the focused text input or text area of the page, then moves the
+    // focus with Tab (direction 1) or Shift+Tab (-1) when the value changed.
+    virtual void SendTextToFocusedInput(const QString& text, int direction) { Q_UNUSED(text); Q_UNUSED(direction); }
+    // Gives the page the keyboard focus.
+    virtual void ActivateBrowser() {}
 };
 
 // The tab controller's services for the other controllers (App().tabs; none before the
@@ -59,6 +78,8 @@ public:
     virtual void NavigateCurrentTab(const QString& text) = 0;
     // Opens a new tab on the address and makes it current.
     virtual void OpenTab(const QString& url) = 0;
+    // The tab IDs in the order the tabs were brought to the front (the last is in front).
+    virtual QList<int> FrontOrder() const { return {}; }
 };
 
 // The process-wide list of visited addresses that the address box offers.

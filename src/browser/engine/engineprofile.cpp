@@ -1,0 +1,87 @@
+#include "browser/engine/engineprofile.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/webpage.h"
+#include "core/appcontext.h"
+#include "core/prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QWebEngineCookieStore>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include <unistd.h>
+
+// Resources of a static library are linked in only when something names them.
+static void InitEngineResources()
+{
+    Q_INIT_RESOURCE(engine);
+}
+
+TEngineProfile::TEngineProfile(const QString& storageDirectory, QObject* parent) : QObject(parent)
+{
+    InitEngineResources();
+    if (storageDirectory.isEmpty()) {
+        m_profile = new QWebEngineProfile(this);
+    } else {
+        QDir().mkpath(storageDirectory);
+        m_profile = new QWebEngineProfile(QString::fromLatin1(kStorageName), this);
+        m_profile->setPersistentStoragePath(storageDirectory);
+        m_profile->setCachePath(storageDirectory + QStringLiteral("/Cache"));
+        m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    }
+    m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this, &TEngineProfile::handleDownloadRequested);
+}
+
+TEngineProfile::~TEngineProfile() = default;
+
+bool TEngineProfile::isOffTheRecord() const
+{
+    return m_profile->isOffTheRecord();
+}
+
+QString TEngineProfile::StorageDirectory(const QString& homeDirectory)
+{
+    return homeDirectory + QStringLiteral("/EngineProfile");
+}
+
+void TEngineProfile::clearCacheAndCookies()
+{
+    m_profile->clearHttpCache();
+    m_profile->cookieStore()->deleteAllCookies();
+    m_profile->clearAllVisitedLinks();
+}
+
+void TEngineProfile::PrepareEnvironment()
+{
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+void TEngineProfile::handleDownloadRequested(QWebEngineDownloadRequest* download)
+{
+    // The decision is taken inside this call, as the engine requires.
+    if (auto* page = qobject_cast<TWebPage*>(download->page())) {
+        page->browser()->handleDownload(download);
+        return;
+    }
+    TPrompter* prompter = App().prompter();
+    TPrompter::FileRequest request;
+    request.title = QStringLiteral("名前を付けて保存");
+    request.filter = QStringLiteral("すべてのファイル|*.*");
+    request.directory = download->downloadDirectory();
+    request.fileName = download->downloadFileName();
+    const QString path = prompter ? prompter->saveFile(request) : QString();
+    if (path.isEmpty()) {
+        download->cancel();
+        return;
+    }
+    download->setDownloadDirectory(QFileInfo(path).absolutePath());
+    download->setDownloadFileName(QFileInfo(path).fileName());
+    download->accept();
+}

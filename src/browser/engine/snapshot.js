@@ -1,0 +1,452 @@
+// The page side of the live page channel, in the isolated world of the top document:
+// the snapshot of every reachable document (docs/snapshot-format.md), the refresh of live
+// values, the batched writes, and text appended to a field. Defined once per document;
+// every call sends this text first, so the library is there even where no user script ran.
+(function () {
+    'use strict';
+    if (window.__calverdine)
+        return;
+
+    var FORMAT = 1;
+    var MAX_DEPTH = 250;
+    var MODEL_SELECTOR = 'input,select,textarea,button,fieldset,object,output,form,a,meta,script,iframe,frame,frameset';
+    var TEXT_INPUT_TYPES = { text: 1, password: 1, search: 1, email: 1, url: 1, tel: 1 };
+
+    // Pages may shadow document and form members with named elements (a field named
+    // "elements" or a form named "forms"); the prototypes' own members are read instead.
+    function getter(proto, name) {
+        return Object.getOwnPropertyDescriptor(proto, name).get;
+    }
+    var docForms = getter(Document.prototype, 'forms');
+    var docScripts = getter(Document.prototype, 'scripts');
+    var docUrl = getter(Document.prototype, 'URL');
+    var docTitle = getter(Document.prototype, 'title');
+    var docReadyState = getter(Document.prototype, 'readyState');
+    var docBody = getter(Document.prototype, 'body');
+    var docContentType = getter(Document.prototype, 'contentType');
+    var docQuery = Document.prototype.querySelectorAll;
+    var docById = Document.prototype.getElementById;
+    var formElements = getter(HTMLFormElement.prototype, 'elements');
+    var formSubmit = HTMLFormElement.prototype.submit;
+    var formReset = HTMLFormElement.prototype.reset;
+    var elementId = getter(Element.prototype, 'id');
+    var elementTag = getter(Element.prototype, 'tagName');
+    var elementAttribute = Element.prototype.getAttribute;
+    var elementMatches = Element.prototype.matches;
+
+    var state = { generation: 0, elements: [], documents: [] };
+
+    function attribute(el, name) {
+        var value = elementAttribute.call(el, name);
+        return value === null ? '' : value;
+    }
+
+    function tagOf(el) {
+        return String(elementTag.call(el)).toUpperCase();
+    }
+
+    function register(el) {
+        if (el.__cvGeneration === state.generation)
+            return el.__cvHandle;
+        el.__cvGeneration = state.generation;
+        el.__cvHandle = state.elements.length;
+        state.elements.push(el);
+        return el.__cvHandle;
+    }
+
+    function handleOf(el) {
+        return el && el.__cvGeneration === state.generation ? el.__cvHandle : -1;
+    }
+
+    function str(value) {
+        return value === undefined || value === null ? '' : String(value);
+    }
+
+    function startTag(el) {
+        var text = '<' + String(elementTag.call(el)).toLowerCase();
+        for (var i = 0; i < el.attributes.length; i++) {
+            var a = el.attributes[i];
+            text += ' ' + a.name + '="' + a.value.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
+        }
+        return text + '>';
+    }
+
+    function describe(el, h, innerTextIds) {
+        var tag = tagOf(el);
+        var o = { h: h, tag: tag };
+        var id = str(elementId.call(el));
+        if (id)
+            o.id = id;
+        switch (tag) {
+        case 'INPUT':
+            o.type = str(el.type).toLowerCase();
+            o.name = str(el.name);
+            o.value = str(el.value);
+            o.checked = !!el.checked;
+            o.readOnly = !!el.readOnly;
+            o.disabled = !!el.disabled;
+            o.form = el.form ? handleOf(el.form) : -1;
+            break;
+        case 'SELECT':
+            o.name = str(el.name);
+            o.multiple = !!el.multiple;
+            o.disabled = !!el.disabled;
+            o.options = [];
+            for (var i = 0; i < el.options.length; i++) {
+                var option = el.options[i];
+                o.options.push({ value: str(option.value), text: str(option.text), selected: !!option.selected });
+            }
+            break;
+        case 'TEXTAREA':
+            o.name = str(el.name);
+            o.value = str(el.value);
+            o.readOnly = !!el.readOnly;
+            o.disabled = !!el.disabled;
+            break;
+        case 'BUTTON':
+        case 'FIELDSET':
+        case 'OBJECT':
+        case 'OUTPUT':
+            o.name = str(el.name);
+            o.type = str(el.type);
+            if ('disabled' in el)
+                o.disabled = !!el.disabled;
+            break;
+        case 'FORM':
+            o.name = attribute(el, 'name');
+            o.action = attribute(el, 'action');
+            o.method = attribute(el, 'method');
+            o.items = [];
+            var items = formElements.call(el);
+            for (var j = 0; j < items.length; j++) {
+                var item = handleOf(items[j]);
+                if (item >= 0)
+                    o.items.push(item);
+            }
+            break;
+        case 'A':
+            o.href = str(el.href);
+            o.text = str(el.innerText);
+            for (var c = el.children.length - 1; c >= 0; c--) {
+                var child = el.children[c];
+                if (tagOf(child) === 'IMG') {
+                    o.imgAlt = attribute(child, 'alt');
+                    o.imgSrc = str(child.src);
+                    break;
+                }
+            }
+            break;
+        case 'META':
+            o.httpEquiv = str(el.httpEquiv);
+            o.content = str(el.content);
+            break;
+        case 'SCRIPT':
+            o.src = attribute(el, 'src');
+            o.text = str(el.text);
+            o.type = attribute(el, 'type');
+            o.language = attribute(el, 'language');
+            break;
+        case 'IFRAME':
+        case 'FRAME':
+            o.name = str(el.name);
+            o.src = attribute(el, 'src');
+            break;
+        case 'FRAMESET':
+            o.rows = attribute(el, 'rows');
+            o.cols = attribute(el, 'cols');
+            o.outerHTML = startTag(el);
+            o.children = [];
+            for (var k = 0; k < el.children.length; k++) {
+                var t = tagOf(el.children[k]);
+                if (t === 'FRAME' || t === 'FRAMESET')
+                    o.children.push(handleOf(el.children[k]));
+            }
+            break;
+        }
+        if (id && innerTextIds.indexOf(id) >= 0)
+            o.innerText = str(el.innerText);
+        return o;
+    }
+
+    function documentOrder(a, b) {
+        if (a === b)
+            return 0;
+        return (a.compareDocumentPosition(b) & Node.DOCUMENT_POSITION_FOLLOWING) ? -1 : 1;
+    }
+
+    function pixels(text) {
+        var n = parseInt(text, 10);
+        return isNaN(n) ? 0 : n;
+    }
+
+    function describeDocument(win, doc, id, innerTextIds, fetches) {
+        var list = Array.prototype.slice.call(docQuery.call(doc, MODEL_SELECTOR));
+        // Elements found by id but outside the model's tags (the screen's id element).
+        var extras = [];
+        var seen = new Set(list);
+        function addExtra(el) {
+            if (el && !seen.has(el)) {
+                seen.add(el);
+                extras.push(el);
+            }
+        }
+        for (var i = 0; i < innerTextIds.length; i++)
+            addExtra(docById.call(doc, innerTextIds[i]));
+        for (var j = 0; j < list.length; j++) {
+            var elId = str(elementId.call(list[j]));
+            if (elId)
+                addExtra(docById.call(doc, elId));
+        }
+        if (extras.length) {
+            list = list.concat(extras);
+            list.sort(documentOrder);
+        }
+        for (var r = 0; r < list.length; r++)
+            register(list[r]);
+
+        var d = {
+            id: id,
+            url: str(docUrl.call(doc)),
+            title: str(docTitle.call(doc)),
+            readyState: str(docReadyState.call(doc)),
+            frames: [],
+            body: null,
+            elements: [],
+            forms: [],
+            scripts: [],
+            ids: {},
+            scriptTexts: {}
+        };
+        for (var e = 0; e < list.length; e++) {
+            var described = describe(list[e], handleOf(list[e]), innerTextIds);
+            d.elements.push(described);
+            if (described.id && !Object.prototype.hasOwnProperty.call(d.ids, described.id)
+                && docById.call(doc, described.id) === list[e])
+                d.ids[described.id] = described.h;
+            if (described.tag === 'SCRIPT' && described.src)
+                fetches.push({ doc: d, src: str(list[e].src) });
+        }
+        var forms = docForms.call(doc);
+        for (var f = 0; f < forms.length; f++)
+            d.forms.push(handleOf(forms[f]));
+        var scripts = docScripts.call(doc);
+        for (var s = 0; s < scripts.length; s++)
+            d.scripts.push(handleOf(scripts[s]));
+
+        var body = docBody.call(doc);
+        if (body && tagOf(body) !== 'FRAMESET') {
+            var style = win.getComputedStyle(body);
+            d.body = {
+                h: register(body),
+                scrollWidth: body.scrollWidth,
+                scrollHeight: body.scrollHeight,
+                leftMargin: pixels(style.marginLeft),
+                rightMargin: pixels(style.marginRight),
+                topMargin: pixels(style.marginTop),
+                bottomMargin: pixels(style.marginBottom)
+            };
+        }
+        return d;
+    }
+
+    function walk(win, path, depth, out, paths, innerTextIds, fetches) {
+        var doc = win.document;
+        var id = out.length;
+        out.push(null);
+        paths.push(path);
+        state.documents[id] = doc;
+        var d = describeDocument(win, doc, id, innerTextIds, fetches);
+        out[id] = d;
+        for (var i = 0; i < win.length; i++) {
+            var ref;
+            try {
+                if (depth >= MAX_DEPTH)
+                    throw new Error('frames nested too deeply');
+                var child = win[i];
+                var childDoc = child.document;
+                if (!childDoc)
+                    throw new Error('the frame has no document');
+                ref = { doc: walk(child, path.concat([i]), depth + 1, out, paths, innerTextIds, fetches) };
+            } catch (err) {
+                ref = { doc: null, error: str(err && err.message ? err.message : err) };
+            }
+            d.frames.push(ref);
+        }
+        return id;
+    }
+
+    function isHtml(doc) {
+        return /html/i.test(str(docContentType.call(doc)));
+    }
+
+    // Scripts are read only from the browser's cache, and only those the top page's origin
+    // may read; the tool never downloads them.
+    function readCachedScripts(fetches) {
+        var wanted = [];
+        var known = {};
+        for (var i = 0; i < fetches.length; i++) {
+            var url;
+            try {
+                url = new URL(fetches[i].src);
+            } catch (e) {
+                continue;
+            }
+            if (url.origin !== window.location.origin || !/^https?:$/.test(url.protocol))
+                continue;
+            wanted.push(fetches[i]);
+            known[url.href] = true;
+        }
+        var texts = {};
+        var reads = Object.keys(known).map(function (href) {
+            var read = fetch(href, { cache: 'only-if-cached', mode: 'same-origin', credentials: 'same-origin' })
+                .then(function (response) { return response.ok ? response.text() : null; })
+                .catch(function () { return null; });
+            var timeout = new Promise(function (resolve) { setTimeout(function () { resolve(null); }, 2000); });
+            return Promise.race([read, timeout]).then(function (text) {
+                if (text !== null)
+                    texts[href] = text;
+            });
+        });
+        return { count: reads.length, done: Promise.all(reads).then(function () {
+            for (var j = 0; j < wanted.length; j++) {
+                var href = new URL(wanted[j].src).href;
+                if (Object.prototype.hasOwnProperty.call(texts, href))
+                    wanted[j].doc.scriptTexts[wanted[j].src] = texts[href];
+            }
+        }) };
+    }
+
+    function answer(out, paths) {
+        return 'H' + JSON.stringify(paths) + '\n' + JSON.stringify({ format: FORMAT, documents: out });
+    }
+
+    function snapshot(args, token) {
+        state.generation++;
+        state.elements = [];
+        state.documents = [];
+        if (!isHtml(document))
+            return 'N';
+        var innerTextIds = (args && args.innerTextIds) || [];
+        var out = [];
+        var paths = [];
+        var fetches = [];
+        walk(window, [], 0, out, paths, innerTextIds, fetches);
+        var bridge = window.__calverdineBridge;
+        var cached = fetches.length && bridge ? readCachedScripts(fetches) : { count: 0 };
+        if (!cached.count)
+            return answer(out, paths);
+        cached.done.then(function () {
+            window.__calverdineBridge.snapshotReady(token, answer(out, paths));
+        });
+        return 'P';
+    }
+
+    function live(el) {
+        return el && el.isConnected && el.ownerDocument && el.ownerDocument.defaultView;
+    }
+
+    function refresh() {
+        var values = [];
+        for (var h = 0; h < state.elements.length; h++) {
+            var el = state.elements[h];
+            if (!live(el))
+                continue;
+            var tag = tagOf(el);
+            if (tag === 'INPUT') {
+                values.push({ h: h, value: str(el.value), checked: !!el.checked });
+            } else if (tag === 'TEXTAREA') {
+                values.push({ h: h, value: str(el.value) });
+            } else if (tag === 'SELECT') {
+                var selected = [];
+                for (var i = 0; i < el.options.length; i++) {
+                    if (el.options[i].selected)
+                        selected.push(i);
+                }
+                values.push({ h: h, selected: selected });
+            }
+        }
+        return JSON.stringify({ format: FORMAT, values: values });
+    }
+
+    function changed(el) {
+        el.dispatchEvent(new Event('input', { bubbles: true }));
+        el.dispatchEvent(new Event('change', { bubbles: true }));
+    }
+
+    function apply(operations) {
+        var applied = 0;
+        var missing = 0;
+        var errors = [];
+        for (var i = 0; i < operations.length; i++) {
+            var op = operations[i];
+            var el = state.elements[op.h];
+            if (!live(el)) {
+                missing++;
+                continue;
+            }
+            try {
+                switch (op.op) {
+                case 'value':
+                    el.value = op.v;
+                    changed(el);
+                    break;
+                case 'checked':
+                    el.checked = !!op.v;
+                    changed(el);
+                    break;
+                case 'selected':
+                    for (var o = 0; o < el.options.length; o++)
+                        el.options[o].selected = op.v.indexOf(o) >= 0;
+                    changed(el);
+                    break;
+                case 'click':
+                    el.click();
+                    break;
+                case 'submit':
+                    formSubmit.call(el);
+                    break;
+                case 'reset':
+                    formReset.call(el);
+                    break;
+                default:
+                    errors.push('unknown operation ' + op.op);
+                    continue;
+                }
+                applied++;
+            } catch (err) {
+                errors.push(str(err && err.message ? err.message : err));
+            }
+        }
+        return JSON.stringify({ applied: applied, missing: missing, errors: errors });
+    }
+
+    function appendText(h, text) {
+        var el = state.elements[h];
+        if (!live(el))
+            return false;
+        var tag = tagOf(el);
+        var writable = !el.readOnly && !el.disabled;
+        if (tag === 'INPUT' && TEXT_INPUT_TYPES[str(el.type).toLowerCase()] && writable) {
+            el.value = str(el.value) + text;
+        } else if (tag === 'TEXTAREA' && writable) {
+            el.value = str(el.value) + text;
+        } else {
+            return false;
+        }
+        changed(el);
+        return true;
+    }
+
+    // The handles of a document (and an element of it) of the last snapshot, for events.
+    function locate(doc, el) {
+        return { doc: state.documents.indexOf(doc), el: handleOf(el) };
+    }
+
+    window.__calverdine = {
+        snapshot: snapshot,
+        refresh: refresh,
+        apply: apply,
+        appendText: appendText,
+        locate: locate
+    };
+})();

@@ -1,0 +1,249 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/enginepagechannel.h"
+#include "browser/engine/engineprofile.h"
+#include "core/appcontext.h"
+#include "core/memo.h"
+#include "document/calverdinedocument.h"
+#include "document/tagtree.h"
+#include "project/projectdocument.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class TabWindowE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    // A project whose warnings are written and whose alerts follow `viewAlert`.
+    void openProject(int viewAlert)
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        project->SetOutputWarning(1);
+        project->SetViewAlert(viewAlert);
+        App().setCurrentProject(std::move(project));
+    }
+
+    QStringList framePaths(TCalverdineDocument* model)
+    {
+        QStringList paths;
+        std::vector<TTagFrame*> stack { model->RootFrame() };
+        while (!stack.empty()) {
+            TTagFrame* frame = stack.back();
+            stack.pop_back();
+            paths.append(frame->GetPath());
+            for (auto it = frame->ChildFrames().rbegin(); it != frame->ChildFrames().rend(); ++it)
+                stack.push_back(it->get());
+        }
+        return paths;
+    }
+
+    TTestHome home;
+    static TEngineProfile* s_profile;
+    static THttpServer* s_server;
+};
+
+TEngineProfile* TabWindowE2E::s_profile = nullptr;
+THttpServer* TabWindowE2E::s_server = nullptr;
+
+TEST_F(TabWindowE2E, FramesetWithThreeFramesIsParsedOnceWithItsTagPaths)
+{
+    s_server->addPage(QStringLiteral("/fs/top.html"),
+                      "<html><frameset cols=\"150,*,100\"><frame name=menu src=menu.html>"
+                      "<frame name=main src=main.html><frame name=foot src=foot.html></frameset></html>");
+    s_server->addPage(QStringLiteral("/fs/menu.html"), "<html><body><a href=main.html>main</a></body></html>");
+    s_server->addPage(QStringLiteral("/fs/main.html"),
+                      "<html><body><form name=login><input name=user value=u1>"
+                      "<input type=radio name=sex value=m checked><input type=radio name=sex value=f>"
+                      "</form></body></html>");
+    s_server->addPage(QStringLiteral("/fs/foot.html"), "<html><body>foot</body></html>");
+
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/fs/top.html"))));
+    Pause(300);
+    EXPECT_EQ(tab.parseCount(), 1);
+    EXPECT_EQ(tab.owner().count(QStringLiteral("DocumentParsed")), 1);
+    EXPECT_EQ(tab.owner().count(QStringLiteral("BeforeNavigate")), 4); // the page and its three frames
+    EXPECT_TRUE(tab.tab().PendingUrls().isEmpty());
+    EXPECT_FALSE(tab.tab().Busy());
+    EXPECT_EQ(tab.tab().NavigationState(), TTabWindow::kStateLoaded);
+
+    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(framePaths(model), (QStringList { "/", "//menu", "//main", "//foot" }));
+    EXPECT_EQ(model->GetValue(QStringLiteral("//main/login/user")), "u1");
+    ASSERT_NE(model->FormParts().find(QStringLiteral("//main/login/sex[1]")), nullptr);
+    EXPECT_EQ(model->FormParts().find(QStringLiteral("//main/login/sex[1]"))->GetShortPath(), "/main/login/sex[1]");
+    EXPECT_TRUE(tab.failures().isEmpty()) << tab.failures().join('\n').toStdString();
+}
+
+
+TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparses)
+{
+    openProject(1);
+    s_server->addPage(QStringLiteral("/if/inner.html"), "<html><body><form name=f><input name=q value=1></form></body></html>");
+    s_server->addPage(QStringLiteral("/if/later.html"), "<html><body><form name=g><input name=r value=2></form></body></html>");
+    s_server->addPage(QStringLiteral("/if/top.html"),
+                      "<html><body><form name=top><input name=t value=0></form>"
+                      "<iframe name=same src=inner.html></iframe>"
+                      "<iframe name=other src=\"" + s_server->urlText(QStringLiteral("/if/inner.html"), true).toUtf8()
+                          + "\"></iframe></body></html>");
+
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/if/top.html"))));
+    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->RootFrame()->ChildFrames().size(), 2u);
+    const TTagFrame* other = model->RootFrame()->ChildFrames()[1].get();
+    EXPECT_EQ(other->Document(), nullptr);
+    EXPECT_TRUE(other->Forms().empty());
+    EXPECT_EQ(model->GetValue(QStringLiteral("//same/f/q")), "1");
+    EXPECT_TRUE(App().operationLog().text().contains(QStringLiteral("[WARN] IFRAME can not access: other -> ")))
+        << App().operationLog().text().toStdString();
+
+    // The frame navigates after the page completed: the whole page is parsed again.
+    const int parsed = tab.parseCount();
+    tab.run(QStringLiteral("frames[0].location.href = 'later.html'; 1"));
+    ASSERT_TRUE(tab.waitForParse(parsed));
+    model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->GetValue(QStringLiteral("//same/g/r")), "2");
+    EXPECT_EQ(model->GetValue(QStringLiteral("//top/t")), "0");
+    EXPECT_TRUE(tab.tab().PendingUrls().isEmpty());
+}
+
+TEST_F(TabWindowE2E, MessageBoxesFollowTheLocalPageRule)
+{
+    openProject(0);
+    s_server->addPage(QStringLiteral("/mb/page.html"), "<html><body>boxes</body></html>");
+
+    TEngineTab local(*s_profile);
+    ASSERT_TRUE(local.load(s_server->urlText(QStringLiteral("/mb/page.html"))));
+    local.run(QStringLiteral("alert('local alert'); 1"));
+    ASSERT_NE(local.tab().PopupInfo(), nullptr);
+    EXPECT_EQ(local.tab().PopupInfo()->MessageType, 48);
+    EXPECT_EQ(local.tab().PopupInfo()->Text, "local alert");
+    EXPECT_EQ(local.tab().PopupInfo()->Result, 0);
+    EXPECT_TRUE(home.prompter().messages().isEmpty()) << "the alert was answered without a box";
+    EXPECT_EQ(local.owner().matching(QStringLiteral("Popup")),
+              (QStringList { "PopupOpen:1", "PopupOpened:1" }));
+
+    // A handler answers the confirm with Cancel: the page sees false and no box is shown.
+    local.owner().popupOpen = [&](int) {
+        local.tab().PopupInfo()->AnswerResult = 0;
+        local.tab().PopupInfo()->AnswerButton = 2;
+    };
+    EXPECT_EQ(local.run(QStringLiteral("confirm('sure?') ? 'yes' : 'no'")).toString(), "no");
+    EXPECT_EQ(local.tab().PopupInfo()->MessageType, 33);
+    EXPECT_EQ(local.tab().PopupInfo()->ResultButton, 2);
+    EXPECT_TRUE(home.prompter().messages().isEmpty());
+
+    // The same alert on a remote page is shown whatever the project says.
+    TEngineTab remote(*s_profile, 2);
+    ASSERT_TRUE(remote.load(s_server->urlText(QStringLiteral("/mb/page.html"), true)));
+    remote.run(QStringLiteral("alert('remote alert'); 1"));
+    EXPECT_EQ(remote.tab().PopupInfo()->Result, 1);
+    EXPECT_EQ(home.prompter().messages(), QStringList { "remote alert" });
+}
+
+TEST_F(TabWindowE2E, TwoDownloadsOfOneNavigationAreReportedOnce)
+{
+    s_server->addDownload(QStringLiteral("/dl/a.csv"), "a\n", QStringLiteral("a.csv"));
+    s_server->addDownload(QStringLiteral("/dl/b.csv"), "b\n", QStringLiteral("b.csv"));
+    s_server->addPage(QStringLiteral("/dl/page.html"),
+                      "<html><body><a id=a href=a.csv download>a</a><a id=b href=b.csv download>b</a></body></html>");
+
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/dl/page.html"))));
+    tab.run(QStringLiteral("document.getElementById('a').click(); document.getElementById('b').click(); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return s_server->requestCount(QStringLiteral("/dl/b.csv")) > 0; }, 10000));
+    Pause(500);
+    EXPECT_EQ(tab.owner().count(QStringLiteral("Download")), 1) << tab.owner().reports.join('\n').toStdString();
+    EXPECT_EQ(tab.tab().NavigationState(), TTabWindow::kStateDownload);
+    EXPECT_EQ(tab.tab().LastDownloadInfo().Url, s_server->urlText(QStringLiteral("/dl/page.html")));
+    // The save dialog was offered and cancelled.
+    ASSERT_FALSE(home.prompter().asked.empty());
+    EXPECT_EQ(home.prompter().asked.front().kind, "save");
+}
+
+TEST_F(TabWindowE2E, ScriptWindowsOpenAsTabsAndCloseThemselves)
+{
+    s_server->addPage(QStringLiteral("/win/opener.html"), "<html><body>opener</body></html>");
+    s_server->addPage(QStringLiteral("/win/child.html"), "<html><body>child</body></html>");
+
+    TEngineTab opener(*s_profile);
+    std::unique_ptr<TEngineTab> child;
+    opener.owner().newWindow = [&]() -> TBrowserControl* {
+        child = std::make_unique<TEngineTab>(*s_profile, 2, &opener.owner());
+        return child->browser();
+    };
+    ASSERT_TRUE(opener.load(s_server->urlText(QStringLiteral("/win/opener.html"))));
+    opener.run(QStringLiteral("window.childWindow = window.open('child.html', 'child'); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return child && child->parseCount() > 0; }));
+    EXPECT_EQ(child->tab().GetUrl(), s_server->urlText(QStringLiteral("/win/child.html")));
+
+    child->run(QStringLiteral("window.close(); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return opener.owner().count(QStringLiteral("Close:2")) == 1; }));
+    EXPECT_TRUE(child->tab().IsClosing());
+    const int reports = int(opener.owner().reports.size());
+    child->tab().Navigate(s_server->urlText(QStringLiteral("/win/opener.html")));
+    Pause(500);
+    EXPECT_EQ(opener.owner().reports.size(), reports) << "no report about a closed tab";
+}
+
+TEST_F(TabWindowE2E, PageRoundTripsAreOnePerParseWriteBatchAndRefresh)
+{
+    QByteArray fields;
+    for (int i = 0; i < 50; ++i)
+        fields += "<input name=f" + QByteArray::number(i) + " value=v" + QByteArray::number(i) + ">";
+    s_server->addPage(QStringLiteral("/rt/page.html"),
+                      "<html><body><form name=f>" + fields + "<textarea name=t>x</textarea></form>"
+                      "<script>window.changes = 0; document.addEventListener('change', function () { changes++; });"
+                      "</script></body></html>");
+
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/rt/page.html"))));
+    TEnginePageChannel* channel = tab.browser()->channel();
+    EXPECT_EQ(channel->roundTrips(), 1);
+
+    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    for (int i = 0; i < 50; ++i)
+        model->SetValue(QStringLiteral("//f/f%1").arg(i), QStringLiteral("new%1").arg(i));
+    model->flushWrites();
+    EXPECT_EQ(channel->roundTrips(), 2);
+    EXPECT_EQ(model->GetValue(QStringLiteral("//f/f7")), "new7");
+    EXPECT_EQ(tab.run(QStringLiteral("document.forms[0].f7.value + ' ' + changes")).toString(), "new7 50");
+
+    tab.run(QStringLiteral("document.forms[0].t.value = 'typed'; 1"));
+    bool refreshed = false;
+    channel->refreshValues([&](const QByteArray& json, const QString& error) {
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        model->applyRefresh(json);
+        refreshed = true;
+    });
+    ASSERT_TRUE(WaitUntil([&] { return refreshed; }));
+    EXPECT_EQ(channel->roundTrips(), 3);
+    EXPECT_EQ(model->GetValue(QStringLiteral("//f/t")), "typed");
+}
+
+}
