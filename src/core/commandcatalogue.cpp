@@ -25,7 +25,7 @@ const Entry kCatalogue[] = {
     { "ActionFileOpen", "File", "開く(&O)...", "" },
     { "ActionFileSaveAs", "File", "名前をつけて保存(&A)...", "" },
     { "ActionFileConfig", "File", "ページ設定(&U)...", "" },
-    { "ActionFilePrint", "File", "印刷(&P)...", "" },
+    { "ActionFilePrint", "File", "印刷(&P)...", "Ctrl+P" },
     { "ActionFilePrintPreview", "File", "印刷プレビュー(&V)...", "" },
 
     { "ActionEditCut", "Edit", "切り取り(&T)", "" },
@@ -138,7 +138,7 @@ const Entry kCatalogue[] = {
     { "ActionPageControlShowTabSheetData", "PageControl", "データ", "Ctrl+Alt+D" },
     { "ActionPageControlShowTabSheetJS", "PageControl", "JavaScript", "Ctrl+Alt+J" },
 
-    { "ActionAddressSelectText", "Address", "アドレス", "" },
+    { "ActionAddressSelectText", "Address", "アドレス", "Ctrl+D" },
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/views/controllers.h"
 
 #include "core/appcontext.h"
+#include "core/commandlist.h"
 #include "core/helpaction.h"
 #include "core/layoutsettings.h"
 #include "core/mainformaction.h"
@@ -10,6 +11,7 @@
 #include "core/views/mainform.h"
 #include "project/views/mainactionfactory.h"
 
+#include <QAction>
 #include <QComboBox>
 
 #include <memory>
@@ -64,4 +66,11 @@ void CreateControllers(TMainForm& form)
     auto mainForm = std::make_unique<TMainFormAction>();
     form.setMainFormAction(mainForm.get());
     bus.AddListener(std::move(mainForm));
+
+    // Commands that no controller connects would do nothing when chosen.
+    TCommandList& commands = App().commands();
+    for (const QString& name : commands.names()) {
+        if (commands.owner(name).isEmpty())
+            commands.action(name)->setEnabled(false);
+    }
 }

@@ -173,6 +173,8 @@ void TMainForm::createPanels()
 
     m_centre = new QWidget;
     m_centre->setObjectName(QStringLiteral("PanelCenter"));
+    // The side panels keep their widths in narrow windows; the centre's bars give way.
+    m_centre->setMinimumSize(200, 1);
     auto* centreLayout = new QVBoxLayout(m_centre);
     centreLayout->setContentsMargins(0, 0, 0, 0);
     centreLayout->setSpacing(0);
@@ -182,14 +184,13 @@ void TMainForm::createPanels()
     auto* addressLayout = new QHBoxLayout(m_addressBar);
     addressLayout->setContentsMargins(2, 2, 2, 2);
     addressLayout->setSpacing(2);
-    auto* addressLabel = new QLabel(QStringLiteral("アドレス(&D)"));
+    auto* addressLabel = new QLabel(QStringLiteral("アドレス"));
     m_addressBox = new QComboBox;
     m_addressBox->setObjectName(QStringLiteral("ComboBoxExAddress"));
     m_addressBox->setEditable(true);
     m_addressBox->setInsertPolicy(QComboBox::NoInsert);
     m_addressBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_addressBox->setMinimumWidth(120);
-    addressLabel->setBuddy(m_addressBox);
+    m_addressBox->setMinimumWidth(80);
     m_addressButton = new QToolButton;
     m_addressButton->setObjectName(QStringLiteral("ButtonAddress"));
     m_addressButton->setText(QStringLiteral("移動"));

@@ -1,0 +1,285 @@
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/consolememos.h"
+#include "core/eventbus.h"
+#include "core/inifile.h"
+#include "core/layoutsettings.h"
+#include "core/log.h"
+#include "core/memo.h"
+#include "core/views/consolesplitter.h"
+#include "core/views/mainform.h"
+#include "faketabs.h"
+#include "project/projectdocument.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList captions(QTabWidget* panel)
+{
+    QStringList result;
+    for (int i = 0; i < panel->count(); ++i)
+        result << panel->tabText(i);
+    return result;
+}
+
+void writeIni(const QString& path, const QString& text)
+{
+    TIniFile ini;
+    ini.parseText(text);
+    ini.setFileName(path);
+    ASSERT_TRUE(ini.save());
+}
+
+int splitterSize(TMainForm& form, int index)
+{
+    return form.findChild<QSplitter*>("SplitterMain")->sizes().at(index);
+}
+
+QAction* cmd(const char* name)
+{
+    return App().commands().action(QString::fromLatin1(name));
+}
+
+} // namespace
+
+TEST(MainForm, RegionsPagesAndAccessors)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    EXPECT_EQ(App().mainWindow, &form);
+    EXPECT_EQ(captions(form.leftPanel()), QStringList({ "お気に入り", "履歴", "ウィンドウ" }));
+    EXPECT_EQ(captions(form.rightPanel()), QStringList({ "フォーム", "データ", "JavaScript", "操作" }));
+    EXPECT_EQ(captions(form.consolePanel()),
+              QStringList({ "動作ログ", "ポップアップ", "ダウンロード", "JavaScript", "定型入力", "フォーム定義", "データ比較" }));
+    EXPECT_EQ(form.tabStrip()->objectName(), QString("TabControlBrowser"));
+    EXPECT_EQ(form.addressBox()->objectName(), QString("ComboBoxExAddress"));
+    EXPECT_EQ(form.toolBar()->objectName(), QString("CalverdineToolBar"));
+    EXPECT_EQ(form.tabTree()->parentWidget(), form.leftPage(2));
+    EXPECT_NE(form.tabArea(), nullptr);
+    for (int i = 0; i < 7; ++i) {
+        QWidget* page = form.consolePage(i);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->layout()->contentsMargins(), QMargins());
+    }
+    EXPECT_EQ(form.leftPage(3), nullptr);
+
+    auto* content = new QLabel("data panel");
+    TMainForm::setPageContent(form.rightPage(1), content);
+    EXPECT_EQ(form.rightPage(1)->layout()->count(), 1);
+    EXPECT_EQ(form.rightPage(1)->layout()->itemAt(0)->widget(), content);
+
+    ResetApp(); // the window outlives the application state without harm
+}
+
+TEST(MainForm, ConsolePagesShowTheMemos)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    LogInfo("hello");
+    App().service<TConsoleMemos>().compare.appendLine("1 [比較結果 OK]");
+    auto* log = form.consolePage(0)->findChild<QPlainTextEdit*>("MemoLog");
+    auto* compare = form.consolePage(6)->findChild<QPlainTextEdit*>("MemoCompare");
+    ASSERT_TRUE(log && compare);
+    EXPECT_TRUE(log->isReadOnly());
+    EXPECT_TRUE(log->toPlainText().endsWith(": hello"));
+    EXPECT_EQ(compare->toPlainText(), QString("1 [比較結果 OK]"));
+    App().bus().NotifyProjectClosed(0);
+    EXPECT_EQ(log->toPlainText(), QString());
+
+    form.showConsolePage(6);
+    EXPECT_EQ(form.consolePanel()->currentIndex(), 6);
+    EXPECT_EQ(App().service<TLayoutSettings>().pageIndex(TPanel::Console), 6);
+}
+
+TEST(MainForm, StatusBarShowsTheLastStatusText)
+{
+    TTestHome home;
+    TFakeTabs tabs;
+    TMainForm form;
+    form.FormCreate();
+    App().tabs = &tabs;
+    tabs.statusText = "http://127.0.0.1/link";
+    App().bus().NotifyBrowserStatusTextChanged(1);
+    EXPECT_EQ(form.statusLabel()->text(), QString("http://127.0.0.1/link"));
+    App().tabs = nullptr;
+}
+
+TEST(MainForm, LayoutIsReadFromAndWrittenToCalverdineIni)
+{
+    TTestHome home;
+    const QString ini = home.file("Calverdine.ini");
+    writeIni(ini, "[Global]\r\nDefaultProject=" + home.file("DefaultProject.xml") + "\r\n"
+                  "[Form]\r\nTop=10\r\nLeft=20\r\nWidth=760\r\nHeight=560\r\n"
+                  "[PanelLeft]\r\nIndex=2\r\nShow=0\r\nWidth=250\r\n"
+                  "[PanelRight]\r\nIndex=1\r\nShow=150\r\nWidth=150\r\n"
+                  "[PanelConsole]\r\nIndex=3\r\nShow=120\r\nHeight=120\r\n[PanelFind]\r\nWidth=180\r\n");
+    {
+        TMainForm form;
+        form.FormCreate();
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_EQ(form.geometry(), QRect(20, 10, 760, 560));
+        EXPECT_EQ(splitterSize(form, 0), 250) << "collapsed at exit, reopened at its remembered width";
+        EXPECT_EQ(splitterSize(form, 2), 150);
+        EXPECT_EQ(form.leftPanel()->currentIndex(), 2);
+        EXPECT_EQ(form.rightPanel()->currentIndex(), 1);
+        EXPECT_EQ(form.consolePanel()->currentIndex(), 3);
+        EXPECT_EQ(form.consolePanel()->height(), 120);
+        EXPECT_EQ(form.findPanel()->width(), 180);
+
+        cmd("ActionViewShowLeftPanel")->trigger();
+        EXPECT_EQ(splitterSize(form, 0), 0);
+        cmd("ActionViewShowConsolePanel")->trigger();
+        EXPECT_FALSE(form.consolePanel()->isVisible());
+        form.setGeometry(40, 30, 640, 480);
+        form.showMaximized();
+        form.saveLayout();
+    }
+    TIniFile written(ini);
+    ASSERT_TRUE(written.load());
+    const QString expected[][3] = {
+        { "Form", "Top", "30" },        { "Form", "Left", "40" },          { "Form", "Width", "640" },
+        { "Form", "Height", "480" },    { "PanelLeft", "Index", "2" },     { "PanelLeft", "Show", "0" },
+        { "PanelLeft", "Width", "250" }, { "PanelRight", "Show", "150" },   { "PanelConsole", "Index", "3" },
+        { "PanelConsole", "Show", "0" }, { "PanelConsole", "Height", "120" }, { "PanelFind", "Width", "180" },
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(written.readString(e[0], e[1]), e[2]) << qPrintable(e[0] + "/" + e[1]);
+    EXPECT_EQ(written.readString("Global", "DefaultProject"), home.file("DefaultProject.xml"));
+}
+
+TEST(MainForm, FirstRunKeepsTheDesignLayout)
+{
+    TTestHome home;
+    writeIni(home.file("Calverdine.ini"), "[PanelLeft]\r\nShow=300\r\n");
+    App().projectUnsaved = true; // the default project was created in this run
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues("DefaultProject", home.path());
+    App().setCurrentProject(std::move(project));
+    TMainForm form;
+    form.FormCreate();
+    EXPECT_EQ(App().service<TLayoutSettings>().panel(TPanel::Left).shown, TLayoutSettings::kDesignLeftWidth);
+}
+
+TEST(MainForm, ConsoleSplitterDragIsLimitedToTheSpaceAvailable)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.resize(800, 600);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TConsoleSplitter* handle = form.consoleSplitter();
+    const int before = form.consolePanel()->height();
+
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(10, 2 - 40));
+    EXPECT_EQ(form.consolePanel()->height(), before + 40);
+
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(10, -2000)); // far above the tool bar
+    const int available = form.consolePanel()->height();
+    EXPECT_GT(available, before + 40);
+    EXPECT_EQ(form.addressBox()->parentWidget()->height() + form.tabStrip()->height() + handle->height() + available,
+              form.centralWidget()->findChild<QWidget*>("PanelCenter")->height());
+    EXPECT_EQ(App().service<TLayoutSettings>().panel(TPanel::Console).remembered, available);
+}
+
+TEST(MainForm, FormActivatedIsRaisedOnceAndOnlyWithAHomeDirectory)
+{
+    for (bool withHome : { true, false }) {
+        SCOPED_TRACE(withHome);
+        TTestHome home;
+        if (!withHome)
+            App().homeDirectory.clear();
+        auto events = std::make_shared<QStringList>();
+        TMainForm form;
+        form.FormCreate();
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::FormActivated }));
+        form.FormActivate();
+        form.FormActivate();
+        EXPECT_EQ(*events, withHome ? QStringList({ "FormActivated:0" }) : QStringList());
+    }
+}
+
+TEST(MainForm, CloseBoxRunsTheExitCommand)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    int exits = 0;
+    QAction* exit = cmd("ActionMainExit");
+    QObject::connect(exit, &QAction::triggered, [&] { ++exits; });
+    ASSERT_TRUE(exit->isEnabled());
+
+    // The exit sequence saves the layout and ends the application.
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(QFile::exists(home.file("Calverdine.ini")));
+}
+
+TEST(MainForm, CancelledExitKeepsTheWindowOpen)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues("P", home.path());
+    App().setCurrentProject(std::move(project));
+    App().bus().NotifyProjectNewed(0); // unsaved, save enabled
+    App().projectUnsaved = true;
+    home.prompter().answers.push_back(TPrompter::Cancel);
+
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(QFile::exists(home.file("Calverdine.ini")));
+}
+
+TEST(MainForm, Screenshot)
+{
+    // CALVERDINE_SCREENSHOT=main.png ui_tests --gtest_filter=MainForm.Screenshot keeps the image.
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    LogInfo("Calverdine を起動しました");
+    form.resize(1024, 768);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QImage image = form.grab().toImage();
+    ASSERT_EQ(image.size(), QSize(1024, 768));
+    // Japanese captions are drawn: the menu bar is not one flat colour.
+    const QRect bar = form.menuBar()->geometry();
+    QSet<QRgb> colours;
+    for (int x = bar.left(); x < bar.right(); ++x)
+        colours.insert(image.pixel(x, bar.center().y()));
+    EXPECT_GT(colours.size(), 2);
+    const QString target = qEnvironmentVariable("CALVERDINE_SCREENSHOT");
+    if (!target.isEmpty()) {
+        EXPECT_TRUE(image.save(target));
+    }
+}

@@ -1,0 +1,363 @@
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/consolememos.h"
+#include "core/layoutsettings.h"
+#include "core/mainwindowhost.h"
+#include "core/memo.h"
+#include "core/pagecontrolaction.h"
+#include "core/viewaction.h"
+#include "faketabs.h"
+#include "project/projectdocument.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// The view controller on the bus, with fake tabs behind App().tabs.
+class ViewActionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BuildCommandCatalogue(App().commands());
+        App().tabs = &tabs;
+        App().bus().AddListener(std::make_unique<TViewAction>(layout()));
+    }
+
+    static TLayoutSettings& layout() { return App().service<TLayoutSettings>(); }
+    static QAction* cmd(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
+    static TViewAction& view() { return *static_cast<TViewAction*>(App().bus().ListenerAt(0)); }
+
+    // Enabled states of back, forward, home, stop, reload, text size and source, one letter
+    // each ("-" when disabled).
+    static QString states()
+    {
+        const char* names[] = { "ActionViewBack", "ActionViewForward", "ActionViewHome", "ActionViewStop",
+                                "ActionViewReload", "ActionViewFontSize", "ActionViewSource" };
+        const char letters[] = "BFHSRZC";
+        QString s;
+        for (int i = 0; i < 7; ++i)
+            s += cmd(names[i])->isEnabled() ? QLatin1Char(letters[i]) : QLatin1Char('-');
+        return s;
+    }
+
+    void openProject(int outputStatusText)
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues("P", home.path());
+        project->SetOutputStatusText(outputStatusText);
+        project->SetHomePage("http://127.0.0.1/home.html");
+        App().setCurrentProject(std::move(project));
+    }
+
+    void reportStatus(const QString& text)
+    {
+        tabs.statusText = text;
+        App().bus().NotifyBrowserStatusTextChanged(1);
+    }
+
+    TTestHome home;
+    TFakeTabs tabs;
+};
+
+struct StateCase {
+    const char* name;
+    std::function<void(TFakeTab&)> before; // the tab as it is when the event arrives
+    void (TEventBus::*notify)(int);
+    const char* expected;
+};
+
+void everythingOn(TFakeTab& t)
+{
+    t.canGoBack = t.canGoForward = t.html = true;
+    t.navigationState = 1;
+}
+
+} // namespace
+
+TEST_F(ViewActionTest, CommandStatesFollowTheEvents)
+{
+    const StateCase cases[] = {
+        { "added", [](TFakeTab&) {}, &TEventBus::NotifyTabWindowAdded, "--H--ZC" },
+        { "nothing left", [](TFakeTab&) {}, &TEventBus::NotifyTabWindowWasNothing, "-------" },
+        { "activated, loaded text page",
+          [](TFakeTab& t) { t.canGoForward = t.html = false; t.navigationState = 2; },
+          &TEventBus::NotifyTabWindowActivated, "B-H-R--" },
+        { "activated, new tab", [](TFakeTab& t) { t = TFakeTab(1); }, &TEventBus::NotifyTabWindowActivated, "--H----" },
+        { "activated, navigation error",
+          [](TFakeTab& t) { t = TFakeTab(1); t.navigationState = 9; t.html = true; },
+          &TEventBus::NotifyTabWindowActivated, "--H-RZC" },
+        { "travel states", [](TFakeTab& t) { t.canGoBack = false; }, &TEventBus::NotifyBrowserCommandBackStateChanged,
+          "-FHSRZC" },
+        { "forward state", [](TFakeTab& t) { t.canGoForward = false; },
+          &TEventBus::NotifyBrowserCommandForwardStateChanged, "B-HSRZC" },
+        { "not busy keeps reload", [](TFakeTab& t) { t.busy = false; }, &TEventBus::NotifyBrowserCommandBusyStateChanged,
+          "BFH-RZC" },
+        { "before navigate", [](TFakeTab&) {}, &TEventBus::NotifyBrowserBeforeNavigate, "BFHSRZC" },
+        { "document completed, not HTML", [](TFakeTab& t) { t.html = false; },
+          &TEventBus::NotifyBrowserDocumentCompleted, "BFH-R--" },
+    };
+    TFakeTab& tab = tabs.add(1);
+    for (const StateCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        everythingOn(tab);
+        App().bus().NotifyTabWindowActivated(1);
+        ASSERT_EQ(states(), QString("BFHSRZC"));
+        c.before(tab);
+        (App().bus().*c.notify)(1);
+        EXPECT_EQ(states(), QString::fromLatin1(c.expected));
+    }
+}
+
+TEST_F(ViewActionTest, BusyEnablesStopAndReloadAndNoTabDisablesAll)
+{
+    EXPECT_EQ(states(), QString("-------")) << "nothing to act on before the first tab";
+    TFakeTab& tab = tabs.add(1);
+    App().bus().NotifyTabWindowAdded(1);
+    tab.busy = true;
+    App().bus().NotifyBrowserCommandBusyStateChanged(1);
+    EXPECT_EQ(states(), QString("--HSR--"));
+
+    tabs.current = 0; // the registry has no current tab
+    App().bus().NotifyTabWindowActivated(1);
+    EXPECT_EQ(states(), QString("-------"));
+}
+
+TEST_F(ViewActionTest, HintsAreCaptionsWhileEnabledAndEmptyWhileDisabled)
+{
+    TFakeTab& tab = tabs.add(1);
+    SetCommandHint(cmd("ActionViewBack"), "前のページ");
+    tab.canGoBack = true;
+    tab.navigationState = 2;
+    App().bus().NotifyTabWindowActivated(1);
+    EXPECT_EQ(CommandHint(cmd("ActionViewBack")), QString("前のページ")) << "the history sets the back hint";
+    EXPECT_EQ(CommandHint(cmd("ActionViewForward")), QString());
+    EXPECT_EQ(CommandHint(cmd("ActionViewHome")), QString("ホームページ"));
+    EXPECT_EQ(CommandHint(cmd("ActionViewStop")), QString());
+    EXPECT_EQ(CommandHint(cmd("ActionViewReload")), QString("最新の情報に更新"));
+
+    App().bus().NotifyTabWindowWasNothing(1);
+    for (const char* name : { "ActionViewBack", "ActionViewHome", "ActionViewReload" })
+        EXPECT_EQ(CommandHint(cmd(name)), QString()) << name;
+}
+
+TEST_F(ViewActionTest, CommandsActOnTheCurrentTab)
+{
+    openProject(1);
+    TFakeTab& tab = tabs.add(7);
+    everythingOn(tab);
+    App().bus().NotifyTabWindowActivated(7);
+    for (const char* name : { "ActionViewBack", "ActionViewForward", "ActionViewStop", "ActionViewReload",
+                              "ActionViewReReload", "ActionViewReload2", "ActionViewSource", "ActionViewHome" })
+        cmd(name)->trigger();
+    EXPECT_EQ(tab.calls, QStringList({ "GoBack", "GoForward", "StopLoading", "Reload:0", "Reload:0", "Reload:0",
+                                       "ViewSource" }));
+    EXPECT_EQ(tabs.navigated, QStringList({ "http://127.0.0.1/home.html" }));
+}
+
+TEST_F(ViewActionTest, TextSizeEntryFollowsTheTabsZoom)
+{
+    TFakeTab& tab = tabs.add(1);
+    tab.html = true;
+    tab.textSize = 1;
+    App().bus().NotifyTabWindowActivated(1);
+    QAction* size = cmd("ActionViewFontSize");
+    EXPECT_EQ(size->data().toInt(), 1);
+
+    size->setData(4);
+    size->trigger();
+    EXPECT_EQ(tab.calls, QStringList({ "SetTextSize:4" }));
+    EXPECT_EQ(size->data().toInt(), 4);
+
+    size->setData(9); // not an entry: the tab is left alone and the check stays true to it
+    size->trigger();
+    EXPECT_EQ(tab.calls.size(), 1);
+    EXPECT_EQ(size->data().toInt(), 4);
+
+    tab.textSize = 0;
+    App().bus().NotifyBrowserDocumentCompleted(1);
+    EXPECT_EQ(size->data().toInt(), 0);
+    App().bus().NotifyTabWindowWasNothing(1);
+    EXPECT_FALSE(size->data().isValid());
+}
+
+TEST_F(ViewActionTest, StatusTextsAreLoggedOnceAndLinksNever)
+{
+    struct Case {
+        const char* name;
+        QStringList reported;
+        QStringList logged;
+    };
+    const Case cases[] = {
+        { "links and empty texts", { "http://a/", "file:///b", "HTTPS://c", "", "  \t" }, {} },
+        { "repeats", { "サイト a に接続しています", "サイト a に接続しています", "完了" },
+          { "サイト a に接続しています", "完了" } },
+        { "page done once in a row", { "ページが表示されました", "ページが表示されました" }, { "ページが表示されました" } },
+        { "page done again after another text", { "ページが表示されました", "x", "ページが表示されました" },
+          { "ページが表示されました", "x", "ページが表示されました" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetApp();
+        App().homeDirectory = home.path();
+        SetUp();
+        for (const QString& text : c.reported)
+            reportStatus(text);
+        EXPECT_EQ(App().operationLog().lines(), c.logged);
+        EXPECT_EQ(view().statusText(), c.reported.last()) << "the status bar shows every text";
+    }
+}
+
+TEST_F(ViewActionTest, StatusTextLoggingFollowsTheProjectSwitch)
+{
+    openProject(0);
+    reportStatus("読み込み中");
+    EXPECT_EQ(App().operationLog().lineCount(), 0);
+    App().currentProject()->SetOutputStatusText(1);
+    reportStatus("完了");
+    EXPECT_EQ(App().operationLog().lines(), QStringList({ "完了" }));
+}
+
+TEST_F(ViewActionTest, PopupAndDownloadLines)
+{
+    TFakeTab& tab = tabs.add(3);
+    TMemo& popup = App().service<TConsoleMemos>().popup;
+    TMemo& download = App().service<TConsoleMemos>().download;
+
+    App().bus().NotifyPopupOpen(3); // no message box yet
+    EXPECT_EQ(popup.lineCount(), 0);
+    const std::pair<int, const char*> kinds[] = { { 33, "-> confirm" }, { 48, "-> alert" }, { 64, "-> " } };
+    QStringList expected;
+    for (const auto& [type, head] : kinds) {
+        tab.popup = TPopupMessageInfo {};
+        tab.popup->MessageType = type;
+        tab.popup->Text = "保存しますか？";
+        App().bus().NotifyPopupOpen(3);
+        expected << head << "保存しますか？";
+    }
+    EXPECT_EQ(popup.lines(), expected);
+
+    tab.download = { "about:blank", { "x" } };
+    App().bus().NotifyDownloadBegining(3);
+    tab.download = {};
+    App().bus().NotifyDownloadBegining(3);
+    EXPECT_EQ(download.lineCount(), 0);
+    tab.download = { "http://127.0.0.1/f.zip", { "サイト 127.0.0.1 からダウンロード", "x" } };
+    App().bus().NotifyDownloadBegining(3);
+    EXPECT_EQ(download.lines(), QStringList({ "-> http://127.0.0.1/f.zip", "サイト 127.0.0.1 からダウンロード", "x" }));
+}
+
+TEST_F(ViewActionTest, ProjectChangesAndTheClearCommandEmptyTheConsole)
+{
+    TConsoleMemos& memos = App().service<TConsoleMemos>();
+    auto fill = [&] {
+        for (TMemo* m : { &App().operationLog(), &memos.popup, &memos.download, &memos.script, &memos.compare })
+            m->appendLine("line");
+    };
+    auto emptied = [&] {
+        return App().operationLog().lineCount() + memos.popup.lineCount() + memos.download.lineCount()
+            + memos.script.lineCount();
+    };
+    QAction* clear = cmd("ActionViewLogClear");
+    EXPECT_TRUE(clear->isEnabled());
+
+    fill();
+    App().bus().NotifyProjectClosed(0);
+    EXPECT_EQ(emptied(), 0);
+    EXPECT_FALSE(clear->isEnabled());
+    fill();
+    App().bus().NotifyProjectOpened(0);
+    EXPECT_EQ(emptied(), 0);
+    EXPECT_TRUE(clear->isEnabled()) << "a project opened after a close can clear its log";
+    fill();
+    clear->trigger();
+    EXPECT_EQ(emptied(), 0);
+    fill();
+    App().bus().NotifyProjectNewed(0);
+    EXPECT_EQ(emptied(), 0);
+    EXPECT_EQ(memos.compare.lineCount(), 4) << "the comparison report is not the log's";
+}
+
+TEST_F(ViewActionTest, AddressListIsRefilledFromTheVisitedAddresses)
+{
+    tabs.add(1).url = "http://127.0.0.1/b";
+    App().service<TVisitedAddresses>().addresses = { "http://127.0.0.1/a", "http://127.0.0.1/b" };
+    QSignalSpy spy(&view(), &TViewAction::addressListChanged);
+    App().bus().NotifyBrowserAddressAdded(1);
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toStringList(), App().service<TVisitedAddresses>().addresses);
+    EXPECT_EQ(spy.at(0).at(1).toString(), QString("http://127.0.0.1/b"));
+}
+
+TEST_F(ViewActionTest, PanelTogglesRememberSizesAndCarryCheckMarks)
+{
+    QAction* left = cmd("ActionViewShowLeftPanel");
+    QAction* console = cmd("ActionViewShowConsolePanel");
+    EXPECT_TRUE(left->isChecked());
+    left->trigger();
+    EXPECT_EQ(layout().panel(TPanel::Left).shown, 0);
+    EXPECT_FALSE(left->isChecked());
+    left->trigger();
+    EXPECT_EQ(layout().panel(TPanel::Left).shown, TLayoutSettings::kDesignLeftWidth);
+    EXPECT_TRUE(left->isChecked());
+
+    layout().resizePanel(TPanel::Console, 0); // collapsed by dragging the splitter
+    EXPECT_FALSE(console->isChecked()) << "checks follow the panel however it changed";
+}
+
+namespace {
+
+class TRecordingHost : public TMainWindowHost {
+public:
+    void saveLayout() override {}
+    void quitApplication() override {}
+    void setFileDropEnabled(bool) override {}
+    void setMainCaption(const QString&) override {}
+    void showConsolePage(int index) override { shown << QStringLiteral("console %1").arg(index); }
+    void showRightPage(int index) override { shown << QStringLiteral("right %1").arg(index); }
+    void showLeftPage(int index) override { shown << QStringLiteral("left %1").arg(index); }
+    QStringList shown;
+};
+
+} // namespace
+
+TEST(PageControlAction, ShortcutsBringTheirPagesToTheFront)
+{
+    TTestHome home;
+    BuildCommandCatalogue(App().commands());
+    TLayoutSettings& layout = App().service<TLayoutSettings>();
+    App().bus().AddListener(std::make_unique<TPageControlAction>(layout));
+    TRecordingHost host;
+    App().mainWindow = &host;
+    layout.togglePanel(TPanel::Right); // collapsed: showing a page opens it again
+
+    const struct {
+        const char* name;
+        const char* keys;
+        const char* shown;
+    } pages[] = {
+        { "ActionPageControlShowTabSheetFavorite", "Ctrl+I", "left 0" },
+        { "ActionPageControlShowTabSheetHistory", "Ctrl+H", "left 1" },
+        { "ActionPageControlShowTabSheetTab", "Ctrl+T", "left 2" },
+        { "ActionPageControlShowTabSheetForm", "Ctrl+Alt+F", "right 0" },
+        { "ActionPageControlShowTabSheetData", "Ctrl+Alt+D", "right 1" },
+        { "ActionPageControlShowTabSheetJS", "Ctrl+Alt+J", "right 2" },
+    };
+    QStringList expected;
+    for (const auto& p : pages) {
+        QAction* a = App().commands().action(p.name);
+        EXPECT_EQ(a->shortcut(), QKeySequence(p.keys)) << p.name;
+        EXPECT_EQ(App().commands().owner(p.name), QString("TPageControlAction"));
+        a->trigger();
+        expected << p.shown;
+    }
+    EXPECT_EQ(host.shown, expected);
+    EXPECT_EQ(layout.pageIndex(TPanel::Right), 2);
+    EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
+    App().mainWindow = nullptr;
+}
