@@ -1,11 +1,88 @@
+#include "app/unattendedprompter.h"
+#include "app/views/dialogprompter.h"
+#include "core/appcontext.h"
+#include "core/error.h"
+#include "core/startup.h"
+#include "core/views/mainform.h"
+
 #include <QApplication>
-#include <QMainWindow>
+
+#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+void printLine(std::FILE* out, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), out);
+    std::fputc('\n', out);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Calverdine"));
-    window.show();
-    return app.exec();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TCommandLine commandLine = ParseCommandLine(arguments, qEnvironmentVariable("CALVERDINE_HOME"));
+    if (commandLine.help) {
+        std::fputs(CommandLineUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
+        printLine(stdout, QStringLiteral("Calverdine " CALVERDINE_VERSION));
+        return 0;
+    }
+    if (!commandLine.error.isEmpty()) {
+        printLine(stderr, QStringLiteral("calverdine: ") + commandLine.error);
+        std::fputs(CommandLineUsage().toUtf8().constData(), stderr);
+        return 2;
+    }
+
+    // The engine's sandbox cannot run as root.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Calverdine"));
+    QApplication::setApplicationVersion(QStringLiteral(CALVERDINE_VERSION));
+
+    std::unique_ptr<TPrompter> prompter;
+    if (commandLine.unattended)
+        prompter = std::make_unique<TUnattendedPrompter>();
+    else
+        prompter = std::make_unique<TDialogPrompter>();
+    App().setPrompter(prompter.get());
+
+    const QString home = commandLine.homeDirectory.isEmpty() ? DefaultHomeDirectory() : commandLine.homeDirectory;
+    try {
+        ResolveHomeDirectory(home);
+    } catch (const TError& e) {
+        printLine(stderr, QStringLiteral("calverdine: ") + e.message());
+        prompter->message(e.message(), QString(), TPrompter::Buttons::Ok, TPrompter::Icon::Error);
+        ResetApp();
+        return 1;
+    }
+
+    TSingleInstance instance(App().homeDirectory);
+    if (!instance.acquire()) {
+        prompter->message(QStringLiteral("すでに起動しています"));
+        ResetApp();
+        return 1;
+    }
+    SetStartupProjectFile(commandLine.projectFile);
+
+    int result = 0;
+    {
+        TMainForm form;
+        form.FormCreate();
+        form.show();
+        result = QApplication::exec();
+    }
+    ResetApp();
+    instance.release();
+    return result;
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The application's answers to modal questions: real message boxes, file dialogs and a
+// masked text entry, over the active window.
+class TDialogPrompter final : public TPrompter {
+public:
+    int message(const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
+    QString openFile(const FileRequest& request) override;
+    QString saveFile(const FileRequest& request) override;
+    std::optional<QString> password(const QString& caption, const QString& label) override;
+};
+
+// A filter written as "description|patterns|description|patterns" (patterns separated by
+// ";") in the form of Qt's file dialogs: "description (patterns);;...".
+QString QtFileFilter(const QString& filter);
+
+// Message texts break lines with a carriage return alone; a message box wants "\n".
+QString MessageBoxText(const QString& text);

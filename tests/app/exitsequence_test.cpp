@@ -1,0 +1,59 @@
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/eventbus.h"
+#include "core/inifile.h"
+#include "core/views/mainform.h"
+#include "project/projectdocument.h"
+
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The real main window with every controller: the close box runs the exit command.
+TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
+{
+    TTestHome home;
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues("DefaultProject", home.path());
+    {
+        QFile f(home.file("DefaultProject.xml"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(project->ProjectXmlText());
+    }
+    {
+        TMainForm form;
+        form.FormCreate();
+        form.show();
+        App().bus().NotifyFormActivated(0);
+        ASSERT_NE(App().currentProject(), nullptr);
+        EXPECT_EQ(App().projectFileName, home.file("DefaultProject.xml"));
+
+        // What the settings command does when the dialog is confirmed.
+        App().projectUnsaved = true;
+        App().bus().NotifyProjectModified(0);
+
+        home.prompter().answers = { TPrompter::Cancel };
+        form.close();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(home.prompter().messages(), QStringList({ "プロジェクト設定が保存されていません\r保存しますか？" }));
+        EXPECT_FALSE(QFile::exists(home.file("Calverdine.ini")));
+        EXPECT_NE(App().currentProject(), nullptr);
+
+        home.prompter().answers = { TPrompter::No };
+        form.close();
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(App().currentProject(), nullptr);
+    }
+    TIniFile ini(home.file("Calverdine.ini"));
+    ASSERT_TRUE(ini.load());
+    EXPECT_TRUE(ini.keyExists("Form", "Width"));
+    EXPECT_TRUE(ini.keyExists("PanelConsole", "Height"));
+    // The start-up project is written only when the home directory is created.
+    EXPECT_FALSE(ini.keyExists("Global", "DefaultProject"));
+    EXPECT_EQ(home.prompter().messages().size(), 2);
+    ResetApp(); // the controllers outlive the window, as at the end of the process
+}

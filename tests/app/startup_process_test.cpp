@@ -1,0 +1,107 @@
+#include "project/projectdocument.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// The shipped program, started as a user would start it (offscreen, unattended).
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool waitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+struct ProcessRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProcessRun runToEnd(const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral(CALVERDINE_BINARY), arguments);
+    ProcessRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+TEST(StartupProcess, VersionHelpAndBadArguments)
+{
+    const ProcessRun version = runToEnd({ "--version" });
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("Calverdine ")) << version.out.toStdString();
+    const ProcessRun help = runToEnd({ "--help" });
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--home DIR"));
+    const ProcessRun bad = runToEnd({ "--no-such-option" });
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains("unknown option: --no-such-option"));
+}
+
+TEST(StartupProcess, FirstRunCreatesTheHomeAndASecondInstanceOnlySaysSo)
+{
+    QTemporaryDir base;
+    const QString home = base.filePath("home");
+    QProcess first;
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(QStringLiteral(CALVERDINE_BINARY), { "--home", home, "--unattended" });
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(home + "/Calverdine.lock")
+                                  && QFileInfo::exists(home + "/DefaultProject.xml"); }, 60000));
+
+    EXPECT_EQ(contents(home + "/Calverdine.ini"), ("[Global]\r\nDefaultProject=" + home + "/DefaultProject.xml\r\n").toUtf8());
+    EXPECT_TRUE(QFileInfo(home + "/DefaultProject/FormDefine").isDir());
+    EXPECT_TRUE(QFileInfo(home + "/DefaultProject/FormData").isDir());
+    auto project = TXMLProjectType::LoadProjectDocument(home + "/DefaultProject.xml");
+    EXPECT_EQ(project->Name(), QString("DefaultProject"));
+    EXPECT_EQ(project->RootDirectory(), home + "/DefaultProject");
+
+    const QByteArray settings = contents(home + "/Calverdine.ini");
+    const QByteArray projectFile = contents(home + "/DefaultProject.xml");
+    const ProcessRun second = runToEnd({ "--home", home, "--unattended" });
+    EXPECT_EQ(second.exitCode, 1);
+    QStringList messages;
+    for (const QString& line : second.err.split('\n')) {
+        if (line.startsWith("message: "))
+            messages << line;
+    }
+    EXPECT_EQ(messages, QStringList({ "message: すでに起動しています" }));
+    EXPECT_EQ(contents(home + "/Calverdine.ini"), settings);
+    EXPECT_EQ(contents(home + "/DefaultProject.xml"), projectFile);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    first.waitForFinished();
+}
