@@ -7,9 +7,12 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QHelpEvent>
 #include <QMenuBar>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -233,4 +236,27 @@ TEST(CommandCatalogue, ToolBarButtonsInOrderWithTheirDropDowns)
                               "ActionFormSave", "ActionDataInputHistory" })
         EXPECT_NE(form.dropDownMenu(name), nullptr) << name;
     EXPECT_EQ(form.dropDownMenu("ActionViewStop"), nullptr);
+}
+
+TEST(CommandCatalogue, ToolButtonsShowNoToolTipWhileTheHintIsEmpty)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QAction* back = App().commands().action("ActionViewBack");
+    QWidget* button = form.toolBar()->findChild<QToolButton*>("ToolButtonViewBack");
+    ASSERT_NE(button, nullptr);
+    auto askToolTip = [&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(button, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    SetCommandHint(back, "ページ1");
+    EXPECT_EQ(askToolTip(), QString("ページ1"));
+    QToolTip::hideText();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+    SetCommandHint(back, QString());
+    EXPECT_EQ(askToolTip(), QString()) << "not the caption";
 }

@@ -1,7 +1,9 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
+#include "core/helpaction.h"
 #include "core/layoutsettings.h"
+#include "core/mainformaction.h"
 #include "core/mainwindowhost.h"
 #include "core/memo.h"
 #include "core/pagecontrolaction.h"
@@ -360,4 +362,46 @@ TEST(PageControlAction, ShortcutsBringTheirPagesToTheFront)
     EXPECT_EQ(layout.pageIndex(TPanel::Right), 2);
     EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
     App().mainWindow = nullptr;
+}
+
+TEST(HelpAction, HelpPageVersionAndHomepage)
+{
+    TTestHome home;
+    BuildCommandCatalogue(App().commands());
+    App().bus().AddListener(std::make_unique<THelpAction>());
+    App().bus().AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+    App().bus().AddListener(std::make_unique<TPageControlAction>(App().service<TLayoutSettings>()));
+    TFakeTabs tabs;
+
+    App().commands().action("ActionHelpView")->trigger(); // no tab controller yet
+    ASSERT_EQ(home.prompter().messages(), QStringList({ "ヘルプを表示できません" }));
+
+    App().tabs = &tabs;
+    App().commands().action("ActionHelpView")->trigger();
+    ASSERT_EQ(tabs.opened.size(), 1);
+    const QString url = tabs.opened.at(0);
+    ASSERT_TRUE(url.startsWith("data:text/html;charset=utf-8;base64,"));
+    const QString page = QString::fromUtf8(QByteArray::fromBase64(url.section(',', 1).toLatin1()));
+    EXPECT_TRUE(page.contains("<td>画面左パネルを表示(Q)</td>")) << "captions without accelerator marks";
+    EXPECT_TRUE(page.contains("Ctrl+Alt+J"));
+    EXPECT_FALSE(page.contains("ActionServerPushConnect") || page.contains("<td>接続</td>"));
+
+    home.prompter().clear();
+    App().commands().action("ActionHelpVersion")->trigger();
+    ASSERT_EQ(home.prompter().asked.size(), 1u);
+    EXPECT_EQ(home.prompter().asked[0].caption, QString("バージョン情報"));
+    EXPECT_TRUE(home.prompter().asked[0].text.startsWith("Calverdine "));
+
+    EXPECT_EQ(App().commands().action("ActionHelpViewHomepage")->isEnabled(), !THelpAction::HomepageUrl().isEmpty());
+    App().tabs = nullptr;
+}
+
+TEST(MainFormAction, FileOpenShortcutFromTheVirtualKey)
+{
+    const std::pair<int, const char*> cases[] = {
+        { 79, "Ctrl+O" }, { 76, "Ctrl+L" }, { 0x31, "Ctrl+1" }, { 0x71, "Ctrl+F2" },
+        { 9999, "Ctrl+O" }, { -5, "Ctrl+O" }, { 0x61, "Ctrl+O" }, // lower case is not a key code
+    };
+    for (const auto& [key, expected] : cases)
+        EXPECT_EQ(FileOpenShortcut(key), QKeySequence(expected)) << key;
 }

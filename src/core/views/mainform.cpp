@@ -510,8 +510,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Queued: what FormActivated starts (opening the project) may ask modal questions.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        QMetaObject::invokeMethod(this, &TMainForm::FormActivate, Qt::QueuedConnection);
 }
 
 void TMainForm::mouseMoveEvent(QMouseEvent* event)
