@@ -205,7 +205,7 @@ void TDocumentParser::ParseFormParts(THtmlElement* formElement, TTagForm* node)
     for (THtmlElement* item : formElement->items()) {
         if (!item)
             continue;
-        const TTagAccess* accessor = FindTagAccess(ElementTypeKey(item));
+        const TTagAccess* accessor = TagAccessFor(item);
         if (!accessor)
             continue;
         m_screenIdParser->CheckFormPart(item);

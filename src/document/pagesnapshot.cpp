@@ -10,6 +10,7 @@
 #include <QJsonValue>
 
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace Internal {
@@ -227,6 +228,11 @@ public:
     QHash<QString, QString> m_scriptTexts;
 };
 
+// Elements in blocks: stable addresses and few allocations for big pages.
+struct TElementStore {
+    std::deque<TSnapshotElement> elements;
+};
+
 THtmlDocument* TSnapshotElement::document() const
 {
     return m_document;
@@ -321,6 +327,10 @@ public:
         const QJsonArray list = documents.toArray();
         m_snapshot.m_documents.reserve(size_t(list.size()));
         m_pending.resize(size_t(list.size()));
+        qsizetype elementCount = 0;
+        for (const QJsonValue& document : list)
+            elementCount += document.toObject().value(QLatin1String("elements")).toArray().size();
+        m_snapshot.m_byHandle.reserve(elementCount);
         for (int i = 0; i < list.size(); ++i)
             m_snapshot.m_documents.push_back(std::make_unique<TSnapshotDocument>(&m_snapshot, i));
         // Elements first, for every document, so references can be resolved afterwards.
@@ -332,6 +342,7 @@ public:
         m_referenced.assign(size_t(list.size()), false);
         for (int i = 0; i < list.size(); ++i)
             loadDocument(i, list[i].toObject());
+        resolveInputForms();
     }
 
 private:
@@ -368,14 +379,18 @@ private:
                 fail(where(index) + QStringLiteral(": element %1 has no tag").arg(handle));
             if (m_snapshot.m_byHandle.contains(handle))
                 fail(where(index) + QStringLiteral(": handle %1 is used twice").arg(handle));
-            auto element = std::make_unique<TSnapshotElement>(&m_snapshot, document, handle,
-                                                              internTag(tagValue.toString()));
-            fillElement(*element, e);
-            TSnapshotElement* raw = element.get();
+            TSnapshotElement* raw = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle,
+                                                                        internTag(tagValue.toString()));
+            fillElement(*raw, e);
             m_snapshot.m_byHandle.insert(handle, raw);
-            m_snapshot.m_elements.push_back(std::move(element));
             document->m_byTag[raw->m_tag].append(raw);
-            m_pending[size_t(index)].push_back({ raw, e });
+            if (raw->m_tag == QLatin1String("INPUT")) {
+                int form = -1;
+                if (toInteger(e.value(QLatin1String("form")), &form) && form >= 0)
+                    m_inputForms.push_back({ raw, form });
+            } else if (raw->m_tag == QLatin1String("FORM") || raw->m_tag == QLatin1String("FRAMESET")) {
+                m_pending[size_t(index)].push_back({ raw, e });
+            }
         }
     }
 
@@ -513,14 +528,17 @@ private:
                                       .arg(element->m_handle));
                     element->extra().children.append(child);
                 }
-            } else if (tag == QLatin1String("INPUT")) {
-                int form = -1;
-                if (toInteger(e.value(QLatin1String("form")), &form) && form >= 0) {
-                    TSnapshotElement* target = m_snapshot.m_byHandle.value(form);
-                    if (target && target->m_tag == QLatin1String("FORM"))
-                        element->m_form = target;
-                }
             }
+        }
+    }
+
+    // The form of an input: an unknown handle reads as no form.
+    void resolveInputForms()
+    {
+        for (const auto& [input, form] : m_inputForms) {
+            TSnapshotElement* target = m_snapshot.m_byHandle.value(form);
+            if (target && target->m_tag == QLatin1String("FORM"))
+                input->m_form = target;
         }
     }
 
@@ -531,9 +549,7 @@ private:
         if (toInteger(body.value(QLatin1String("h")), &handle))
             element = m_snapshot.m_byHandle.value(handle);
         if (!element) {
-            auto created = std::make_unique<TSnapshotElement>(&m_snapshot, document, handle, QStringLiteral("BODY"));
-            element = created.get();
-            m_snapshot.m_elements.push_back(std::move(created));
+            element = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle, QStringLiteral("BODY"));
             if (handle >= 0)
                 m_snapshot.m_byHandle.insert(handle, element);
         }
@@ -564,10 +580,11 @@ private:
 
     TPageSnapshot& m_snapshot;
     std::vector<std::vector<TPending>> m_pending; // per document
+    std::vector<std::pair<TSnapshotElement*, int>> m_inputForms;
     std::vector<bool> m_referenced;
 };
 
-TPageSnapshot::TPageSnapshot() = default;
+TPageSnapshot::TPageSnapshot() : m_elements(std::make_unique<Internal::TElementStore>()) {}
 TPageSnapshot::~TPageSnapshot() = default;
 
 std::shared_ptr<TPageSnapshot> TPageSnapshot::fromJson(const QByteArray& json, TPageChannel* channel)
@@ -576,6 +593,11 @@ std::shared_ptr<TPageSnapshot> TPageSnapshot::fromJson(const QByteArray& json, T
     TLoader(*snapshot).load(json);
     snapshot->m_channel = channel;
     return snapshot;
+}
+
+int TPageSnapshot::elementCount() const
+{
+    return int(m_elements->elements.size());
 }
 
 THtmlDocument* TPageSnapshot::topDocument() const
@@ -608,10 +630,10 @@ void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
         return QString::number(scope) + QLatin1Char(':') + e->m_name;
     };
     if (m_radioGroups.isEmpty()) {
-        for (const auto& e : m_elements)
-            if (e->m_tag == QLatin1String("INPUT") && e->m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0
-                && !e->m_name.isEmpty())
-                m_radioGroups[groupKey(e.get())].append(e.get());
+        for (TSnapshotElement& e : m_elements->elements)
+            if (e.m_tag == QLatin1String("INPUT") && e.m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0
+                && !e.m_name.isEmpty())
+                m_radioGroups[groupKey(&e)].append(&e);
     }
     if (checkedRadio->m_name.isEmpty())
         return;

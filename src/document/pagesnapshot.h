@@ -14,6 +14,7 @@ class TPageChannel;
 namespace Internal {
 class TSnapshotDocument;
 class TSnapshotElement;
+struct TElementStore;
 }
 
 // The documents of one loaded page, built in memory from the JSON text of the page-side
@@ -35,7 +36,7 @@ public:
     THtmlDocument* document(int handle) const;
     // The element with this handle, or none.
     THtmlElement* element(int handle) const;
-    int elementCount() const { return int(m_elements.size()); }
+    int elementCount() const;
 
     TPageChannel* channel() const { return m_channel; }
     // The channel goes away before the snapshot (tab closed): later writes stay in memory.
@@ -58,7 +59,7 @@ private:
     void uncheckRadioGroup(Internal::TSnapshotElement* checkedRadio);
 
     std::vector<std::unique_ptr<Internal::TSnapshotDocument>> m_documents;
-    std::vector<std::unique_ptr<Internal::TSnapshotElement>> m_elements;
+    std::unique_ptr<Internal::TElementStore> m_elements; // the elements, in blocks
     QHash<int, Internal::TSnapshotElement*> m_byHandle;
     QHash<QString, QList<Internal::TSnapshotElement*>> m_radioGroups; // built on first use
     TPageChannel* m_channel = nullptr;

@@ -136,40 +136,86 @@ void TTagAccessTextarea::SetValue(THtmlElement* element, const QString& text) co
     element->setValue(text);
 }
 
+namespace {
+
+// Older engines reported these input types as "text"; they hold typed text all the same.
+bool isTextLike(const QString& type)
+{
+    static const QLatin1String kTextLike[] = {
+        QLatin1String("email"), QLatin1String("number"), QLatin1String("search"), QLatin1String("tel"),
+        QLatin1String("url"),   QLatin1String("date"),   QLatin1String("time"),   QLatin1String("datetime-local"),
+        QLatin1String("month"), QLatin1String("week"),   QLatin1String("color"),  QLatin1String("range"),
+    };
+    for (QLatin1String textLike : kTextLike)
+        if (type.compare(textLike, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+struct TRegistry {
+    TTagAccessInputText text;
+    TTagAccessInputPassword password;
+    TTagAccessInputCheckbox checkbox;
+    TTagAccessInputRadio radio;
+    TTagAccessInputHidden hidden;
+    TTagAccessSelect select;
+    TTagAccessTextarea textarea;
+    QHash<QString, const TTagAccess*> byKey {
+        { QStringLiteral("INPUT_TEXT"), &text },         { QStringLiteral("INPUT_PASSWORD"), &password },
+        { QStringLiteral("INPUT_CHECKBOX"), &checkbox }, { QStringLiteral("INPUT_RADIO"), &radio },
+        { QStringLiteral("INPUT_HIDDEN"), &hidden },     { QStringLiteral("SELECT"), &select },
+        { QStringLiteral("TEXTAREA"), &textarea },
+    };
+};
+
+const TRegistry& registry()
+{
+    static const TRegistry kRegistry;
+    return kRegistry;
+}
+
+}
+
 QString ElementTypeKey(THtmlElement* element)
 {
     const QString tag = element->tagName().toUpper();
     if (tag != QLatin1String("INPUT"))
         return tag;
-    // Older engines reported these types as "text"; they hold typed text all the same.
-    static const QSet<QString> kTextLike = { QStringLiteral("EMAIL"),  QStringLiteral("NUMBER"),
-                                             QStringLiteral("SEARCH"), QStringLiteral("TEL"),
-                                             QStringLiteral("URL"),    QStringLiteral("DATE"),
-                                             QStringLiteral("TIME"),   QStringLiteral("DATETIME-LOCAL"),
-                                             QStringLiteral("MONTH"),  QStringLiteral("WEEK"),
-                                             QStringLiteral("COLOR"),  QStringLiteral("RANGE") };
-    const QString type = element->type().toUpper();
-    if (kTextLike.contains(type))
+    const QString type = element->type();
+    if (isTextLike(type))
         return QStringLiteral("INPUT_TEXT");
-    return QStringLiteral("INPUT_") + type;
+    return QStringLiteral("INPUT_") + type.toUpper();
 }
 
 const TTagAccess* FindTagAccess(const QString& typeKey)
 {
-    static const TTagAccessInputText kText;
-    static const TTagAccessInputPassword kPassword;
-    static const TTagAccessInputCheckbox kCheckbox;
-    static const TTagAccessInputRadio kRadio;
-    static const TTagAccessInputHidden kHidden;
-    static const TTagAccessSelect kSelect;
-    static const TTagAccessTextarea kTextarea;
-    static const QHash<QString, const TTagAccess*> kRegistry = {
-        { QStringLiteral("INPUT_TEXT"), &kText },       { QStringLiteral("INPUT_PASSWORD"), &kPassword },
-        { QStringLiteral("INPUT_CHECKBOX"), &kCheckbox }, { QStringLiteral("INPUT_RADIO"), &kRadio },
-        { QStringLiteral("INPUT_HIDDEN"), &kHidden },   { QStringLiteral("SELECT"), &kSelect },
-        { QStringLiteral("TEXTAREA"), &kTextarea },
-    };
-    return kRegistry.value(typeKey.toUpper());
+    return registry().byKey.value(typeKey.toUpper());
+}
+
+const TTagAccess* TagAccessFor(THtmlElement* element)
+{
+    // The same answer as the type key look-up, without building the key for every field.
+    const TRegistry& r = registry();
+    const QString tag = element->tagName();
+    if (tag.compare(QLatin1String("INPUT"), Qt::CaseInsensitive) == 0) {
+        const QString type = element->type();
+        if (type.compare(QLatin1String("text"), Qt::CaseInsensitive) == 0 || isTextLike(type))
+            return &r.text;
+        if (type.compare(QLatin1String("checkbox"), Qt::CaseInsensitive) == 0)
+            return &r.checkbox;
+        if (type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+            return &r.radio;
+        if (type.compare(QLatin1String("hidden"), Qt::CaseInsensitive) == 0)
+            return &r.hidden;
+        if (type.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0)
+            return &r.password;
+        return nullptr;
+    }
+    if (tag.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0)
+        return &r.select;
+    if (tag.compare(QLatin1String("TEXTAREA"), Qt::CaseInsensitive) == 0)
+        return &r.textarea;
+    return nullptr;
 }
 
 void InputValue(const TTagAccess& accessor, THtmlElement* element, const QString& text)

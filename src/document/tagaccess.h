@@ -73,6 +73,9 @@ QString ElementTypeKey(THtmlElement* element);
 // elements of that kind are not form parts.
 const TTagAccess* FindTagAccess(const QString& typeKey);
 
+// The shared accessor of the element's type key, or none (FindTagAccess(ElementTypeKey)).
+const TTagAccess* TagAccessFor(THtmlElement* element);
+
 // The entry of every write of stored data: on a page that is not local a disabled
 // element is left alone; otherwise the accessor writes.
 void InputValue(const TTagAccess& accessor, THtmlElement* element, const QString& text);

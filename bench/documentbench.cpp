@@ -1,0 +1,110 @@
+#include "document/calverdinedocument.h"
+#include "document/pagesnapshot.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QJsonDocument>
+
+namespace {
+
+// A frameset page of three frames: a menu with anchors, a main frame whose forms hold
+// `fields` fields of every kind, and a frame with an inline frame.
+QByteArray generatedPage(int fields)
+{
+    int handle = 1;
+    const auto h = [&handle] { return QByteArray::number(handle++); };
+    QByteArray json = R"({"format":1,"documents":[)";
+    // Top: the frameset.
+    const QByteArray set = h();
+    const QByteArray f1 = h(), f2 = h(), f3 = h();
+    json += R"({"id":0,"url":"http://localhost/app/index.html","frames":[{"doc":1},{"doc":2},{"doc":3}],"body":null,)"
+            R"("elements":[{"h":)" + set + R"(,"tag":"FRAMESET","cols":"200,*,150","children":[)" + f1 + "," + f2 + ","
+        + f3 + "]},";
+    json += R"({"h":)" + f1 + R"(,"tag":"FRAME","name":"menu","src":"menu.html"},)";
+    json += R"({"h":)" + f2 + R"(,"tag":"FRAME","name":"main","src":"main.html"},)";
+    json += R"({"h":)" + f3 + R"(,"tag":"FRAME","name":"side","src":"side.html"}]},)";
+    // Menu: anchors.
+    json += R"({"id":1,"url":"http://localhost/app/menu.html","body":{"scrollWidth":180,"scrollHeight":600},"elements":[)";
+    for (int i = 0; i < 100; ++i)
+        json += (i ? "," : "") + QByteArray(R"({"h":)") + h() + R"(,"tag":"A","href":"http://localhost/app/p)"
+            + QByteArray::number(i % 20) + R"(.html","text":"Page"})";
+    json += "]},";
+    // Main: forms of 50 fields each.
+    json += R"({"id":2,"url":"http://localhost/app/main.html","body":{"scrollWidth":800,"scrollHeight":9000},"elements":[)";
+    QByteArray forms;
+    bool first = true;
+    for (int start = 0; start < fields; start += 50) {
+        const QByteArray form = h();
+        forms += (forms.isEmpty() ? "" : ",") + form;
+        QByteArray items;
+        QByteArray elements;
+        for (int i = start; i < std::min(fields, start + 50); ++i) {
+            const QByteArray e = h();
+            items += (items.isEmpty() ? "" : ",") + e;
+            const QByteArray name = "field" + QByteArray::number(i % 200);
+            switch (i % 6) {
+            case 0:
+            case 1:
+                elements += R"(,{"h":)" + e + R"(,"tag":"INPUT","type":"text","name":")" + name
+                    + R"(","value":"value )" + QByteArray::number(i) + R"(","form":)" + form + "}";
+                break;
+            case 2:
+                elements += R"(,{"h":)" + e + R"(,"tag":"INPUT","type":"checkbox","name":")" + name
+                    + R"(","value":"on","checked":true,"form":)" + form + "}";
+                break;
+            case 3:
+                elements += R"(,{"h":)" + e + R"(,"tag":"INPUT","type":"radio","name":"choice","value":"v)"
+                    + QByteArray::number(i) + R"(","form":)" + form + "}";
+                break;
+            case 4:
+                elements += R"(,{"h":)" + e + R"(,"tag":"SELECT","name":")" + name
+                    + R"(","options":[{"value":"a","text":"A","selected":true},{"value":"b","text":"B"}]})";
+                break;
+            default:
+                elements += R"(,{"h":)" + e + R"(,"tag":"TEXTAREA","name":")" + name + R"(","value":"text"})";
+                break;
+            }
+        }
+        json += (first ? "" : ",") + QByteArray(R"({"h":)") + form + R"(,"tag":"FORM","name":"form","items":[)"
+            + items + "]}" + elements;
+        json += R"(,{"h":)" + h() + R"(,"tag":"INPUT","type":"submit","name":"send","value":"Send","form":)" + form
+            + "}";
+        first = false;
+    }
+    json += R"(],"forms":[)" + forms + "]},";
+    // Side: a frame with an inline frame.
+    const QByteArray iframe = h();
+    json += R"({"id":3,"url":"http://localhost/app/side.html","frames":[{"doc":4}],"body":{"scrollWidth":150,"scrollHeight":400},)"
+            R"("elements":[{"h":)" + iframe + R"(,"tag":"IFRAME","name":"inner"}]},)";
+    json += R"({"id":4,"url":"http://localhost/app/inner.html","body":{"scrollWidth":100,"scrollHeight":100}}]})";
+    return json;
+}
+
+void BM_ModelFromSnapshot(benchmark::State& state)
+{
+    const QByteArray json = generatedPage(int(state.range(0)));
+    TScreenIDSettings settings;
+    for (auto _ : state) {
+        TCalverdineDocument model("http://localhost/app/index.html");
+        model.Parse(TPageSnapshot::fromJson(json), settings);
+        benchmark::DoNotOptimize(model.FormParts().count());
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["json_kB"] = double(json.size()) / 1024.0;
+}
+
+// The share of the snapshot alone, to tell loading from parsing.
+void BM_SnapshotOnly(benchmark::State& state)
+{
+    const QByteArray json = generatedPage(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TPageSnapshot::fromJson(json)->elementCount());
+}
+
+}
+
+BENCHMARK(BM_SnapshotOnly)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModelFromSnapshot)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+
+BENCHMARK_MAIN();
