@@ -1,0 +1,69 @@
+#include "app/cli/clicommand.h"
+
+#include "core/appcontext.h"
+#include "core/error.h"
+#include "project/projectdocument.h"
+
+#include <algorithm>
+
+TCliRegistry& TCliRegistry::instance()
+{
+    static TCliRegistry s_registry;
+    return s_registry;
+}
+
+void TCliRegistry::add(TCliCommand command)
+{
+    m_commands.push_back(std::move(command));
+}
+
+const TCliCommand* TCliRegistry::find(const QString& name) const
+{
+    for (const TCliCommand& command : m_commands) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
+std::vector<const TCliCommand*> TCliRegistry::commands() const
+{
+    std::vector<const TCliCommand*> list;
+    for (const TCliCommand& command : m_commands)
+        list.push_back(&command);
+    std::sort(list.begin(), list.end(), [](const TCliCommand* a, const TCliCommand* b) { return a->name < b->name; });
+    return list;
+}
+
+QString TakeOption(QStringList& arguments, const QString& name, bool* ok, const QString& defaultValue)
+{
+    const int at = int(arguments.indexOf(name));
+    if (at < 0)
+        return defaultValue;
+    if (at + 1 >= arguments.size()) {
+        *ok = false;
+        arguments.removeAt(at);
+        return defaultValue;
+    }
+    const QString value = arguments.at(at + 1);
+    arguments.remove(at, 2);
+    return value;
+}
+
+bool TakeSwitch(QStringList& arguments, const QString& name)
+{
+    return arguments.removeAll(name) > 0;
+}
+
+bool OpenCliProject(const QString& path, QString* error)
+{
+    try {
+        std::unique_ptr<TXMLProjectType> project = TXMLProjectType::LoadProjectDocument(path);
+        App().projectFileName = path;
+        App().setCurrentProject(std::move(project));
+        return true;
+    } catch (...) {
+        *error = CurrentExceptionMessage();
+        return false;
+    }
+}

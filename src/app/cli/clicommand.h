@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <vector>
+
+class QObject;
+class TEngineProfile;
+
+// What a subcommand of calverdine-cli is given: the engine profile, the output streams,
+// and the way to end the program. A subcommand starts its work and calls finish() once,
+// when it is done (the event loop runs meanwhile; nothing waits in a nested loop).
+class TCliContext {
+public:
+    virtual ~TCliContext() = default;
+
+    virtual TEngineProfile& profile() = 0;
+    // The parent for the subcommand's objects: destroyed before the profile.
+    virtual QObject& scope() = 0;
+    virtual QTextStream& out() = 0;
+    virtual QTextStream& err() = 0;
+    // Ends the program with the exit status when control returns to the event loop.
+    virtual void finish(int exitCode) = 0;
+};
+
+// One subcommand: `calverdine-cli <name> <arguments>`.
+struct TCliCommand {
+    QString name;
+    QString usage;   // the arguments, e.g. "[--project FILE] URL..."
+    QString summary; // one line for --help
+    std::function<void(const QStringList& arguments, TCliContext& context)> start;
+};
+
+// The subcommands, registered by the files that define them:
+//   static const TCliRegistration registration({ "name", "usage", "summary", start });
+class TCliRegistry {
+public:
+    static TCliRegistry& instance();
+
+    void add(TCliCommand command);
+    const TCliCommand* find(const QString& name) const;
+    // Sorted by name.
+    std::vector<const TCliCommand*> commands() const;
+
+private:
+    std::vector<TCliCommand> m_commands;
+};
+
+struct TCliRegistration {
+    explicit TCliRegistration(TCliCommand command) { TCliRegistry::instance().add(std::move(command)); }
+};
+
+// Reads "--name VALUE" out of the arguments (removing both); the default when absent.
+// A trailing "--name" without value is an error: *ok becomes false.
+QString TakeOption(QStringList& arguments, const QString& name, bool* ok, const QString& defaultValue = QString());
+// Removes "--name" and tells whether it was there.
+bool TakeSwitch(QStringList& arguments, const QString& name);
+// Opens the project file as the current project; false with a message.
+bool OpenCliProject(const QString& path, QString* error);

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "browser/browsercontrol.h"
+#include "browser/tabwindow.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// A browser control whose state the test sets and whose calls it records; snapshots are
+// answered by the test.
+class TFakeBrowser : public TBrowserControl {
+public:
+    void SetEvents(TBrowserControlEvents* e) override { events = e; }
+    void Navigate(const QString& url) override { calls.append(QStringLiteral("Navigate ") + url); }
+    void GoBack() override { calls.append(QStringLiteral("GoBack")); }
+    void GoForward() override { calls.append(QStringLiteral("GoForward")); }
+    void Stop() override { calls.append(QStringLiteral("Stop")); }
+    void Refresh(bool completely) override { calls.append(completely ? QStringLiteral("Refresh 3") : QStringLiteral("Refresh 0")); }
+    QString LocationURL() const override { return location; }
+    QString Title() const override { return title; }
+    bool Busy() const override { return busy; }
+    bool HasDocument() const override { return hasDocument; }
+    bool IsHtmlDocument() const override { return html; }
+    QString ReadyState() const override { return readyState; }
+    bool CanGoBack() const override { return false; }
+    bool CanGoForward() const override { return false; }
+    QList<THistoryEntry> BackEntries(int limit) const override { return back.mid(0, limit); }
+    QList<THistoryEntry> ForwardEntries(int limit) const override { return forward.mid(0, limit); }
+    QList<THistoryEntry> AllEntries(int limit) const override { return all.mid(0, limit); }
+    qreal ZoomFactor() const override { return zoom; }
+    void SetZoomFactor(qreal factor) override { zoom = factor; }
+    void ViewSource() override { calls.append(QStringLiteral("ViewSource")); }
+    void FocusPage() override { calls.append(QStringLiteral("FocusPage")); }
+    bool PageHasFocus() const override { return false; }
+    void TakeSnapshot(const QStringList& ids, SnapshotCallback callback) override
+    {
+        innerTextIds = ids;
+        snapshots.push_back(std::move(callback));
+    }
+    TPageChannel* PageChannel() override { return nullptr; }
+    void AppendText(int handle, const QString& text, std::function<void(bool)> done) override
+    {
+        calls.append(QStringLiteral("AppendText %1 %2").arg(handle).arg(text));
+        done(appendChanges);
+    }
+    void SendTabKey(bool backwards) override { calls.append(backwards ? QStringLiteral("ShiftTab") : QStringLiteral("Tab")); }
+
+    // Answers the oldest snapshot request still open with a page of one document.
+    void answerSnapshot(const QString& url = QString(), const QByteArray& elements = "[]");
+    void failSnapshot(const QString& error);
+    // A page of one document: the top page and its frames complete, in the order the
+    // engine reports them.
+    void completePage(const QString& top, const QStringList& frames = {});
+
+    TBrowserControlEvents* events = nullptr;
+    QStringList calls;
+    QString location = QStringLiteral("http://127.0.0.1/page.html");
+    QString title = QStringLiteral("Page");
+    bool busy = false;
+    bool hasDocument = true;
+    bool html = true;
+    QString readyState = QStringLiteral("complete");
+    qreal zoom = 1.0;
+    bool appendChanges = true;
+    QList<THistoryEntry> back, forward, all;
+    QStringList innerTextIds;
+    std::vector<SnapshotCallback> snapshots;
+};
+
+// The reports of a tab window as "Name:detail" lines (the tab ID is left out).
+class TRecordingOwner : public TTabWindowOwner {
+public:
+    void OnBeforeNavigate(int, const QString& url) override { add(QStringLiteral("BeforeNavigate:") + url); }
+    void OnNavigateComplete(int, const QString& url) override { add(QStringLiteral("NavigateComplete:") + url); }
+    void OnDocumentComplete(int, const QString& url, const QString& title) override
+    {
+        add(QStringLiteral("DocumentComplete:") + url + QLatin1Char(' ') + title);
+    }
+    void OnDocumentParsed(int) override { add(QStringLiteral("DocumentParsed")); }
+    void OnCommandState(int, int code, bool enabled) override
+    {
+        add(QStringLiteral("CommandState:%1%2").arg(code).arg(enabled ? QLatin1Char('+') : QLatin1Char('-')));
+    }
+    void OnStatusText(int, const QString& text) override { add(QStringLiteral("StatusText:") + text); }
+    void OnTitleChange(int) override { add(QStringLiteral("TitleChange")); }
+    TBrowserControl* OnNewWindow(int) override
+    {
+        add(QStringLiteral("NewWindow"));
+        return newWindow;
+    }
+    void OnNavigateError(int) override { add(QStringLiteral("NavigateError")); }
+    void OnClose(int) override { add(QStringLiteral("Close")); }
+    void OnActivate(int) override { add(QStringLiteral("Activate")); }
+    void OnGesture(int, int code) override { add(QStringLiteral("Gesture:%1").arg(code)); }
+    void OnPopupOpen(int) override
+    {
+        add(QStringLiteral("PopupOpen"));
+        if (popupOpen)
+            popupOpen();
+    }
+    void OnPopupOpened(int) override { add(QStringLiteral("PopupOpened")); }
+    void OnDownload(int) override { add(QStringLiteral("Download")); }
+    void OnKeyCommand(int, TTabKeyCommand command) override { add(QStringLiteral("Key:%1").arg(int(command))); }
+    bool IsCurrentTab(int) const override { return current; }
+
+    QStringList take()
+    {
+        QStringList r = reports;
+        reports.clear();
+        return r;
+    }
+
+    QStringList reports;
+    TBrowserControl* newWindow = nullptr;
+    std::function<void()> popupOpen;
+    bool current = true;
+
+private:
+    void add(const QString& line) { reports.append(line); }
+};
+
+// A tab's window: records what the tab asks of it.
+class TFakeFrame : public TTabWindowFrame {
+public:
+    void SetCaption(const QString& text) override { caption = text; }
+    bool IsNormalState() const override { return normal; }
+    void SetFrameLeft(int v) override { applied.append(QStringLiteral("left %1").arg(v)); }
+    void SetFrameTop(int v) override { applied.append(QStringLiteral("top %1").arg(v)); }
+    void SetFrameWidth(int v) override { applied.append(QStringLiteral("width %1").arg(v)); }
+    void SetFrameHeight(int v) override { applied.append(QStringLiteral("height %1").arg(v)); }
+    void CloseFrame() override
+    {
+        ++closeRequests;
+        if (tab)
+            tab->FormClose();
+    }
+    bool MayActivateBrowser() const override { return mayActivate; }
+
+    TTabWindow* tab = nullptr;
+    QString caption;
+    bool normal = true;
+    bool mayActivate = true;
+    QStringList applied;
+    int closeRequests = 0;
+};
