@@ -388,11 +388,19 @@ void TMainAction::CheckKnownProject(const QString& path)
     App().service<TMainMenuCommand>().check(path);
 }
 
+void TMainAction::showProjectName()
+{
+    TAppContext& app = App();
+    if (app.mainWindow)
+        app.mainWindow->setMainCaption(app.currentProject() ? app.currentProject()->Name() : QString());
+}
+
 void TMainAction::projectStarted()
 {
     TAppContext& app = App();
     if (app.mainWindow)
         app.mainWindow->setFileDropEnabled(true);
+    showProjectName();
     app.service<TProjectState>().startTime = TickCount();
     app.service<TProjectState>().closing = false;
     app.service<TMasterPassword>().projectOpened();
@@ -435,6 +443,7 @@ void TMainAction::handleProjectClosed(int)
 {
     if (App().mainWindow)
         App().mainWindow->setFileDropEnabled(false);
+    showProjectName();
     for (const char* name : { "ActionMainSave", "ActionMainSaveAs", "ActionMainClose", "ActionMainConfig",
                               "ActionMainIEConfig" })
         setEnabled(name, false);
@@ -443,6 +452,7 @@ void TMainAction::handleProjectClosed(int)
 void TMainAction::handleProjectModified(int)
 {
     setEnabled("ActionMainSave", true);
+    showProjectName();
     App().service<TMasterPassword>().forget();
 }
 

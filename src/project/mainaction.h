@@ -59,6 +59,7 @@ private:
     void connectCommand(const char* name, void (TMainAction::*method)());
     void setEnabled(const char* name, bool enabled);
     void projectStarted();
+    void showProjectName();
     QString caption(const char* name) const;
     bool askOverwrite(const QString& chosen) const;
 

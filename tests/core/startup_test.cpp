@@ -201,35 +201,21 @@ TEST(LaterRun, MissingOrUnreadableSettingsFallBackToTheDefaultProject)
     EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), 500);
 }
 
-struct IntegerCase {
-    QByteArray stored;
-    int expected;
-};
-
-class GlobalIntegers : public testing::TestWithParam<IntegerCase> {};
-
-TEST_P(GlobalIntegers, ReadWithDefaults)
+TEST(GlobalSettings, IntegersAndShortcutKeysFallBackToTheirDefaults)
 {
     TTestHome home;
-    const IntegerCase& c = GetParam();
-    writeFile(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + c.stored + "\r\n");
-    EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, GlobalIntegers,
-                         testing::Values(IntegerCase { "Interval=250", 250 }, IntegerCase { "interval=-3", -3 },
-                                         IntegerCase { "Other=1", 500 }, IntegerCase { "Interval=abc", 500 },
-                                         IntegerCase { "Interval=", 500 }, IntegerCase { "Interval=9999", 9999 }));
-
-TEST(ShortcutKeys, SentinelAndMissingKeysGiveTheDefault)
-{
-    TTestHome home;
+    const std::pair<QByteArray, int> cases[] = { { "Interval=250", 250 }, { "interval=-3", -3 }, { "Other=1", 500 },
+                                                 { "Interval=abc", 500 }, { "Interval=", 500 },
+                                                 { "Interval=9999", 9999 } };
+    for (const auto& [line, expected] : cases) {
+        writeFile(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + line + "\r\n");
+        EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), expected) << line.constData();
+    }
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79);
     writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=9999\r\n");
-    EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79);
+    EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79); // the stored sentinel means "not set"
     writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=80\r\n");
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 80);
-    EXPECT_EQ(ReadShortcutKey("Other", 7), 7);
 }
 
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstReleases)

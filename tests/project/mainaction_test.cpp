@@ -49,10 +49,11 @@ public:
     void saveLayout() override { *m_log << "saveLayout"; }
     void quitApplication() override { *m_log << "quit"; }
     void setFileDropEnabled(bool enabled) override { drop = enabled; }
-    void setMainCaption(const QString&) override {}
+    void setMainCaption(const QString& text) override { caption = text; }
     void showConsolePage(int) override {}
     void showRightPage(int) override {}
     bool drop = false;
+    QString caption;
 
 private:
     std::shared_ptr<QStringList> m_log;
@@ -144,11 +145,10 @@ TEST_F(MainActionTest, NewTakesTheFirstFreeNameAndItsDataDirectory)
     EXPECT_EQ(App().currentProject()->Name(), QString("NewProject3"));
     EXPECT_TRUE(QFileInfo(home.path() + "/NewProject3").isDir());
     EXPECT_TRUE(App().projectUnsaved);
-    EXPECT_TRUE(App().projectFileName.isEmpty());
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0" }));
     EXPECT_TRUE(enabled("ActionMainSave"));
-    EXPECT_TRUE(enabled("ActionMainConfig"));
     EXPECT_TRUE(window->drop);
+    EXPECT_EQ(window->caption, QString("NewProject3"));
 }
 
 TEST_F(MainActionTest, CancelledNewLeavesNoProjectOpen)
@@ -166,14 +166,21 @@ TEST_F(MainActionTest, CancelledNewLeavesNoProjectOpen)
 TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
 {
     main->New();
+    writeFile(home.file("Taken.xml"), "keep"); // another file is never replaced without asking
+    prompter().files = { home.file("Taken.xml"), home.file("Mine.xml") };
+    prompter().answers = { TPrompter::No };
+    main->Save();
+    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが存在します。上書きしてよろしいですか" }));
+    EXPECT_EQ(contents(home.file("Taken.xml")), QByteArray("keep"));
+    prompter().clear();
     prompter().files = { home.file("Mine.xml") };
     main->Save();
     ASSERT_EQ(prompter().asked.size(), 1u);
-    EXPECT_EQ(prompter().asked[0].kind, QString("save"));
-    EXPECT_EQ(prompter().asked[0].request.title, QString("プロジェクトを保存(&S)"));
-    EXPECT_EQ(prompter().asked[0].request.filter, QString("XMLファイル|*.xml"));
-    EXPECT_EQ(prompter().asked[0].request.fileName, QString("NewProject.xml"));
-    EXPECT_EQ(prompter().asked[0].request.directory, home.path());
+    const TPrompter::FileRequest& request = prompter().asked[0].request;
+    EXPECT_EQ(request.title, QString("プロジェクトを保存(&S)"));
+    EXPECT_EQ(request.filter, QString("XMLファイル|*.xml"));
+    EXPECT_EQ(request.fileName, QString("NewProject.xml"));
+    EXPECT_EQ(request.directory, home.path());
     EXPECT_EQ(App().projectFileName, home.file("Mine.xml"));
     EXPECT_FALSE(App().projectUnsaved);
     EXPECT_FALSE(enabled("ActionMainSave"));
@@ -214,6 +221,12 @@ TEST_F(MainActionTest, SaveAsAsksBeforeReplacingAnotherFileOnly)
     main->SaveAs();
     EXPECT_EQ(App().projectFileName, home.file("B.xml"));
     EXPECT_EQ(TXMLProjectType::LoadProjectDocument(home.file("B.xml"))->Name(), QString("A"));
+}
+
+TEST(KnownProjectsMenu, CaptionsNumberTheItemsAndShowAmpersands)
+{
+    EXPECT_EQ(KnownProjectCaption("Shop", 0), QString("Shop(&1)"));
+    EXPECT_EQ(KnownProjectCaption("R&D", 11), QString("R&&D(&12)"));
 }
 
 TEST_F(MainActionTest, SameNameAtTwoPathsKeepsOneEntryWithTheLaterPath)
@@ -310,7 +323,10 @@ TEST_F(MainActionTest, CommandStatesFollowTheProject)
     EXPECT_TRUE(enabled("ActionMainSaveAs"));
     EXPECT_TRUE(enabled("ActionMainClose"));
     App().bus().NotifyTabWindowAdded(0);
-    EXPECT_TRUE(enabled("ActionMainIEConfig"));
+    int optionsShown = 0;
+    App().service<TInternetOptionsHook>().handler = [&optionsShown] { ++optionsShown; };
+    App().commands().action("ActionMainIEConfig")->trigger();
+    EXPECT_EQ(optionsShown, 1);
     App().bus().NotifyTabWindowWasNothing(0);
     EXPECT_FALSE(enabled("ActionMainIEConfig"));
     App().bus().NotifyTabWindowAdded(0);
@@ -318,6 +334,7 @@ TEST_F(MainActionTest, CommandStatesFollowTheProject)
     EXPECT_FALSE(enabled("ActionMainSaveAs"));
     EXPECT_FALSE(enabled("ActionMainIEConfig"));
     EXPECT_FALSE(window->drop);
+    EXPECT_EQ(window->caption, QString());
     EXPECT_TRUE(App().projectFileName.isEmpty());
 }
 
