@@ -112,7 +112,9 @@ void ResolveHomeDirectory(const QString& directory)
         throw TError(QStringLiteral("no per-user data folder was found for the home directory"));
     }
     app.homeDirectory = directory;
-    if (QFileInfo(directory).isDir())
+    // An empty directory (made beforehand for --home) holds nothing yet: a first run as well.
+    if (QFileInfo(directory).isDir()
+        && !QDir(directory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
         return;
 
     TPrompter* prompter = app.prompter();

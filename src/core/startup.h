@@ -25,7 +25,7 @@ QString CommandLineUsage();
 // The per-user home directory of the tool: the generic data folder + "/Calverdine".
 QString DefaultHomeDirectory();
 
-// Sets App().homeDirectory to the directory. When it does not exist yet, asks whether to
+// Sets App().homeDirectory to the directory. When it does not exist yet or is empty, asks whether to
 // create it; on Yes creates it with the default project (current and unsaved) and writes
 // Global/DefaultProject to Calverdine.ini. Raises TError "please create home directory"
 // (home directory left empty, nothing created) on any other answer.

@@ -130,6 +130,7 @@ TEST(FirstRun, RefusalCreatesNothing)
 {
     TTestHome home;
     const QString dir = home.file("Calverdine");
+    ASSERT_TRUE(QDir().mkdir(dir)); // an empty home counts as a first run as well
     home.prompter().answers = { TPrompter::No };
     try {
         ResolveHomeDirectory(dir);
@@ -137,8 +138,9 @@ TEST(FirstRun, RefusalCreatesNothing)
     } catch (const TError& e) {
         EXPECT_EQ(e.message(), QString("please create home directory"));
     }
+    EXPECT_EQ(home.prompter().asked.size(), 1u);
     EXPECT_TRUE(App().homeDirectory.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(dir));
+    EXPECT_TRUE(QDir(dir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     EXPECT_EQ(App().currentProject(), nullptr);
 }
 
