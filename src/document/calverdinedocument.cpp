@@ -163,20 +163,8 @@ void TCalverdineDocument::flushWrites()
 
 void TCalverdineDocument::applyRefresh(const QByteArray& json)
 {
-    if (!m_snapshot)
-        return;
-    m_snapshot->applyRefresh(json);
-    std::vector<const TTagFrame*> frames { m_rootFrame.get() };
-    while (!frames.empty()) {
-        const TTagFrame* frame = frames.back();
-        frames.pop_back();
-        if (!frame)
-            continue;
-        for (const auto& child : frame->ChildFrames())
-            frames.push_back(child.get());
-        for (const auto& form : frame->Forms())
-            form->RefreshValues();
-    }
+    if (m_snapshot)
+        m_snapshot->applyRefresh(json);
 }
 
 std::unique_ptr<TCalverdineDocument> ParsePage(const QString& url, std::shared_ptr<TPageSnapshot> snapshot)

@@ -62,7 +62,8 @@ public:
     // Sends the writes queued since the last flush to the page in one round trip.
     void flushWrites();
     // Takes the live values of a refresh answer (docs/snapshot-format.md) into the
-    // snapshot, then rebuilds the Values of every form. Raises TError on a malformed text.
+    // snapshot. Raises TError on a malformed text. The forms' Values stay as they were (a
+    // form's RefreshValues reads them again; passwords may ask for the master password).
     void applyRefresh(const QByteArray& json);
 
     // Visits the form parts in the walk order: frames depth first, child frames before the

@@ -10,6 +10,11 @@ class TScreenIDHistory {
 public:
     void add(const QString& screenId);
     const QStringList& items() const { return m_items; }
+    void clear()
+    {
+        m_items.clear();
+        m_folded.clear();
+    }
 
 private:
     QStringList m_items;

@@ -7,6 +7,7 @@
 #include "document/urlextract.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -54,13 +55,17 @@ constexpr qint64 kMaxScriptFileSize = 64 * 1024 * 1024;
 QString readLocalScript(const QString& address)
 {
     const QString path = QUrl(address).toLocalFile();
+    if (path.isEmpty())
+        throw TError(QStringLiteral("cannot read ") + address);
+    // Devices and pipes never end: only plain files are read.
+    if (!QFileInfo(path).isFile())
+        throw TError(QStringLiteral("cannot read ") + path + QStringLiteral(": not a file"));
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        throw TError(QStringLiteral("cannot read ") + (path.isEmpty() ? address : path)
-                     + (path.isEmpty() ? QString() : QStringLiteral(": ") + file.errorString()));
-    if (file.size() > kMaxScriptFileSize)
+    if (!file.open(QIODevice::ReadOnly))
+        throw TError(QStringLiteral("cannot read ") + path + QStringLiteral(": ") + file.errorString());
+    const QByteArray bytes = file.read(kMaxScriptFileSize + 1);
+    if (bytes.size() > kMaxScriptFileSize)
         throw TError(QStringLiteral("file too large: ") + path);
-    QByteArray bytes = file.readAll();
     auto decoder = QStringDecoder(QStringDecoder::encodingForData(bytes).value_or(QStringDecoder::Utf8));
     return decoder(bytes);
 }

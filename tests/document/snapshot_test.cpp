@@ -176,6 +176,10 @@ TEST_F(SnapshotWrites, TheModelWritesManyValuesInOneRoundTrip)
     EXPECT_EQ(channel.flushes, 1);
     EXPECT_EQ(channel.sent.size(), 3u);
     EXPECT_EQ(model->GetValue("//F/Q"), "1");
+
+    model->applyRefresh(QStringLiteral(R"({"format":1,"values":[{"h":%1,"value":"typed"}]})").arg(text).toUtf8());
+    EXPECT_EQ(model->GetValue("//f/q"), "typed");
+    EXPECT_EQ(channel.sent.size(), 3u);
 }
 
 } // namespace

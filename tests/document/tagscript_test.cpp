@@ -107,18 +107,21 @@ TEST(ScriptNodes, LocalScriptFilesAreReadAndAMissingOneOnlyWarns)
     auto& top = b.document(pageUrl);
     top.script("", "lib.js");
     top.script("", "./gone.js");
+    top.script("", "file:///dev/zero"); // never ends: not read at all
     top.input(top.form("f"), "text", "still");
     TCalverdineDocument model(pageUrl);
     model.Parse(b.build(), TScreenIDSettings());
     const auto& scripts = model.RootFrame()->Scripts();
-    ASSERT_EQ(scripts.size(), 2u);
+    ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts[0]->Variables(), QStringList({ "fromDisk=" }));
     EXPECT_TRUE(scripts[1]->Text().isEmpty());
+    EXPECT_TRUE(scripts[2]->Text().isEmpty());
     EXPECT_TRUE(model.HasAnyFormPart()) << "the page is still parsed";
     bool warned = false;
     for (const QString& line : home.logLines())
         warned = warned || (line.startsWith("[WARN] script load error:") && line.contains("gone.js"));
     EXPECT_TRUE(warned) << home.logLines().join("\n").toStdString();
+    EXPECT_TRUE(home.logLines().contains("[WARN] script load error:cannot read /dev/zero: not a file"));
 }
 
 TEST(ScriptNodes, RelativeAddressesResolveAgainstThePage)
