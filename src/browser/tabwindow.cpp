@@ -88,6 +88,18 @@ void TTabWindow::Navigate(const QString& url)
         m_control->Navigate(url);
 }
 
+void TTabWindow::CloseWindow()
+{
+    if (m_closeReported)
+        return;
+    if (m_frame) {
+        m_frame->CloseFrame();
+        return;
+    }
+    FormClose();
+    deleteLater();
+}
+
 void TTabWindow::SetClosing(bool closing)
 {
     QMutexLocker lock(&m_tabLock);

@@ -107,6 +107,9 @@ public:
     void DetachFrame() { m_frame = nullptr; }
 
     void Navigate(const QString& url);
+    // Closes the tab: its window closes (and calls FormClose); a tab without a window closes
+    // and is destroyed later.
+    void CloseWindow();
 
     // TTabView
     int TabId() const override { return m_tabId; }

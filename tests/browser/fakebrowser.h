@@ -13,7 +13,15 @@
 class TFakeBrowser : public TBrowserControl {
 public:
     void SetEvents(TBrowserControlEvents* e) override { events = e; }
-    void Navigate(const QString& url) override { calls.append(QStringLiteral("Navigate ") + url); }
+    void Navigate(const QString& url) override
+    {
+        calls.append(QStringLiteral("Navigate ") + url);
+        if (autoNavigate && events) {
+            location = url;
+            events->BeforeNavigate2(url, true);
+            events->NavigateComplete2(url);
+        }
+    }
     void GoBack() override { calls.append(QStringLiteral("GoBack")); }
     void GoForward() override { calls.append(QStringLiteral("GoForward")); }
     void Stop() override { calls.append(QStringLiteral("Stop")); }
@@ -64,6 +72,7 @@ public:
     QString readyState = QStringLiteral("complete");
     qreal zoom = 1.0;
     bool appendChanges = true;
+    bool autoNavigate = false; // a navigation starts and commits at once
     QList<THistoryEntry> back, forward, all;
     QStringList innerTextIds;
     std::vector<SnapshotCallback> snapshots;

@@ -50,11 +50,15 @@ QString TEngineProfile::StorageDirectory(const QString& homeDirectory)
     return homeDirectory + QStringLiteral("/EngineProfile");
 }
 
-void TEngineProfile::clearCacheAndCookies()
+void TEngineProfile::clearCache()
 {
     m_profile->clearHttpCache();
-    m_profile->cookieStore()->deleteAllCookies();
     m_profile->clearAllVisitedLinks();
+}
+
+void TEngineProfile::clearCookies()
+{
+    m_profile->cookieStore()->deleteAllCookies();
 }
 
 void TEngineProfile::PrepareEnvironment()

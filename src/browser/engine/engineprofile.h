@@ -24,8 +24,10 @@ public:
     // The profile's folder in the home directory.
     static QString StorageDirectory(const QString& homeDirectory);
 
-    // Empties the HTTP cache and deletes every cookie of the profile.
-    void clearCacheAndCookies();
+    // Empties the HTTP cache (and the visited links) of the profile.
+    void clearCache();
+    // Deletes every cookie of the profile.
+    void clearCookies();
 
     // Before the application object exists: the engine runs without its sandbox as root.
     static void PrepareEnvironment();

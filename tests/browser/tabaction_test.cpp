@@ -1,0 +1,307 @@
+#include "fakebrowser.h"
+
+#include "browser/tabaction.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/inifile.h"
+#include "project/projectdocument.h"
+#include "project/projectstate.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Tab windows on fake browsers; a window that closes reports and goes later.
+class TFakeTabFactory : public TTabWindowFactory {
+public:
+    struct Window : TTabWindowFrame {
+        void SetCaption(const QString&) override {}
+        bool IsNormalState() const override { return true; }
+        void SetFrameLeft(int) override {}
+        void SetFrameTop(int) override {}
+        void SetFrameWidth(int) override {}
+        void SetFrameHeight(int) override {}
+        void CloseFrame() override
+        {
+            tab->FormClose();
+            tab->deleteLater();
+        }
+        bool MayActivateBrowser() const override { return true; }
+        TTabWindow* tab = nullptr;
+        TFakeBrowser browser;
+    };
+
+    TTabWindow* CreateTabWindow(TTabWindow*) override
+    {
+        auto window = std::make_unique<Window>();
+        window->browser.autoNavigate = true;
+        window->tab = new TTabWindow(&window->browser, window.get());
+        windows.push_back(std::move(window));
+        return windows.back()->tab;
+    }
+
+    TFakeBrowser* browserOf(TTabWindow* tab)
+    {
+        for (auto& w : windows) {
+            if (w->tab == tab)
+                return &w->browser;
+        }
+        return nullptr;
+    }
+
+    std::vector<std::unique_ptr<Window>> windows;
+};
+
+// The strip and tree as lists in strip order.
+class TFakeStrip : public TTabStripView {
+public:
+    void InsertTab(int position, TTabWindow* tab, const QString&) override { order.insert(position, tab); images[tab] = 8; }
+    void RemoveTab(TTabWindow* tab) override { order.removeAll(tab); }
+    void MoveTab(int from, int to) override { order.move(from, to); }
+    void SelectTab(TTabWindow* tab) override { selected = tab; }
+    void SetTabTexts(TTabWindow* tab, const QString& strip, const QString& node) override
+    {
+        stripCaptions[tab] = strip;
+        nodeTexts[tab] = node;
+    }
+    void SetNodeImage(TTabWindow* tab, int image) override { images[tab] = image; }
+    void SetRootText(const QString& text) override { root = text; }
+    void BringToFront(TTabWindow* tab) override { front = tab; }
+    void Arrange(TTabArrangement a) override { arranged.append(int(a)); }
+    void ShowAddress(const QString& url) override { address = url; }
+    void FocusFindBox() override { ++findBoxFocus; }
+
+    QList<TTabWindow*> order;
+    TTabWindow* selected = nullptr;
+    TTabWindow* front = nullptr;
+    QHash<TTabWindow*, QString> stripCaptions, nodeTexts;
+    QHash<TTabWindow*, int> images;
+    QString root, address;
+    QList<int> arranged;
+    int findBoxFocus = 0;
+};
+
+class TabActionTest : public ::testing::Test {
+protected:
+    TabActionTest()
+    {
+        BuildCommandCatalogue(App().commands());
+        auto action = std::make_unique<TTabAction>(&factory, &strip);
+        tabs = action.get();
+        App().bus().AddListener(std::move(action));
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> {
+            TEvent::TabWindowAdded, TEvent::TabWindowWasNothing, TEvent::TabWindowActivated,
+            TEvent::BrowserBeforeNavigate, TEvent::BrowserNavigateCompleted, TEvent::BrowserTitleChanged,
+            TEvent::BrowserStatusTextChanged, TEvent::DocumentParseCompleted, TEvent::BrowserCommandBusyStateChanged }));
+    }
+    ~TabActionTest() override { App().bus().clear(); }
+
+    void openProject()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("Tabs"), home.path());
+        project->SetHomePage(QStringLiteral("http://127.0.0.1/home.html"));
+        QDir().mkpath(project->RootDirectory());
+        App().setCurrentProject(std::move(project));
+        App().service<TProjectState>().closing = false;
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    void closeProject()
+    {
+        App().service<TProjectState>().closing = true;
+        App().takeCurrentProject().reset();
+        App().bus().NotifyProjectClosed(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString listPath() const { return home.path() + "/Tabs/TabWindow/TabWindowList.ini"; }
+
+    // "id=address" lines of the tab list file.
+    QStringList tabList() const
+    {
+        TIniFile file(listPath());
+        file.load();
+        QStringList lines;
+        for (const QString& key : file.keyNames("Info"))
+            lines.append(key + "=" + file.readString("Info", key));
+        return lines;
+    }
+
+    QStringList urls() const
+    {
+        QStringList list;
+        for (TTabWindow* tab : strip.order)
+            list.append(tab->GetUrl());
+        return list;
+    }
+
+    QAction* action(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
+
+    TTestHome home;
+    TFakeTabFactory factory;
+    TFakeStrip strip;
+    TTabAction* tabs = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+};
+
+TEST_F(TabActionTest, AProjectWithoutATabListOpensItsHomePage)
+{
+    openProject();
+    ASSERT_EQ(strip.order.size(), 1);
+    EXPECT_EQ(urls(), QStringList { "http://127.0.0.1/home.html" });
+    EXPECT_EQ(strip.root, "Tabs");
+    const int id = strip.order[0]->TabId();
+    EXPECT_NE(id, 0);
+    EXPECT_EQ(tabList(), QStringList { QString::number(id) + "=http://127.0.0.1/home.html" });
+    EXPECT_TRUE(events->contains("TabWindowAdded:" + QString::number(id)));
+    EXPECT_TRUE(action("ActionTabOpen")->isEnabled());
+    EXPECT_EQ(CommandHint(action("ActionTabClose")), "ウィンドウを閉じる");
+}
+
+TEST_F(TabActionTest, TabListIsRestoredInFileOrderWithNewIds)
+{
+    QDir().mkpath(home.path() + "/Tabs/TabWindow");
+    TIniFile file(listPath());
+    file.writeString("Info", "900", "http://127.0.0.1/c.html");
+    file.writeString("Info", "100", "http://127.0.0.1/a.html");
+    file.writeString("Info", "500", "http://127.0.0.1/b.html");
+    ASSERT_TRUE(file.save());
+
+    openProject();
+    EXPECT_EQ(urls(), (QStringList { "http://127.0.0.1/c.html", "http://127.0.0.1/a.html", "http://127.0.0.1/b.html" }));
+    QStringList expected;
+    for (TTabWindow* tab : strip.order) {
+        EXPECT_FALSE(QStringList({ "900", "100", "500" }).contains(QString::number(tab->TabId())));
+        expected.append(QString::number(tab->TabId()) + "=" + tab->GetUrl());
+    }
+    EXPECT_EQ(tabList(), expected);
+
+    // Moving tabs reorders the strip, not the file.
+    tabs->PopupOnTab(strip.order[0]);
+    tabs->MoveNext();
+    EXPECT_EQ(strip.order[1]->GetUrl(), "http://127.0.0.1/c.html");
+    factory.browserOf(strip.order[2])->Navigate("http://127.0.0.1/b2.html");
+    expected[2] = expected[2].section('=', 0, 0) + "=http://127.0.0.1/b2.html";
+    EXPECT_EQ(tabList(), expected);
+
+    // Closing the project keeps the list; opening it again restores the same addresses.
+    closeProject();
+    EXPECT_TRUE(strip.order.isEmpty());
+    EXPECT_EQ(tabList(), expected);
+    openProject();
+    EXPECT_EQ(urls(), (QStringList { "http://127.0.0.1/c.html", "http://127.0.0.1/a.html", "http://127.0.0.1/b2.html" }));
+}
+
+TEST_F(TabActionTest, ClosingTheLastTabDisablesTheTabCommands)
+{
+    openProject();
+    TTabWindow* first = strip.order[0];
+    tabs->OpenNewTab(true);
+    EXPECT_EQ(factory.browserOf(strip.order[1])->calls.value(0), "Navigate about:blank");
+    EXPECT_TRUE(action("ActionTabMovePrev")->isEnabled());
+    EXPECT_FALSE(action("ActionTabMoveNext")->isEnabled());
+    EXPECT_TRUE(action("ActionTabCloseOther")->isEnabled());
+
+    tabs->CloseOther();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(strip.order, QList<TTabWindow*> { strip.order.value(0) });
+    EXPECT_NE(strip.order[0], first);
+    events->clear();
+    const int id = strip.order[0]->TabId();
+    tabs->CloseTab(strip.order[0]);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(events->contains("TabWindowWasNothing:" + QString::number(id))) << events->join(',').toStdString();
+    for (const char* name : { "ActionTabClose", "ActionTabCloseAll", "ActionTabCloseOther", "ActionTabMovePrev",
+                              "ActionTabMoveNext", "ActionTabLinesCascade", "ActionTabLinesTileH", "ActionTabLinesTileV" })
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(tabList().isEmpty());
+}
+
+TEST_F(TabActionTest, CloseBeforeAndAfterWorkFromTheChosenTab)
+{
+    openProject();
+    for (int i = 0; i < 4; ++i)
+        tabs->OpenNewTab(false);
+    const QList<TTabWindow*> all = strip.order; // five tabs
+    tabs->PopupOnTab(all[2]);
+    EXPECT_EQ(strip.selected, all[2]);
+    tabs->CloseNext();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(strip.order, all.mid(0, 3));
+    tabs->PopupOnTab(all[2]);
+    tabs->ClosePrev();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(strip.order.size(), 1);
+}
+
+TEST_F(TabActionTest, ReportsBecomeBusEventsOfTheirTab)
+{
+    openProject();
+    TTabWindow* first = strip.order[0];
+    TTabWindow* second = tabs->OpenNewTab(false);
+    events->clear();
+
+    // Navigation events only for the current tab; titles and status texts for any tab.
+    factory.browserOf(first)->Navigate("http://127.0.0.1/x.html");
+    factory.browserOf(first)->events->TitleChange("A title longer than fifteen");
+    factory.browserOf(first)->events->StatusTextChange("status");
+    const QString id = QString::number(first->TabId());
+    EXPECT_EQ(*events, (QStringList { "BrowserTitleChanged:" + id, "BrowserStatusTextChanged:" + id }));
+    EXPECT_EQ(tabs->CurrentStatusText(), "status");
+    EXPECT_EQ(strip.stripCaptions[first], "A title longer ");
+    EXPECT_EQ(strip.nodeTexts[first], "A title longer than fifteen");
+    EXPECT_EQ(strip.images[first], TTabAction::kImageBeforeNavigate);
+
+    events->clear();
+    factory.browserOf(second)->Navigate("http://127.0.0.1/y.html");
+    factory.browserOf(second)->completePage("http://127.0.0.1/y.html");
+    factory.browserOf(second)->answerSnapshot();
+    const QString id2 = QString::number(second->TabId());
+    EXPECT_EQ(*events, (QStringList { "BrowserBeforeNavigate:" + id2, "BrowserNavigateCompleted:" + id2,
+                                      "BrowserCommandBusyStateChanged:" + id2, "DocumentParseCompleted:" + id2 }));
+    EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.contains("http://127.0.0.1/y.html"));
+    EXPECT_EQ(strip.images[second], TTabAction::kImagePage);
+
+    // Bringing the first tab to the front makes it current and first in the front order's end.
+    first->FormActivate();
+    first->FormActivate();
+    EXPECT_EQ(tabs->CurrentTab(), first);
+    EXPECT_EQ(tabs->FrontOrder().last(), first->TabId());
+    EXPECT_TRUE(events->contains("TabWindowActivated:" + id));
+    EXPECT_EQ(strip.address, "http://127.0.0.1/x.html");
+}
+
+TEST_F(TabActionTest, UpGestureClosesTheTabAfterAskingAndDownOpensOne)
+{
+    openProject();
+    TTabWindow* tab = strip.order[0];
+    home.prompter().answers.push_back(TPrompter::No);
+    tab->RightButtonDown({ 100, 100 });
+    tab->RightButtonUp({ 100, 50 });
+    EXPECT_EQ(strip.order.size(), 1);
+    EXPECT_EQ(home.prompter().messages(), QStringList { "タブを閉じてもいいですか" });
+
+    tab->RightButtonDown({ 100, 100 });
+    tab->RightButtonUp({ 100, 150 });
+    EXPECT_EQ(strip.order.size(), 2);
+
+    home.prompter().answers.push_back(TPrompter::Yes);
+    TTabWindow* current = strip.order[1];
+    current->RightButtonDown({ 100, 100 });
+    current->RightButtonUp({ 100, 50 });
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(strip.order, QList<TTabWindow*> { tab });
+}
+
+}

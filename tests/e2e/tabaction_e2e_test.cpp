@@ -1,0 +1,209 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "core/appcontext.h"
+#include "core/consolememos.h"
+#include "core/inifile.h"
+#include "core/layoutsettings.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "project/projectdocument.h"
+#include "project/projectstate.h"
+#include "support/httpserver.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QDir>
+#include <QTabBar>
+#include <QWebEnginePage>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The main window with the view and tab controllers on the real engine, and a listener
+// that records every event.
+class TabActionE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        s_server->addPage(QStringLiteral("/ta/home.html"), "<html><head><title>Home</title></head><body>home</body></html>");
+        s_server->addPage(QStringLiteral("/ta/a.html"), "<html><head><title>A</title></head><body>a</body></html>");
+        s_server->addPage(QStringLiteral("/ta/b.html"), "<html><head><title>B</title></head><body>b</body></html>");
+        s_server->addPage(QStringLiteral("/ta/child.html"), "<html><head><title>Child</title></head><body>child</body></html>");
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    TabActionE2E()
+    {
+        form = std::make_unique<TMainForm>();
+        form->resize(1200, 800);
+        form->show();
+        TEventBus& bus = App().bus();
+        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+        auto action = CreateTabAction(*form, s_profile);
+        tabs = static_cast<TTabAction*>(action.get());
+        bus.AddListener(std::move(action));
+        std::initializer_list<TEvent> all = {
+            TEvent::TabWindowAdded, TEvent::TabWindowWasNothing, TEvent::TabWindowActivated,
+            TEvent::BrowserCommandBusyStateChanged, TEvent::BrowserStatusTextChanged, TEvent::BrowserTitleChanged,
+            TEvent::BrowserBeforeNavigate, TEvent::BrowserNavigateCompleted, TEvent::BrowserDocumentCompleted,
+            TEvent::DocumentParseCompleted, TEvent::PopupOpen, TEvent::PopupOpened, TEvent::DownloadBegining,
+        };
+        bus.AddListener(std::make_unique<TRecordingListener>(events, all));
+    }
+
+    ~TabActionE2E() override
+    {
+        closeProject();
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    void openProject(int viewAlert = 1)
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        project->SetHomePage(s_server->urlText(QStringLiteral("/ta/home.html")));
+        project->SetViewAlert(viewAlert);
+        QDir().mkpath(project->RootDirectory());
+        App().setCurrentProject(std::move(project));
+        App().service<TProjectState>().closing = false;
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    void closeProject()
+    {
+        if (!App().currentProject())
+            return;
+        App().service<TProjectState>().closing = true;
+        App().takeCurrentProject().reset();
+        App().bus().NotifyProjectClosed(0);
+        ProcessDeferredDeletes();
+    }
+
+    int parsedCount() const { return int(events->filter(QStringLiteral("DocumentParseCompleted")).size()); }
+
+    bool waitForParses(int count) { return WaitUntil([&] { return parsedCount() >= count; }); }
+
+    QVariant run(TTabWindow* tab, const QString& script)
+    {
+        auto* browser = dynamic_cast<TEngineBrowser*>(tab->Browser());
+        auto answer = std::make_shared<std::pair<bool, QVariant>>();
+        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+        WaitUntil([&] { return answer->first; }, 10000);
+        return answer->second;
+    }
+
+    QStringList tabList() const
+    {
+        TIniFile file(home.path() + QStringLiteral("/E2E/TabWindow/TabWindowList.ini"));
+        file.load();
+        QStringList lines;
+        for (const QString& key : file.keyNames(QStringLiteral("Info")))
+            lines.append(key + QLatin1Char('=') + file.readString(QStringLiteral("Info"), key));
+        return lines;
+    }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    TTabAction* tabs = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+};
+
+THttpServer* TabActionE2E::s_server = nullptr;
+TEngineProfile* TabActionE2E::s_profile = nullptr;
+
+TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
+{
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/a.html")));
+    ASSERT_TRUE(waitForParses(2));
+    App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/b.html")));
+    ASSERT_TRUE(waitForParses(3));
+    EXPECT_EQ(form->tabStrip()->count(), 3);
+    EXPECT_EQ(form->tabStrip()->tabText(2), "B");
+
+    QStringList written = tabList();
+    ASSERT_EQ(written.size(), 3);
+    QStringList oldIds;
+    for (const QString& line : written)
+        oldIds.append(line.section(QLatin1Char('='), 0, 0));
+    EXPECT_TRUE(written[0].endsWith("/ta/home.html"));
+    EXPECT_TRUE(written[1].endsWith("/ta/a.html"));
+    EXPECT_TRUE(written[2].endsWith("/ta/b.html"));
+
+    closeProject();
+    EXPECT_EQ(App().tabs->TabCount(), 0);
+    EXPECT_EQ(tabList(), written) << "closing the project keeps the list";
+
+    const int before = parsedCount();
+    openProject();
+    ASSERT_TRUE(WaitUntil([&] { return parsedCount() >= before + 1 && App().tabs->TabCount() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] {
+        const QStringList now = tabList();
+        return now.size() == 3 && now[2].endsWith("/ta/b.html") && !oldIds.contains(now[0].section('=', 0, 0));
+    })) << tabList().join('\n').toStdString();
+    const QStringList restored = tabList();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(oldIds.contains(restored[i].section('=', 0, 0)));
+        EXPECT_EQ(restored[i].section('=', 1), written[i].section('=', 1));
+        EXPECT_EQ(restored[i].section('=', 0, 0), QString::number(tabs->Tabs().at(i)->TabId()));
+    }
+}
+
+TEST_F(TabActionE2E, AlertsOnLocalPagesAreAnsweredAndLoggedAndRemoteOnesShown)
+{
+    openProject(0);
+    ASSERT_TRUE(waitForParses(1));
+    TTabWindow* local = tabs->CurrentTabWindow();
+    run(local, QStringLiteral("alert('hello local'); 1"));
+    EXPECT_TRUE(home.prompter().messages().isEmpty());
+    EXPECT_EQ(App().service<TConsoleMemos>().popup.lines(), (QStringList { "-> alert", "hello local" }));
+
+    App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/a.html"), true));
+    ASSERT_TRUE(waitForParses(2));
+    run(tabs->CurrentTabWindow(), QStringLiteral("alert('hello remote'); 1"));
+    EXPECT_EQ(home.prompter().messages(), QStringList { "hello remote" });
+    EXPECT_EQ(App().service<TConsoleMemos>().popup.lines().mid(2), (QStringList { "-> alert", "hello remote" }));
+}
+
+TEST_F(TabActionE2E, ScriptWindowsOpenAsTabsAndTheirCloseEndsTheirEvents)
+{
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    TTabWindow* opener = tabs->CurrentTabWindow();
+    run(opener, QStringLiteral("window.open('child.html', 'child'); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 2 && parsedCount() >= 2; }));
+    TTabWindow* child = tabs->CurrentTabWindow();
+    ASSERT_NE(child, opener);
+    EXPECT_TRUE(child->GetUrl().endsWith("/ta/child.html"));
+    const QString childId = QString::number(child->TabId());
+
+    run(child, QStringLiteral("setTimeout(function () { window.close(); document.title = 'after close'; "
+                              "location.href = 'a.html'; }, 0); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 1; }));
+    const int childEvents = int(events->filter(":" + childId).size());
+    Pause(700);
+    EXPECT_EQ(events->filter(":" + childId).size(), childEvents) << events->join('\n').toStdString();
+    EXPECT_FALSE(tabs->TabIdList().contains(childId));
+    EXPECT_EQ(form->tabStrip()->count(), 1);
+}
+
+}
