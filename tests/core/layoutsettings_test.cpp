@@ -50,21 +50,6 @@ TEST(LayoutSettings, ConsoleSplitterStaysWithinTheSpaceAvailable)
     }
 }
 
-TEST(LayoutSettings, DesignLayoutWhenTheFileHasNoKeys)
-{
-    TIniFile ini;
-    ini.parseText("[Global]\r\nDefaultProject=/x/DefaultProject.xml\r\n");
-    TLayoutSettings layout;
-    layout.read(ini);
-    EXPECT_EQ(layout.geometry(), QRect(0, 0, 1024, 768));
-    EXPECT_EQ(layout.panel(TPanel::Left).shown, 193);
-    EXPECT_EQ(layout.panel(TPanel::Right).shown, 178);
-    EXPECT_EQ(layout.panel(TPanel::Console).shown, 168);
-    EXPECT_EQ(layout.findWidth(), 199);
-    EXPECT_EQ(layout.editFormHeight(), 532);
-    EXPECT_EQ(layout.editJSHeight(), 474);
-}
-
 TEST(LayoutSettings, ReadsStoredValuesAndOpensCollapsedPanelsAtTheirRememberedSize)
 {
     TIniFile ini;
