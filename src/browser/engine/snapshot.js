@@ -27,6 +27,7 @@
     var docQuery = Document.prototype.querySelectorAll;
     var docById = Document.prototype.getElementById;
     var formElements = getter(HTMLFormElement.prototype, 'elements');
+    var formMethod = getter(HTMLFormElement.prototype, 'method');
     var formSubmit = HTMLFormElement.prototype.submit;
     var formReset = HTMLFormElement.prototype.reset;
     var elementId = getter(Element.prototype, 'id');
@@ -115,7 +116,7 @@
         case 'FORM':
             o.name = attribute(el, 'name');
             o.action = attribute(el, 'action');
-            o.method = attribute(el, 'method');
+            o.method = str(formMethod.call(el));
             o.items = [];
             var items = formElements.call(el);
             for (var j = 0; j < items.length; j++) {
