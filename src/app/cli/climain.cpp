@@ -4,6 +4,7 @@
 #include "core/appcontext.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <cstdio>
@@ -67,11 +68,12 @@ int main(int argc, char* argv[])
     // Headless unless the caller chose a platform; the engine without its sandbox as root.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
     TEngineProfile::PrepareEnvironment();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The engine's start-up report is not the command's output.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // No one answers questions here: message boxes of pages are dismissed, downloads cancelled.
     App().setPrompter(nullptr);
 

@@ -1,0 +1,88 @@
+#include "enginetab.h"
+
+#include "support/httpserver.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TCliResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs calverdine-cli while this process keeps serving its pages.
+TCliResult RunCli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
+    TCliResult result;
+    if (!process.waitForStarted(10000))
+        return result;
+    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
+{
+    THttpServer server;
+    ASSERT_TRUE(server.start());
+    const QString url = server.urlText(QStringLiteral("/frameset/index.html"));
+    const TCliResult result = RunCli({ QStringLiteral("inspect"), url });
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+
+    const QJsonArray pages = QJsonDocument::fromJson(result.out).array();
+    ASSERT_EQ(pages.size(), 1) << result.out.toStdString();
+    const QJsonObject page = pages[0].toObject();
+    EXPECT_EQ(page.value("url").toString(), url);
+
+    QStringList frames;
+    QStringList parts;
+    for (const QJsonValue& f : page.value("frames").toArray()) {
+        const QJsonObject frame = f.toObject();
+        frames.append(frame.value("path").toString() + " " + frame.value("shortPath").toString() + " "
+                      + frame.value("caption").toString() + (frame.value("reachable").toBool() ? "" : " unreachable"));
+        for (const QJsonValue& form : frame.value("forms").toArray()) {
+            for (const QJsonValue& p : form.toObject().value("parts").toArray()) {
+                const QJsonObject part = p.toObject();
+                parts.append(part.value("path").toString() + " " + part.value("localName").toString() + " "
+                             + part.value("type").toString() + " " + part.value("value").toString());
+            }
+        }
+    }
+    EXPECT_EQ(frames, (QStringList { "/ / ", "//menu /menu menu", "//main /main main", "//help /help help" }));
+    EXPECT_EQ(parts, (QStringList { "//main/login/user user text ", "//main/login/sex[0] sex[0] radio m",
+                                    "//main/login/sex[1] sex[1] radio __UN_CHECKED_VAL__",
+                                    "//help/search/q q text " }));
+    EXPECT_EQ(page.value("buttons").toArray().at(0).toObject().value("key").toString(), "login.send");
+    EXPECT_EQ(page.value("width").toInt() > 0, true);
+}
+
+TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
+{
+    quint16 closedPort = 0;
+    {
+        THttpServer gone;
+        ASSERT_TRUE(gone.start());
+        closedPort = gone.port();
+    }
+    const QString url = QStringLiteral("http://127.0.0.1:%1/none.html").arg(closedPort);
+    const TCliResult result = RunCli({ QStringLiteral("inspect"), url });
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QByteArray("load error: " + url.toUtf8()))) << result.err.toStdString();
+
+    const TCliResult usage = RunCli({ QStringLiteral("inspect") });
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));
+}
+
+}
