@@ -1,6 +1,7 @@
 #include "formdata/formdatastore.h"
 
 #include "core/error.h"
+#include "document/tagtree.h"
 
 QString DeletedDataMessage()
 {
@@ -21,4 +22,45 @@ TFormValueList& TFormDataStore::get(int dataId)
     if (it == m_lists.end())
         throw TError(DeletedDataMessage());
     return *it->second;
+}
+
+TFormValueList& TFormDataStore::fillFromTag(int dataId, const TTagBase& tag, bool includeHidden)
+{
+    TFormValueList& values = getOrCreate(dataId);
+    values.clear();
+    auto collectForm = [&](const TTagForm& form) {
+        for (const auto& part : form.Parts()) {
+            const QString path = part->GetPath();
+            values.removeName(path);
+            if (!includeHidden && part->GetType().toUpper() == QLatin1String("HIDDEN"))
+                continue;
+            values.append(path, part->GetValue());
+        }
+    };
+    if (const auto* form = dynamic_cast<const TTagForm*>(&tag)) {
+        collectForm(*form);
+        return values;
+    }
+    const auto* top = dynamic_cast<const TTagFrame*>(&tag);
+    if (!top)
+        return values;
+    // Child frames first, then the frame's own forms; an explicit stack, as hostile pages
+    // may nest frames deeply.
+    struct Step {
+        const TTagFrame* frame;
+        size_t nextChild;
+    };
+    std::vector<Step> stack { { top, 0 } };
+    while (!stack.empty()) {
+        Step& step = stack.back();
+        if (step.nextChild < step.frame->ChildFrames().size()) {
+            const TTagFrame* child = step.frame->ChildFrames()[step.nextChild++].get();
+            stack.push_back({ child, 0 });
+            continue;
+        }
+        for (const auto& form : step.frame->Forms())
+            collectForm(*form);
+        stack.pop_back();
+    }
+    return values;
 }

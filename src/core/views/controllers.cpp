@@ -9,6 +9,8 @@
 #include "core/placeholderactions.h"
 #include "core/viewaction.h"
 #include "core/views/mainform.h"
+#include "formdata/views/dataactionfactory.h"
+#include "formdefine/views/formactionfactory.h"
 #include "project/views/mainactionfactory.h"
 
 #include <QAction>
@@ -39,7 +41,7 @@ void CreateControllers(TMainForm& form)
 
     // Created first: other controllers reach them while they are being created.
     std::unique_ptr<TActionCalverdine> tabAction = CreatePlaceholderAction(QStringLiteral("TTabAction"));
-    std::unique_ptr<TActionCalverdine> dataAction = CreatePlaceholderAction(QStringLiteral("TDataAction"));
+    std::unique_ptr<TActionCalverdine> dataAction = CreateDataAction(form);
 
     bus.AddListener(CreateMainAction(&form));
 
@@ -52,7 +54,7 @@ void CreateControllers(TMainForm& form)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("THistoryAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TAddressAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFormAction")));
+    bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));

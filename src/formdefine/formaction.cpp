@@ -1,0 +1,300 @@
+#include "formdefine/formaction.h"
+
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/error.h"
+#include "core/log.h"
+#include "core/tabaccess.h"
+#include "document/calverdinedocument.h"
+#include "formdata/formdatacommon.h"
+#include "formdata/formdatamanager.h"
+#include "formdata/formdatapaths.h"
+#include "formdata/formdatapopuphistory.h"
+#include "formdata/liverefresh.h"
+#include "formdefine/formdefinemanager.h"
+#include "project/projectdocument.h"
+
+#include <QAction>
+#include <QDir>
+
+namespace {
+const QString kOwner = QStringLiteral("TFormAction");
+const char* const kSaveCommands[] = { "ActionFormSave", "ActionFormSaveAs", "ActionFormSaveSelectTree", "ActionFormSaveHidden" };
+}
+
+void CreateFormFolders()
+{
+    TXMLProjectType* project = App().currentProject();
+    if (!project || project->RootDirectory().isEmpty())
+        return;
+    for (const char* folder : { "FormDefine", "FormData", "FormTemplate" })
+        QDir().mkpath(project->RootDirectory() + QLatin1Char('/') + QLatin1String(folder));
+}
+
+TFormAction::TFormAction(QObject* parent) : TActionCalverdine(parent)
+{
+    setObjectName(kOwner);
+    TCommandList& commands = App().commands();
+    for (const QString& name : commands.names()) {
+        if (!name.startsWith(QLatin1String("ActionForm")))
+            continue;
+        if (QAction* a = commands.claim(name, kOwner))
+            a->setEnabled(false);
+    }
+    auto connectCommand = [this](const char* name, void (TFormAction::*method)()) {
+        if (QAction* a = formdata::command(name))
+            connect(a, &QAction::triggered, this, [this, method] { formdata::guarded([&] { (this->*method)(); }); });
+    };
+    connectCommand("ActionFormSave", &TFormAction::Save);
+    connectCommand("ActionFormSaveAs", &TFormAction::SaveAs);
+    connectCommand("ActionFormSaveSelectTree", &TFormAction::SaveSelectTree);
+    connectCommand("ActionFormSaveHidden", &TFormAction::ToggleSaveHidden);
+    if (QAction* hidden = formdata::command("ActionFormSaveHidden")) {
+        hidden->setCheckable(true);
+        hidden->setChecked(false);
+        hidden->setEnabled(true);
+    }
+
+    handle(TEvent::ProjectNewed, &TFormAction::handleProjectStarted);
+    handle(TEvent::ProjectOpened, &TFormAction::handleProjectStarted);
+    handle(TEvent::ProjectClosed, &TFormAction::handleProjectClosed);
+    handle(TEvent::TabWindowAdded, &TFormAction::handleClearViews);
+    handle(TEvent::TabWindowWasNothing, &TFormAction::handleClearViews);
+    handle(TEvent::TabWindowActivated, &TFormAction::handleTabWindowActivated);
+    handle(TEvent::BrowserCommandBusyStateChanged, &TFormAction::handleBusyStateChanged);
+    handle(TEvent::BrowserBeforeNavigate, &TFormAction::handleBrowserBeforeNavigate);
+    handle(TEvent::DocumentParseCompleted, &TFormAction::handleDocumentParseCompleted);
+    handle(TEvent::FormDataSaving, &TFormAction::handleFormDataSaving);
+    handle(TEvent::FormDataSaved, &TFormAction::handleFormDataSaved);
+    handle(TEvent::FormDataNameModified, &TFormAction::handleMenuChanged);
+    handle(TEvent::FormDataDeleted, &TFormAction::handleMenuChanged);
+}
+
+TFormAction::~TFormAction()
+{
+    qDeleteAll(m_saveMenu);
+}
+
+void TFormAction::Save()
+{
+    TCalverdineDocument* document = formdata::currentDocument();
+    if (!document)
+        return;
+    const QString screenId = document->ScreenID();
+    TFormDataManager& manager = App().service<TFormDataManager>();
+    manager.dataList(screenId); // the first load records the screen's data sets in the history
+    const int last = App().service<TFormDataHistories>().saveHistory(formdata::currentTabId()).last(screenId);
+    startSave(manager.exists(screenId, last) ? last : 0, nullptr);
+}
+
+void TFormAction::SaveAs()
+{
+    startSave(0, nullptr);
+}
+
+void TFormAction::SaveSelectTree()
+{
+    TTagBase* tag = m_selectedTag ? m_selectedTag() : nullptr;
+    TCalverdineDocument* document = formdata::currentDocument();
+    if (!tag || !document)
+        return;
+    const QString screenId = document->ScreenID();
+    TFormDataManager& manager = App().service<TFormDataManager>();
+    manager.dataList(screenId);
+    const int last = App().service<TFormDataHistories>().saveHistory(formdata::currentTabId()).last(screenId);
+    startSave(manager.exists(screenId, last) ? last : 0, tag);
+}
+
+void TFormAction::SaveTo(int dataId)
+{
+    startSave(dataId, nullptr);
+}
+
+void TFormAction::ToggleSaveHidden()
+{
+    TFormDataManager& manager = App().service<TFormDataManager>();
+    manager.setIncludeHidden(!manager.includeHidden());
+    if (QAction* hidden = formdata::command("ActionFormSaveHidden"))
+        hidden->setChecked(manager.includeHidden());
+}
+
+void TFormAction::startSave(int targetDataId, TTagBase* tag)
+{
+    TCalverdineDocument* document = formdata::currentDocument();
+    if (!document || m_saving)
+        return;
+    const int tabId = formdata::currentTabId();
+    const QString screenId = document->ScreenID();
+    m_saving = true;
+    App().bus().NotifyFormDataSaving(tabId);
+
+    auto stillValid = [tabId, document] {
+        TTabRegistry* tabs = App().tabs;
+        TTabView* tab = tabs ? tabs->FindTab(tabId) : nullptr;
+        return tab && tab->GetDocumentModel() == document;
+    };
+    RefreshLiveValues(*document, this, stillValid, [this, tabId, screenId, document, tag, targetDataId](const QString& error) {
+        if (!error.isEmpty()) {
+            LogError(error);
+            finishSave(0, error);
+            return;
+        }
+        TFormDataManager& manager = App().service<TFormDataManager>();
+        int dataId = 0;
+        bool written = false;
+        try {
+            dataId = manager.save(screenId, tag ? *tag : *document->RootFrame(), targetDataId, &written);
+        } catch (...) {
+            formdata::reportFailure();
+            finishSave(0, CurrentExceptionMessage());
+            return;
+        }
+        if (!written) {
+            finishSave(0, QStringLiteral("ファイルが保存できませんでした"));
+            return;
+        }
+        App().service<TFormDataHistories>().saveHistory(tabId).add(screenId, dataId);
+        m_saving = false;
+        App().bus().NotifyFormDataSaved(tabId);
+        if (dataId != targetDataId)
+            App().bus().NotifyFormDataAdded(tabId);
+        Q_EMIT saveFinished(dataId, QString());
+    });
+}
+
+void TFormAction::finishSave(int dataId, const QString& error)
+{
+    m_saving = false;
+    // The save did not happen: the commands come back, without announcing a save.
+    setSaveEnabled(true, true);
+    Q_EMIT saveFinished(dataId, error);
+}
+
+void TFormAction::setSaveEnabled(bool save, bool saveAs)
+{
+    formdata::setCommandEnabled("ActionFormSave", save);
+    formdata::setCommandEnabled("ActionFormSaveAs", saveAs);
+}
+
+void TFormAction::rebuildSaveMenu()
+{
+    qDeleteAll(m_saveMenu);
+    m_saveMenu.clear();
+    QString hint;
+    TCalverdineDocument* document = formdata::currentDocument();
+    if (document) {
+        const QString screenId = document->ScreenID();
+        TFormDataManager& manager = App().service<TFormDataManager>();
+        const auto items = formdata::historyMenu(
+            App().service<TFormDataHistories>().saveHistory(formdata::currentTabId()), screenId, manager);
+        for (const formdata::THistoryMenuItem& item : items) {
+            auto* action = new QAction(item.caption, this);
+            action->setCheckable(true);
+            action->setChecked(item.checked);
+            action->setData(item.dataId);
+            const int dataId = item.dataId;
+            connect(action, &QAction::triggered, this, [this, dataId] { formdata::guarded([&] { SaveTo(dataId); }); });
+            m_saveMenu << action;
+            if (item.checked)
+                hint = item.name;
+        }
+    }
+    if (QAction* save = formdata::command("ActionFormSave"))
+        SetCommandHint(save, hint);
+    Q_EMIT saveMenuChanged();
+}
+
+void TFormAction::resetSaveHidden()
+{
+    App().service<TFormDataManager>().setIncludeHidden(false);
+    if (QAction* hidden = formdata::command("ActionFormSaveHidden"))
+        hidden->setChecked(false);
+}
+
+void TFormAction::clearViews()
+{
+    m_refreshed = false;
+    for (const char* name : { "ActionFormReflesh", "ActionFormSave", "ActionFormSaveAs", "ActionFormSaveSelectTree",
+                              "ActionFormFrameSource", "ActionFormDefine", "ActionFormDefineDelete",
+                              "ActionFormSubmit", "ActionFormReset" })
+        formdata::setCommandEnabled(name, false);
+    if (QAction* save = formdata::command("ActionFormSave"))
+        SetCommandHint(save, QString());
+    qDeleteAll(m_saveMenu);
+    m_saveMenu.clear();
+    Q_EMIT saveMenuChanged();
+}
+
+void TFormAction::refresh()
+{
+    TCalverdineDocument* document = formdata::currentDocument();
+    if (!document)
+        return;
+    m_refreshed = true;
+    formdata::setCommandEnabled("ActionFormSaveSelectTree", false);
+    setSaveEnabled(document->HasAnyFormPart(), true);
+    rebuildSaveMenu();
+}
+
+void TFormAction::handleProjectStarted(int)
+{
+    resetSaveHidden();
+    // Data loaded for another project's screens must not show in this one.
+    App().service<TFormDataManager>().clear();
+    App().service<TFormDefineManager>().clear();
+    CreateFormFolders();
+    clearViews();
+}
+
+void TFormAction::handleProjectClosed(int)
+{
+    resetSaveHidden();
+    App().service<TFormDataManager>().clear();
+    App().service<TFormDefineManager>().clear();
+    clearViews();
+}
+
+void TFormAction::handleClearViews(int)
+{
+    App().service<TFormDataHistories>().dropClosedTabs();
+    clearViews();
+}
+
+void TFormAction::handleTabWindowActivated(int)
+{
+    if (TCalverdineDocument* document = formdata::currentDocument())
+        setSaveEnabled(document->HasAnyFormPart(), true);
+    rebuildSaveMenu();
+}
+
+void TFormAction::handleBrowserBeforeNavigate(int)
+{
+    m_refreshed = false;
+}
+
+void TFormAction::handleDocumentParseCompleted(int)
+{
+    refresh();
+}
+
+void TFormAction::handleBusyStateChanged(int)
+{
+    if (!m_refreshed && formdata::currentDocument())
+        refresh();
+}
+
+void TFormAction::handleFormDataSaving(int)
+{
+    setSaveEnabled(false, false);
+}
+
+void TFormAction::handleFormDataSaved(int)
+{
+    setSaveEnabled(true, true);
+    rebuildSaveMenu();
+}
+
+void TFormAction::handleMenuChanged(int)
+{
+    rebuildSaveMenu();
+}

@@ -1,0 +1,261 @@
+#include "core/commandlist.h"
+#include "core/consolememos.h"
+#include "core/eventbus.h"
+#include "core/textcodec.h"
+#include "core/tickcount.h"
+#include "formdata/dataaction.h"
+#include "formdata/formdatamanager.h"
+#include "formdata/passwordcrypt.h"
+#include "formdefine/formaction.h"
+#include "formdefine/formdefinemanager.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+
+#include "fakepage.h"
+#include "formdatafixture.h"
+#include "support/recordinglistener.h"
+
+namespace {
+
+const std::initializer_list<TEvent> kFormDataEvents = { TEvent::FormDataSaving, TEvent::FormDataSaved, TEvent::FormDataAdded,
+                                                        TEvent::FormDataNameModified, TEvent::FormDataDeleted,
+                                                        TEvent::FormDataLoading, TEvent::FormDataLoaded };
+
+// The form and data controllers on the bus, a tab with the login page, events recorded.
+class ControllersTest : public FormDataFixture {
+protected:
+    ControllersTest()
+    {
+        // Without the master password at hand, passwords are encrypted with the salt alone.
+        App().currentProject()->SetEncryptKey(Md5Hex("master12"));
+        BuildCommandCatalogue(App().commands());
+        App().bus().AddListener(std::make_unique<TFormAction>());
+        formAction = static_cast<TFormAction*>(App().bus().ListenerAt(0));
+        App().bus().AddListener(std::make_unique<TDataAction>());
+        dataAction = static_cast<TDataAction*>(App().bus().ListenerAt(1));
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, kFormDataEvents));
+        App().bus().NotifyProjectOpened(0);
+        SetTickCountSource([this] { return ++m_tick; });
+        openPage();
+    }
+
+    void openPage(const QString& host = QStringLiteral("127.0.0.2"))
+    {
+        TFakeTab& tab = tabs.open(7);
+        tab.channel.refreshAnswer = R"({"format":1,"values":[]})";
+        tab.document = page.build(&tab.channel, host);
+        screenId = tab.document->ScreenID();
+        App().bus().NotifyTabWindowAdded(7);
+        App().bus().NotifyDocumentParseCompleted(7);
+        events->clear();
+    }
+    TFakeTab& tab() { return static_cast<TFakeTab&>(*tabs.CurrentTab()); }
+    TCalverdineDocument& doc() { return *tab().document; }
+    QAction* command(const char* name) { return App().commands().action(name); }
+    void trigger(const char* name)
+    {
+        QAction* a = command(name);
+        ASSERT_TRUE(a->isEnabled()) << name;
+        a->trigger();
+    }
+    QStringList panel() const
+    {
+        QStringList names;
+        QStandardItem* root = dataAction->model()->item(0);
+        names << root->text();
+        for (int i = 0; i < root->rowCount(); ++i)
+            names << root->child(i)->text();
+        return names;
+    }
+    void select(int row) { dataAction->selectionModel()->setCurrentIndex(dataAction->model()->item(0)->child(row)->index(), QItemSelectionModel::ClearAndSelect); }
+    QStringList compareReport() { return App().service<TConsoleMemos>().compare.lines(); }
+    bool compareSelected()
+    {
+        QSignalSpy spy(dataAction, &TDataAction::compareFinished);
+        command("ActionDataCompare")->trigger();
+        return !spy.isEmpty() && spy.first().first().toBool();
+    }
+
+    TFakeTabs tabs;
+    TLoginPage page;
+    TFormAction* formAction = nullptr;
+    TDataAction* dataAction = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    QString screenId;
+    quint32 m_tick = 100000;
+};
+
+}
+
+TEST_F(ControllersTest, FirstSaveMakesNewDataAndTheNextOverwritesIt)
+{
+    trigger("ActionFormSave");
+    EXPECT_EQ(*events, QStringList({ "FormDataSaving:7", "FormDataSaved:7", "FormDataAdded:7" }));
+    EXPECT_EQ(tab().channel.refreshes, 1);
+    EXPECT_EQ(panel(), QStringList({ screenId, "New Data" }));
+    const int id = dataAction->model()->item(0)->child(0)->data(TDataAction::kDataIdRole).toInt();
+    const QByteArray saved = read("FormData/" + QString::number(id) + ".xml");
+    EXPECT_TRUE(saved.contains("key=\"//login/user\" atttype=\"text\">admin<")) << saved.constData();
+    EXPECT_FALSE(saved.contains("token"));
+    EXPECT_FALSE(saved.contains("secret-1"));
+
+    events->clear();
+    doc().SetValue("//login/user", "root");
+    trigger("ActionFormSave");
+    EXPECT_EQ(*events, QStringList({ "FormDataSaving:7", "FormDataSaved:7" }));
+    EXPECT_EQ(panel(), QStringList({ screenId, "New Data" }));
+    EXPECT_TRUE(read("FormData/" + QString::number(id) + ".xml").contains(">root<"));
+    EXPECT_EQ(formAction->saveMenuActions().size(), 1);
+    EXPECT_EQ(formAction->saveMenuActions()[0]->text(), QStringLiteral("New Data(&1)"));
+    EXPECT_TRUE(formAction->saveMenuActions()[0]->isChecked());
+    EXPECT_EQ(CommandHint(command("ActionFormSave")), QStringLiteral("New Data"));
+}
+
+TEST_F(ControllersTest, SaveAsAlwaysAddsAndHiddenInputsOnlyWithTheSwitch)
+{
+    trigger("ActionFormSave");
+    trigger("ActionFormSaveHidden");
+    EXPECT_TRUE(command("ActionFormSaveHidden")->isChecked());
+    trigger("ActionFormSaveAs");
+    EXPECT_EQ(panel().size(), 3);
+    const int id = dataAction->model()->item(0)->child(1)->data(TDataAction::kDataIdRole).toInt();
+    EXPECT_TRUE(read("FormData/" + QString::number(id) + ".xml").contains("T0K3N"));
+
+    App().bus().NotifyProjectOpened(0);
+    EXPECT_FALSE(command("ActionFormSaveHidden")->isChecked());
+    EXPECT_FALSE(App().service<TFormDataManager>().includeHidden());
+}
+
+TEST_F(ControllersTest, InputWritesTheSetInOneBatchAndRemembersIt)
+{
+    trigger("ActionFormSave");
+    doc().SetValue("//login/user", "someone");
+    doc().SetValue("//login/remember", "__UN_CHECKED_VAL__");
+    doc().SetValue("//login/sex[1]", "f");
+    tab().channel.sent.clear();
+    events->clear();
+    const int flushes = tab().channel.flushes;
+
+    select(0);
+    trigger("ActionDataInput");
+    EXPECT_EQ(*events, QStringList({ "FormDataLoading:7", "FormDataLoaded:7" }));
+    EXPECT_EQ(tab().channel.flushes, flushes + 1);
+    EXPECT_EQ(tab().channel.refreshes, 1); // only the save read the page
+    EXPECT_EQ(doc().GetValue("//login/user"), QStringLiteral("admin"));
+    EXPECT_EQ(doc().GetValue("//login/remember"), QStringLiteral("on"));
+    EXPECT_EQ(doc().GetValue("//login/sex[0]"), QStringLiteral("m"));
+    // On a page of another host, the hidden input is neither saved nor written.
+    EXPECT_EQ(doc().GetValue("//login/token"), QStringLiteral("T0K3N"));
+    EXPECT_TRUE(command("ActionDataInputHistory")->isEnabled());
+    ASSERT_EQ(dataAction->inputMenuActions().size(), 1);
+    EXPECT_TRUE(dataAction->inputMenuActions()[0]->isChecked());
+}
+
+TEST_F(ControllersTest, ComparisonReportsEveryValueAndTheResult)
+{
+    App().service<TFormDefineManager>().definition(screenId, "//login/user").setField(3, "会員番号");
+    trigger("ActionFormSave");
+    select(0);
+    EXPECT_TRUE(compareSelected());
+    QStringList report = compareReport();
+    ASSERT_EQ(report.size(), 5 + 6 + 2);
+    EXPECT_EQ(report[0], QString(60, '-'));
+    EXPECT_EQ(report[1], "画面ID: " + screenId);
+    EXPECT_EQ(report[2], QStringLiteral("データ名: New Data"));
+    EXPECT_TRUE(report[3].startsWith(QStringLiteral("日時: ")));
+    EXPECT_EQ(report[5], QStringLiteral("1 [比較結果 OK]: 会員番号[//login/user] -> データ値[admin] -> フォーム値[admin]"));
+    EXPECT_EQ(report.last(), QStringLiteral(" -> OK"));
+    EXPECT_EQ(tab().channel.refreshes, 2);
+
+    App().service<TConsoleMemos>().compare.clear();
+    doc().SetValue("//login/user", "admim");
+    doc().SetValue("//login/remember", "");
+    EXPECT_FALSE(compareSelected());
+    report = compareReport();
+    EXPECT_EQ(report[5], QStringLiteral("1 [比較結果 NG]: 会員番号[//login/user] -> データ値[admin] -> フォーム値[admim]"));
+    EXPECT_EQ(report[7], QStringLiteral("3 [比較結果 NG]: [//login/remember] -> データ値[on] -> フォーム値[未選択]"));
+    EXPECT_EQ(report.last(), QStringLiteral(" -> NG"));
+}
+
+TEST_F(ControllersTest, PasswordsCompareByTheirClearValueAndAreNeverShown)
+{
+    prompter().passwords = { QString("master12") };
+    trigger("ActionFormSave");
+    const size_t asked = prompter().asked.size();
+    select(0);
+    EXPECT_TRUE(compareSelected());
+    EXPECT_FALSE(compareReport().join('\n').contains("secret-1"));
+    EXPECT_TRUE(compareReport()[6].startsWith(QStringLiteral("2 [比較結果 OK]: [//login/pass]")));
+
+    doc().SetValue("//login/pass", PasswordEncryptValue("changed", "master12", 1));
+    EXPECT_EQ(doc().FormParts().find("//login/pass")->Element()->value(), QStringLiteral("changed"));
+    EXPECT_FALSE(compareSelected());
+    trigger("ActionDataInput");
+    EXPECT_EQ(doc().FormParts().find("//login/pass")->Element()->value(), QStringLiteral("secret-1"));
+    EXPECT_EQ(prompter().asked.size(), asked); // entered once, held since
+}
+
+TEST_F(ControllersTest, SavedPathsMissingFromThePageAreSkippedOrReported)
+{
+    write("FormData/" + screenId + ".ini", "[Info]\r\n42=old layout\r\n");
+    write("FormData/42.xml", "<FormData><FormDataItem key=\"//login/gone\">x</FormDataItem>"
+                             "<FormDataItem key=\"//login/user\">other</FormDataItem></FormData>");
+    App().service<TFormDataManager>().clear();
+    App().bus().NotifyDocumentParseCompleted(7);
+    select(0);
+    trigger("ActionDataInput");
+    EXPECT_EQ(doc().GetValue("//login/user"), QStringLiteral("other"));
+    EXPECT_FALSE(compareSelected());
+    EXPECT_EQ(compareReport()[5], QStringLiteral("1 [比較結果 NG]: [//login/gone] -> データ値[x] -> フォーム値[フォーム部品なし]"));
+
+    // A data set with no values: the header, two separators and OK.
+    write("FormData/42.xml", "<FormData></FormData>");
+    App().service<TConsoleMemos>().compare.clear();
+    EXPECT_TRUE(compareSelected());
+    EXPECT_EQ(compareReport().mid(4), QStringList({ QString(60, '-'), QString(60, '-'), " -> OK" }));
+}
+
+TEST_F(ControllersTest, ADeletedSetIsReportedAndNothingIsWritten)
+{
+    trigger("ActionFormSave");
+    select(0);
+    const int id = dataAction->selectedDataId();
+    App().service<TFormDataManager>().store().remove(id);
+    events->clear();
+    trigger("ActionDataInput");
+    EXPECT_EQ(*events, QStringList { "FormDataLoading:7" });
+    EXPECT_FALSE(compareSelected());
+    EXPECT_TRUE(compareReport().isEmpty());
+    EXPECT_EQ(prompter().messages(), QStringList(2, "データは削除されています"));
+}
+
+TEST_F(ControllersTest, NewDataIsSelectedForRenamingAndRenameAndDeleteUpdateThePanel)
+{
+    QSignalSpy edits(dataAction, &TDataAction::editRequested);
+    trigger("ActionFormSave");
+    ASSERT_EQ(edits.size(), 1);
+    EXPECT_TRUE(dataAction->isEditing());
+    const QModelIndex node = edits.first().first().toModelIndex();
+    EXPECT_EQ(dataAction->selectionModel()->currentIndex(), node);
+
+    events->clear();
+    dataAction->finishEdit(node, "管理者");
+    EXPECT_FALSE(dataAction->isEditing());
+    EXPECT_EQ(*events, QStringList { "FormDataNameModified:7" });
+    EXPECT_EQ(panel(), QStringList({ screenId, "管理者" }));
+    EXPECT_TRUE(read("FormData/" + screenId + ".ini").contains(textcodec::toCp932("=管理者\r\n")));
+
+    select(0);
+    trigger("ActionDataInput");
+    select(0);
+    events->clear();
+    trigger("ActionDataDelete");
+    EXPECT_EQ(*events, QStringList { "FormDataDeleted:7" });
+    EXPECT_EQ(panel(), QStringList { screenId });
+    EXPECT_FALSE(command("ActionDataInputHistory")->isEnabled());
+    EXPECT_FALSE(command("ActionDataDelete")->isEnabled());
+    EXPECT_TRUE(formAction->saveMenuActions().isEmpty());
+}
