@@ -1,0 +1,152 @@
+#include "enginetab.h"
+
+#include "core/textcodec.h"
+#include "formdata/formdatafilecommand.h"
+#include "formdata/formvaluelist.h"
+#include "project/projectdocument.h"
+#include "support/httpserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kPage = "<html><body><form name=login>"
+                         "<input type=text name=user value=alice>"
+                         "<input type=hidden name=token value=T0K3N>"
+                         "<select name=lang><option value=ja>JA<option value=en selected>EN</select>"
+                         "<textarea name=note>a=b</textarea>"
+                         "</form></body></html>";
+
+struct TCliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+TCliResult RunCli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
+    TCliResult result;
+    if (!process.waitForStarted(10000))
+        return result;
+    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+class FormDataCli : public ::testing::Test {
+protected:
+    FormDataCli()
+    {
+        EXPECT_TRUE(server.start());
+        server.addPage(QStringLiteral("/app/login.html"), kPage);
+        url = server.urlText(QStringLiteral("/app/login.html"));
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
+        projectFile = dir.filePath("P.xml");
+        write(projectFile, project->ProjectXmlText());
+        formData = dir.filePath("P/FormData");
+        QDir().mkpath(formData);
+    }
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    TCliResult run(const QString& command, const QStringList& options)
+    {
+        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { url });
+    }
+
+    THttpServer server;
+    QTemporaryDir dir;
+    QString url;
+    QString projectFile;
+    QString formData;
+};
+
+}
+
+TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
+{
+    // save: a new data set of the page's screen, written in the stored form.
+    const TCliResult saved = run("save", { "--name", "初期値" });
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    const QString id = saved.out.trimmed();
+    ASSERT_TRUE(QRegularExpression("^\\d+$").match(id).hasMatch()) << saved.out.toStdString();
+    const QStringList indexes = QDir(formData).entryList({ "*.ini" }, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(indexes.size(), 1);
+    const QString index = formData + "/" + indexes.first();
+    EXPECT_EQ(read(index), textcodec::toCp932("[Info]\r\n" + id + "=初期値\r\n"));
+    const QByteArray data = read(formData + "/" + id + ".xml");
+    EXPECT_EQ(data, QByteArray("<FormData>"
+                               "<FormDataItem key=\"//login/user\" atttype=\"text\">alice</FormDataItem>"
+                               "<FormDataItem key=\"//login/lang\" atttype=\"select\">en</FormDataItem>"
+                               "<FormDataItem key=\"//login/note\" atttype=\"textarea\">a=b</FormDataItem>"
+                               "</FormData>"));
+
+    // Data sets written by hand: a CP932 index line and UTF-8 XML without declaration.
+    write(index, read(index) + textcodec::toCp932("77=手書き\r\n78=違う値\r\n79=壊れた\r\n"));
+    write(formData + "/77.xml", "<FormData><FormDataItem key=\"//login/user\">alice</FormDataItem>"
+                                "<FormDataItem key=\"//login/note\">a=b</FormDataItem></FormData>");
+    write(formData + "/78.xml", "<FormData><FormDataItem key=\"//login/user\">zed</FormDataItem>"
+                                "<FormDataItem key=\"//login/lang\">JA</FormDataItem></FormData>");
+    write(formData + "/79.xml", "<FormData><FormDataItem key=\"//login/user\">");
+
+    const TCliResult equal = run("compare", { "--data", "77" });
+    EXPECT_EQ(equal.exitCode, 0) << equal.out.toStdString() << equal.err.toStdString();
+    QStringList lines = equal.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5 + 2 + 2);
+    EXPECT_EQ(lines[2], QStringLiteral("データ名: 手書き"));
+    EXPECT_EQ(lines[6], QStringLiteral("2 [比較結果 OK]: [//login/note] -> データ値[a=b] -> フォーム値[a=b]"));
+    EXPECT_EQ(lines.last(), QStringLiteral(" -> OK"));
+
+    const TCliResult differs = run("compare", { "--data", "78" });
+    EXPECT_EQ(differs.exitCode, 1);
+    lines = differs.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5 + 2 + 2);
+    EXPECT_EQ(lines[5], QStringLiteral("1 [比較結果 NG]: [//login/user] -> データ値[zed] -> フォーム値[alice]"));
+    EXPECT_EQ(lines[6], QStringLiteral("2 [比較結果 NG]: [//login/lang] -> データ値[JA] -> フォーム値[en]"));
+    EXPECT_EQ(lines.last(), QStringLiteral(" -> NG"));
+
+    // input: the page shows the set afterwards (a single selection matches "JA" to "ja").
+    const TCliResult input = run("input", { "--data", "78" });
+    EXPECT_EQ(input.exitCode, 0) << input.err.toStdString();
+    EXPECT_EQ(input.out, QStringLiteral("//login/user=zed\n//login/lang=ja\n"));
+
+    const TCliResult broken = run("compare", { "--data", "79" });
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_TRUE(broken.err.contains(QStringLiteral("ファイルが開けませんでした"))) << broken.err.toStdString();
+
+    const TCliResult missing = run("compare", { "--data", "999" });
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("データは削除されています"))) << missing.err.toStdString();
+
+    // Nothing was rewritten by the reading commands.
+    EXPECT_EQ(read(formData + "/77.xml"), QByteArray("<FormData><FormDataItem key=\"//login/user\">alice</FormDataItem>"
+                                                     "<FormDataItem key=\"//login/note\">a=b</FormDataItem></FormData>"));
+}
+
+TEST_F(FormDataCli, HiddenInputsAreSavedOnlyWhenAsked)
+{
+    const TCliResult saved = run("save", { "--hidden" });
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    EXPECT_TRUE(read(formData + "/" + saved.out.trimmed() + ".xml").contains(
+        "<FormDataItem key=\"//login/token\" atttype=\"hidden\">T0K3N</FormDataItem>"));
+    EXPECT_EQ(run("save", { "--data", "1" }).exitCode, 2); // not an option of save
+}

@@ -1,0 +1,219 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/enginepagechannel.h"
+#include "browser/engine/engineprofile.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/consolememos.h"
+#include "core/eventbus.h"
+#include "core/tabaccess.h"
+#include "document/calverdinedocument.h"
+#include "formdata/dataaction.h"
+#include "formdata/formdatamanager.h"
+#include "formdata/passwordcrypt.h"
+#include "formdefine/formaction.h"
+#include "project/projectdocument.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kLoginPage
+    = "<html><head><title>Login</title></head><body>"
+      "<form name=login action=/done method=post>"
+      "<input type=text name=user value=alice>"
+      "<input type=password name=pass value=\"p@ss-word\">"
+      "<input type=hidden name=token value=T0K3N>"
+      "<input type=text name=fixed value=F1 readonly>"
+      "<input type=checkbox name=remember value=yes checked>"
+      "<select name=lang><option value=ja>JA<option value=en selected>EN</select>"
+      "<textarea name=note>line</textarea>"
+      "</form></body></html>";
+
+// The one tab of the test as the controllers see it.
+class TOneTab final : public TTabRegistry {
+public:
+    explicit TOneTab(TTabWindow& tab) : m_tab(tab) { App().tabs = this; }
+    ~TOneTab() override { App().tabs = nullptr; }
+    TTabView* CurrentTab() override { return &m_tab; }
+    TTabView* FindTab(int id) override { return id == m_tab.TabId() ? &m_tab : nullptr; }
+    int TabCount() const override { return 1; }
+    QString CurrentStatusText() const override { return QString(); }
+    void NavigateCurrentTab(const QString&) override {}
+    void OpenTab(const QString&) override {}
+
+private:
+    TTabWindow& m_tab;
+};
+
+class FormDataE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        TEngineProfile::PrepareEnvironment();
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        s_server->addPage(QStringLiteral("/app/login.html"), kLoginPage);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    FormDataE2E()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
+        App().setCurrentProject(std::move(project));
+        home.prompter().passwords = { QString("master12") };
+        BuildCommandCatalogue(App().commands());
+        App().bus().AddListener(std::make_unique<TFormAction>());
+        formAction = static_cast<TFormAction*>(App().bus().ListenerAt(0));
+        App().bus().AddListener(std::make_unique<TDataAction>());
+        dataAction = static_cast<TDataAction*>(App().bus().ListenerAt(1));
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    bool open(bool remote)
+    {
+        tab = std::make_unique<TEngineTab>(*s_profile);
+        tabs = std::make_unique<TOneTab>(tab->tab());
+        if (!tab->load(s_server->urlText(QStringLiteral("/app/login.html"), remote)))
+            return false;
+        App().bus().NotifyDocumentParseCompleted(tab->tab().TabId());
+        return true;
+    }
+    int roundTrips() const { return tab->browser()->channel()->roundTrips(); }
+    QString pageValue(const char* name) { return tab->run(QStringLiteral("document.forms.login.%1.value").arg(name)).toString(); }
+    void setPageValue(const char* name, const QString& value)
+    {
+        tab->run(QStringLiteral("document.forms.login.%1.value = %2; 1").arg(name, "'" + value + "'"));
+    }
+
+    int save()
+    {
+        QSignalSpy saved(formAction, &TFormAction::saveFinished);
+        App().commands().action("ActionFormSave")->trigger();
+        if (!WaitUntil([&] { return !saved.isEmpty(); }))
+            return 0;
+        return saved.first().first().toInt();
+    }
+    void selectData(int row)
+    {
+        dataAction->selectionModel()->setCurrentIndex(dataAction->model()->item(0)->child(row)->index(),
+                                                      QItemSelectionModel::ClearAndSelect);
+    }
+    // Inputs the selected data set and waits until the page shows the user value.
+    bool input(const QString& expectedUser)
+    {
+        App().commands().action("ActionDataInput")->trigger();
+        return WaitUntil([&] { return pageValue("user") == expectedUser; });
+    }
+    std::optional<bool> compare()
+    {
+        App().service<TConsoleMemos>().compare.clear();
+        QSignalSpy done(dataAction, &TDataAction::compareFinished);
+        App().commands().action("ActionDataCompare")->trigger();
+        if (!WaitUntil([&] { return !done.isEmpty(); }))
+            return std::nullopt;
+        return done.first().first().toBool();
+    }
+    QStringList report() { return App().service<TConsoleMemos>().compare.lines(); }
+
+    static TEngineProfile* s_profile;
+    static THttpServer* s_server;
+    TTestHome home;
+    TFormAction* formAction = nullptr;
+    TDataAction* dataAction = nullptr;
+    std::unique_ptr<TEngineTab> tab;
+    std::unique_ptr<TOneTab> tabs;
+};
+
+TEngineProfile* FormDataE2E::s_profile = nullptr;
+THttpServer* FormDataE2E::s_server = nullptr;
+
+}
+
+TEST_F(FormDataE2E, SaveInputAndCompareOnAServedLoginPage)
+{
+    ASSERT_TRUE(open(false));
+    const int before = roundTrips();
+    const int id = save();
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(roundTrips(), before + 1); // one refresh of the live values
+
+    QFile file(home.file("E2E/FormData/" + QString::number(id) + ".xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray stored = file.readAll();
+    EXPECT_TRUE(stored.startsWith("<FormData><FormDataItem key=\"//login/user\" atttype=\"text\">alice</FormDataItem>"))
+        << stored.toStdString();
+    EXPECT_TRUE(stored.contains("atttype=\"password\">"));
+    EXPECT_FALSE(stored.contains("p@ss-word"));
+
+    setPageValue("user", "bob");
+    setPageValue("pass", "other");
+    setPageValue("note", "changed");
+    tab->run(QStringLiteral("document.forms.login.remember.checked = false; document.forms.login.lang.value = 'ja'; 1"));
+    selectData(0);
+    const int beforeInput = roundTrips();
+    ASSERT_TRUE(input("alice"));
+    EXPECT_EQ(roundTrips(), beforeInput + 1); // one batch of writes
+    EXPECT_EQ(pageValue("pass"), QStringLiteral("p@ss-word"));
+    EXPECT_EQ(pageValue("note"), QStringLiteral("line"));
+    EXPECT_EQ(pageValue("lang"), QStringLiteral("en"));
+    EXPECT_TRUE(tab->run(QStringLiteral("document.forms.login.remember.checked")).toBool());
+
+    EXPECT_EQ(compare(), std::optional<bool>(true));
+    EXPECT_EQ(report().last(), QStringLiteral(" -> OK"));
+
+    setPageValue("user", "carol");
+    EXPECT_EQ(compare(), std::optional<bool>(false));
+    const QStringList ng = report().filter(QStringLiteral("[比較結果 NG]"));
+    ASSERT_EQ(ng.size(), 1) << report().join('\n').toStdString();
+    EXPECT_EQ(ng.first(), QStringLiteral("1 [比較結果 NG]: [//login/user] -> データ値[alice] -> フォーム値[carol]"));
+    EXPECT_EQ(report().last(), QStringLiteral(" -> NG"));
+    EXPECT_FALSE(report().join('\n').contains(QStringLiteral("p@ss-word")));
+    EXPECT_EQ(home.prompter().passwords.size(), 0u); // the master password was asked for once
+}
+
+TEST_F(FormDataE2E, ARemotePageKeepsItsHiddenAndReadOnlyInputsOnInput)
+{
+    ASSERT_TRUE(open(true));
+    App().commands().action("ActionFormSaveHidden")->trigger();
+    ASSERT_NE(save(), 0);
+    setPageValue("user", "bob");
+    setPageValue("token", "NEW");
+    setPageValue("fixed", "F2");
+    selectData(0);
+    ASSERT_TRUE(input("alice"));
+    EXPECT_EQ(pageValue("token"), QStringLiteral("NEW"));
+    EXPECT_EQ(pageValue("fixed"), QStringLiteral("F2"));
+}
+
+TEST_F(FormDataE2E, ALocalPageGetsItsHiddenAndReadOnlyInputsWritten)
+{
+    ASSERT_TRUE(open(false));
+    App().commands().action("ActionFormSaveHidden")->trigger();
+    ASSERT_NE(save(), 0);
+    setPageValue("user", "bob");
+    setPageValue("token", "NEW");
+    setPageValue("fixed", "F2");
+    selectData(0);
+    ASSERT_TRUE(input("alice"));
+    EXPECT_TRUE(WaitUntil([&] { return pageValue("token") == QStringLiteral("T0K3N"); }));
+    EXPECT_EQ(pageValue("fixed"), QStringLiteral("F1"));
+}
