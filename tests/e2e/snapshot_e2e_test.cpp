@@ -81,11 +81,22 @@ private:
             e["children"] = handles(e.value("children"));
         if (e.contains("form"))
             e["form"] = handle(e.value("form"));
-        for (const QString& key : e.keys()) {
-            if (isDefault(e.value(key)))
-                e.remove(key);
+        if (e.contains("options")) {
+            QJsonArray options;
+            for (const QJsonValue& o : e.value("options").toArray())
+                options.append(withoutDefaults(o.toObject()));
+            e["options"] = options;
         }
-        return e;
+        return withoutDefaults(e);
+    }
+
+    static QJsonObject withoutDefaults(QJsonObject o)
+    {
+        for (const QString& key : o.keys()) {
+            if (isDefault(o.value(key)))
+                o.remove(key);
+        }
+        return o;
     }
 
     QJsonObject document(QJsonObject d)

@@ -35,7 +35,7 @@
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
 
-    var state = { generation: 0, elements: [], documents: [] };
+    var state = { elements: [], documents: [], handles: new Map() };
 
     function attribute(el, name) {
         var value = elementAttribute.call(el, name);
@@ -47,16 +47,24 @@
     }
 
     function register(el) {
-        if (el.__cvGeneration === state.generation)
-            return el.__cvHandle;
-        el.__cvGeneration = state.generation;
-        el.__cvHandle = state.elements.length;
+        var h = state.handles.get(el);
+        if (h !== undefined)
+            return h;
+        h = state.elements.length;
+        state.handles.set(el, h);
         state.elements.push(el);
-        return el.__cvHandle;
+        return h;
     }
 
     function handleOf(el) {
-        return el && el.__cvGeneration === state.generation ? el.__cvHandle : -1;
+        var h = el ? state.handles.get(el) : undefined;
+        return h === undefined ? -1 : h;
+    }
+
+    // Fields at their defaults (empty text, false) are left out: readers take them as such.
+    function put(o, key, value) {
+        if (value)
+            o[key] = value;
     }
 
     function str(value) {
@@ -81,37 +89,40 @@
         switch (tag) {
         case 'INPUT':
             o.type = str(el.type).toLowerCase();
-            o.name = str(el.name);
-            o.value = str(el.value);
-            o.checked = !!el.checked;
-            o.readOnly = !!el.readOnly;
-            o.disabled = !!el.disabled;
-            o.form = el.form ? handleOf(el.form) : -1;
+            put(o, 'name', str(el.name));
+            put(o, 'value', str(el.value));
+            put(o, 'checked', el.checked);
+            put(o, 'readOnly', el.readOnly);
+            put(o, 'disabled', el.disabled);
+            o.form = handleOf(el.form);
             break;
         case 'SELECT':
-            o.name = str(el.name);
-            o.multiple = !!el.multiple;
-            o.disabled = !!el.disabled;
+            put(o, 'name', str(el.name));
+            put(o, 'multiple', el.multiple);
+            put(o, 'disabled', el.disabled);
             o.options = [];
-            for (var i = 0; i < el.options.length; i++) {
-                var option = el.options[i];
-                o.options.push({ value: str(option.value), text: str(option.text), selected: !!option.selected });
+            var options = el.options;
+            for (var i = 0; i < options.length; i++) {
+                var option = options[i];
+                var described = { value: str(option.value), text: str(option.text) };
+                if (option.selected)
+                    described.selected = true;
+                o.options.push(described);
             }
             break;
         case 'TEXTAREA':
-            o.name = str(el.name);
-            o.value = str(el.value);
-            o.readOnly = !!el.readOnly;
-            o.disabled = !!el.disabled;
+            put(o, 'name', str(el.name));
+            put(o, 'value', str(el.value));
+            put(o, 'readOnly', el.readOnly);
+            put(o, 'disabled', el.disabled);
             break;
         case 'BUTTON':
         case 'FIELDSET':
         case 'OBJECT':
         case 'OUTPUT':
-            o.name = str(el.name);
-            o.type = str(el.type);
-            if ('disabled' in el)
-                o.disabled = !!el.disabled;
+            put(o, 'name', str(el.name));
+            put(o, 'type', str(el.type));
+            put(o, 'disabled', el.disabled);
             break;
         case 'FORM':
             o.name = attribute(el, 'name');
@@ -322,9 +333,9 @@
     }
 
     function snapshot(args, token) {
-        state.generation++;
         state.elements = [];
         state.documents = [];
+        state.handles = new Map();
         if (!isHtml(document))
             return 'N';
         var innerTextIds = (args && args.innerTextIds) || [];

@@ -1,0 +1,171 @@
+// What parsing adds to a page load in the real engine, for a generated page of 5,000 form
+// fields: the time from the page being ready for scripts after its load (the engine's own
+// load, layout included, is done) to the document model being ready. Run headless:
+// QT_QPA_PLATFORM=offscreen is set when absent.
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/engineprofile.h"
+#include "browser/tabwindow.h"
+#include "core/appcontext.h"
+#include "document/calverdinedocument.h"
+#include "support/httpserver.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <memory>
+
+namespace {
+
+QByteArray GeneratedPage(int fields)
+{
+    QByteArray html = "<!DOCTYPE html><html><head><meta charset=utf-8><title>Fields</title></head><body>";
+    for (int start = 0; start < fields; start += 100) {
+        html += "<form name=form" + QByteArray::number(start / 100) + " action=save.cgi method=post>";
+        for (int i = start; i < std::min(fields, start + 100); ++i) {
+            const QByteArray name = "field" + QByteArray::number(i % 100);
+            switch (i % 6) {
+            case 0:
+            case 1:
+                html += "<input type=text name=" + name + " value='value " + QByteArray::number(i) + "'>";
+                break;
+            case 2:
+                html += "<input type=checkbox name=" + name + " value=on" + (i % 4 ? " checked>" : ">");
+                break;
+            case 3:
+                html += "<input type=radio name=choice value=" + QByteArray::number(i) + ">";
+                break;
+            case 4:
+                html += "<select name=" + name + "><option>a<option selected>b<option>c<option>d</select>";
+                break;
+            default:
+                html += "<textarea name=" + name + ">text " + QByteArray::number(i) + "</textarea>";
+                break;
+            }
+        }
+        html += "<input type=submit name=send value=Send></form><a href=next.html>next</a>";
+    }
+    return html + "</body></html>";
+}
+
+// Times every parse of the tab. When the document completes, a script that only lays the
+// page out is sent ahead of the snapshot: its answer marks the moment the page is shown and
+// free to run the snapshot, so what the engine still does for its own load (style and layout
+// of 5,000 fields) is not counted.
+class TParseTimer final : public TTabWindowOwner {
+public:
+    explicit TParseTimer(QWebEnginePage* page) : m_page(page) {}
+
+    void OnDocumentComplete(int, const QString&, const QString&) override
+    {
+        m_clock.start();
+        m_readyNs = -1;
+        m_page->runJavaScript(QStringLiteral("document.documentElement.offsetHeight"), 0, [this](const QVariant&) { m_readyNs = m_clock.nsecsElapsed(); });
+    }
+    void OnDocumentParsed(int) override
+    {
+        const qint64 total = m_clock.nsecsElapsed();
+        lastMs = double(total - std::max<qint64>(0, m_readyNs)) / 1e6;
+        lastTotalMs = double(total) / 1e6;
+        ++parses;
+    }
+    void OnBeforeNavigate(int, const QString&) override {}
+    void OnNavigateComplete(int, const QString&) override {}
+    void OnCommandState(int, int, bool) override {}
+    void OnStatusText(int, const QString&) override {}
+    void OnTitleChange(int) override {}
+    TBrowserControl* OnNewWindow(int) override { return nullptr; }
+    void OnNavigateError(int) override {}
+    void OnClose(int) override {}
+    void OnActivate(int) override {}
+    void OnGesture(int, int) override {}
+    void OnPopupOpen(int) override {}
+    void OnPopupOpened(int) override {}
+    void OnDownload(int) override {}
+    void OnKeyCommand(int, TTabKeyCommand) override {}
+    bool IsCurrentTab(int) const override { return true; }
+
+    double lastMs = 0;
+    double lastTotalMs = 0;
+    int parses = 0;
+
+private:
+    QWebEnginePage* m_page;
+    QElapsedTimer m_clock;
+    qint64 m_readyNs = -1;
+};
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(1);
+    loop.exec();
+    return done();
+}
+
+void BM_LoadToDocumentModel(benchmark::State& state)
+{
+    const int fields = int(state.range(0));
+    THttpServer server;
+    if (!server.start()) {
+        state.SkipWithError("no loopback server");
+        return;
+    }
+    server.addPage(QStringLiteral("/fields.html"), GeneratedPage(fields));
+    TEngineProfile profile;
+    auto* browser = new TEngineBrowser(profile.profile());
+    browser->resize(1280, 900);
+    browser->show();
+    TParseTimer timer(browser->page());
+    double totalMs = 0;
+    TTabWindow tab(browser, nullptr);
+    tab.SetTabId(1);
+    tab.SetOwner(&timer);
+
+    for (auto _ : state) {
+        const int before = timer.parses;
+        tab.Navigate(server.urlText(QStringLiteral("/fields.html")));
+        if (!WaitFor([&] { return timer.parses > before; }, 60000)) {
+            state.SkipWithError("the page was not parsed");
+            break;
+        }
+        state.SetIterationTime(timer.lastMs / 1000.0);
+        totalMs += timer.lastTotalMs;
+    }
+    // From the load event to the model, with what the engine still does after its load.
+    state.counters["fromLoadMs"] = totalMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    if (TCalverdineDocument* model = tab.GetDocumentModel())
+        state.counters["parts"] = model->FormParts().count();
+    tab.SetOwner(nullptr);
+    delete browser;
+}
+
+BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    TEngineProfile::PrepareEnvironment();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ResetApp();
+    return 0;
+}
