@@ -20,6 +20,8 @@
 
 #include <pugixml.hpp>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kInfo = QStringLiteral("Info");
@@ -52,6 +54,22 @@ void writeIndexFile(const TIniFile& ini, bool withBackup)
     QString error;
     if (!ini.save(&error, withBackup))
         throw TError(QStringLiteral("file save error: ") + ini.fileName());
+}
+
+// The previous data file under "<file>.<tick>.bak" while the new one is written. A hard link
+// costs nothing however large the file: the new content replaces the file by a rename, so
+// the link keeps the old content. A copy where links are not possible.
+QString keepBackup(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return QString();
+    const QString backup = safefile::backupPath(path);
+    QFile::remove(backup);
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(backup).constData()) == 0)
+        return backup;
+    if (QFile::copy(path, backup))
+        return backup;
+    throw TError(QStringLiteral("file save error: ") + backup);
 }
 
 int currentTabId()
@@ -112,12 +130,15 @@ bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const Q
     writeIndexFile(index, true);
 
     const QString dataPath = DataFilePath(dataId);
+    const QString backup = keepBackup(dataPath);
     QString error;
-    if (!safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::Copy, &error)) {
+    if (!safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None, &error)) {
         showError(QStringLiteral("ファイルが保存できませんでした"));
         LogError(QStringLiteral("file save error: ") + dataPath);
         return false;
     }
+    if (!backup.isEmpty())
+        QFile::remove(backup);
     return true;
 }
 
