@@ -400,9 +400,12 @@ void TTabAction::WriteTabList()
         return;
     QString error;
     if (!file.save(&error, true)) {
-        LogError(QStringLiteral("file save error: ") + file.fileName());
+        // The list is written at every navigation: one message until a write succeeds.
+        if (!std::exchange(m_saveFailed, true))
+            LogError(QStringLiteral("file save error: ") + file.fileName());
         return;
     }
+    m_saveFailed = false;
     m_lastWritten = bytes;
 }
 
@@ -446,7 +449,9 @@ void TTabAction::handleProjectOpened(int)
     m_moveNext->setEnabled(false);
     m_tabWindowFolder = project->RootDirectory() + QStringLiteral("/TabWindow");
     m_lastWritten.clear();
-    QDir().mkdir(m_tabWindowFolder);
+    m_saveFailed = false;
+    // The whole path: a project whose data directory went missing keeps its tab list.
+    QDir().mkpath(m_tabWindowFolder);
     reopenTabs();
 }
 

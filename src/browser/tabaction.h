@@ -176,6 +176,7 @@ private:
     QMutex m_fileLock;
     QString m_tabWindowFolder;
     QByteArray m_lastWritten;
+    bool m_saveFailed = false;
 
     QAction* m_open = nullptr;
     QAction* m_close = nullptr;

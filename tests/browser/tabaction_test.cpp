@@ -8,6 +8,7 @@
 #include "project/projectstate.h"
 #include "support/recordinglistener.h"
 #include "support/testhome.h"
+#include "support/writelimit.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -302,6 +303,23 @@ TEST_F(TabActionTest, UpGestureClosesTheTabAfterAskingAndDownOpensOne)
     current->RightButtonUp({ 100, 50 });
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(strip.order, QList<TTabWindow*> { tab });
+}
+
+TEST_F(TabActionTest, AFailedTabListWriteIsReportedOnceAndKeepsTheOldList)
+{
+    openProject();
+    const QStringList before = tabList();
+    ASSERT_EQ(before.size(), 1);
+    {
+        TWriteLimit limit(16);
+        tabs->OpenNewTab(true);
+        factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z.html");
+        factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z2.html");
+    }
+    EXPECT_EQ(home.prompter().messages().filter("file save error: ").size(), 1);
+    EXPECT_EQ(tabList(), before) << "the old list stays whole";
+    factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z3.html");
+    EXPECT_EQ(tabList().size(), 2);
 }
 
 }

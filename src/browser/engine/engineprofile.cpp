@@ -23,6 +23,8 @@ static void InitEngineResources()
 TEngineProfile::TEngineProfile(const QString& storageDirectory, QObject* parent) : QObject(parent)
 {
     InitEngineResources();
+    // The engine reads it when it starts, which is when the first profile is made.
+    PrepareEnvironment();
     if (storageDirectory.isEmpty()) {
         m_profile = new QWebEngineProfile(this);
     } else {

@@ -29,7 +29,8 @@ public:
     // Deletes every cookie of the profile.
     void clearCookies();
 
-    // Before the application object exists: the engine runs without its sandbox as root.
+    // Before the engine starts (the first profile does it): the engine runs without its
+    // sandbox as root, which it refuses otherwise.
     static void PrepareEnvironment();
 
 private:

@@ -1,5 +1,6 @@
 #include "core/views/controllers.h"
 
+#include "browser/views/tabwidgets.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/helpaction.h"
@@ -40,7 +41,7 @@ void CreateControllers(TMainForm& form)
     TLayoutSettings& layout = App().service<TLayoutSettings>();
 
     // Created first: other controllers reach them while they are being created.
-    std::unique_ptr<TActionCalverdine> tabAction = CreatePlaceholderAction(QStringLiteral("TTabAction"));
+    std::unique_ptr<TActionCalverdine> tabAction = CreateTabAction(form);
     std::unique_ptr<TActionCalverdine> dataAction = CreateDataAction(form);
 
     bus.AddListener(CreateMainAction(&form));
