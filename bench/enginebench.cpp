@@ -7,6 +7,7 @@
 #include "browser/tabwindow.h"
 #include "core/appcontext.h"
 #include "document/calverdinedocument.h"
+#include "document/pagesnapshot.h"
 #include "support/httpserver.h"
 
 #include <benchmark/benchmark.h>
@@ -64,7 +65,8 @@ public:
     {
         m_clock.start();
         m_readyNs = -1;
-        m_page->runJavaScript(QStringLiteral("document.documentElement.offsetHeight"), 0, [this](const QVariant&) { m_readyNs = m_clock.nsecsElapsed(); });
+        if (m_page)
+            m_page->runJavaScript(QStringLiteral("document.documentElement.offsetHeight"), 0, [this](const QVariant&) { m_readyNs = m_clock.nsecsElapsed(); });
     }
     void OnDocumentParsed(int) override
     {
@@ -150,7 +152,81 @@ void BM_LoadToDocumentModel(benchmark::State& state)
     delete browser;
 }
 
+// The parts of it, on a page that stays loaded: the snapshot call (page script, transfer)
+// and the model built from its answer.
+struct TLoadedPage {
+    explicit TLoadedPage(int fields)
+    {
+        if (!server.start())
+            return;
+        server.addPage(QStringLiteral("/fields.html"), GeneratedPage(fields));
+        browser = new TEngineBrowser(profile.profile());
+        browser->resize(1280, 900);
+        browser->show();
+        tab = std::make_unique<TTabWindow>(browser, nullptr);
+        tab->SetOwner(&timer);
+        tab->Navigate(server.urlText(QStringLiteral("/fields.html")));
+        loaded = WaitFor([&] { return timer.parses > 0; }, 60000);
+    }
+    ~TLoadedPage()
+    {
+        tab.reset();
+        delete browser;
+    }
+    QByteArray snapshot()
+    {
+        QByteArray json;
+        bool done = false;
+        browser->TakeSnapshot({}, [&](const TBrowserControl::SnapshotResult& r) {
+            json = r.json;
+            done = true;
+        });
+        WaitFor([&] { return done; }, 60000);
+        return json;
+    }
+
+    THttpServer server;
+    TEngineProfile profile;
+    TEngineBrowser* browser = nullptr;
+    TParseTimer timer { nullptr };
+    std::unique_ptr<TTabWindow> tab;
+    bool loaded = false;
+};
+
+void BM_SnapshotCall(benchmark::State& state)
+{
+    TLoadedPage page(int(state.range(0)));
+    if (!page.loaded) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    qsizetype size = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        size = page.snapshot().size();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+    state.counters["jsonKB"] = double(size) / 1024.0;
+}
+
+void BM_ModelFromSnapshot(benchmark::State& state)
+{
+    TLoadedPage page(int(state.range(0)));
+    const QByteArray json = page.loaded ? page.snapshot() : QByteArray();
+    if (json.isEmpty()) {
+        state.SkipWithError("no snapshot");
+        return;
+    }
+    for (auto _ : state) {
+        auto model = ParsePage(QStringLiteral("http://127.0.0.1/fields.html"), TPageSnapshot::fromJson(json));
+        benchmark::DoNotOptimize(model.get());
+    }
+}
+
 BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_SnapshotCall)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ModelFromSnapshot)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }
 
