@@ -322,4 +322,15 @@ TEST_F(TabActionTest, AFailedTabListWriteIsReportedOnceAndKeepsTheOldList)
     EXPECT_EQ(tabList().size(), 2);
 }
 
+TEST_F(TabActionTest, NavigatingByAFavoriteTitleGoesToItsAddressAndOpensATabWhenNone)
+{
+    App().service<TFavoriteTitleMap>().entries = { { "Home", "http://127.0.0.1/fav-home.html" },
+                                                   { "Home", "http://127.0.0.1/second.html" } };
+    tabs->NavigateCurrentTab("Home");
+    ASSERT_EQ(strip.order.size(), 1) << "a tab is opened for it";
+    EXPECT_EQ(strip.order[0]->GetUrl(), "http://127.0.0.1/fav-home.html");
+    tabs->NavigateCurrentTab("home");
+    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate home") << "titles match exactly";
+}
+
 }

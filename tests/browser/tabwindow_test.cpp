@@ -391,4 +391,17 @@ TEST_F(TabWindowTest, SentTextMovesTheFocusOnlyWhenAValueChanged)
     EXPECT_EQ(browser.calls, QStringList { "AppendText 5 abc" });
 }
 
+TEST_F(TabWindowTest, TextSizesMapOntoZoomAndBack)
+{
+    for (int size = 0; size < 5; ++size) {
+        tab->SetTextSize(size);
+        EXPECT_EQ(tab->TextSize(), size);
+    }
+    tab->SetTextSize(1);
+    const qreal before = browser.zoom;
+    tab->SetTextSize(7);
+    EXPECT_EQ(browser.zoom, before) << "sizes outside 0..4 change nothing";
+    EXPECT_LT(before, 1.0);
+}
+
 }

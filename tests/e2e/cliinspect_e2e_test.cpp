@@ -1,11 +1,14 @@
 #include "enginetab.h"
 
+#include "project/projectdocument.h"
 #include "support/httpserver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +86,33 @@ TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
     const TCliResult usage = RunCli({ QStringLiteral("inspect") });
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));
+}
+
+TEST(CliInspect, TheProjectsRuleNamesTheScreen)
+{
+    THttpServer server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir dir;
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("Cli"), dir.path());
+    project->SetScreenIdentify(2);
+    project->SetScreenIdentifyHidden(QStringLiteral("sid"));
+    QFile file(dir.filePath(QStringLiteral("Cli.xml")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(project->ProjectXmlText());
+    file.close();
+
+    const TCliResult result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), file.fileName(),
+                                       server.urlText(QStringLiteral("/login.html")) });
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject page = QJsonDocument::fromJson(result.out).array().at(0).toObject();
+    EXPECT_EQ(page.value("screenId").toString(), "LOGIN01");
+    EXPECT_EQ(page.value("anchors").toArray().size(), 3);
+
+    const TCliResult missing = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"),
+                                        dir.filePath(QStringLiteral("none.xml")), server.urlText(QStringLiteral("/login.html")) });
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("project error: ")) << missing.err.toStdString();
 }
 
 }

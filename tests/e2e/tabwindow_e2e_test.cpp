@@ -2,6 +2,7 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
+#include "document/pagechannel.h"
 #include "browser/engine/engineprofile.h"
 #include "core/appcontext.h"
 #include "core/memo.h"
@@ -244,6 +245,58 @@ TEST_F(TabWindowE2E, PageRoundTripsAreOnePerParseWriteBatchAndRefresh)
     ASSERT_TRUE(WaitUntil([&] { return refreshed; }));
     EXPECT_EQ(channel->roundTrips(), 3);
     EXPECT_EQ(model->GetValue(QStringLiteral("//f/t")), "typed");
+}
+
+TEST_F(TabWindowE2E, EvaluationRunsInTheGlobalScopeOfTheFramesDocument)
+{
+    s_server->addPage(QStringLiteral("/ev/frame.html"), "<html><body><script>var answer = 41;</script></body></html>");
+    s_server->addPage(QStringLiteral("/ev/top.html"),
+                      "<html><body><script>var answer = 'top';</script><iframe name=f src=frame.html></iframe></body></html>");
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/ev/top.html"))));
+    TPageChannel* channel = tab.browser()->PageChannel();
+
+    QStringList answers(4);
+    int count = 0;
+    auto collect = [&](int i) {
+        return [&, i](const QString& json, const QString& error) {
+            answers[i] = error.isEmpty() ? json : "error " + error;
+            ++count;
+        };
+    };
+    channel->evaluate(1, QStringLiteral("answer + 1"), collect(0));
+    channel->evaluate(0, QStringLiteral("answer"), collect(1));
+    channel->evaluate(0, QStringLiteral("undefinedName.x"), collect(2));
+    channel->evaluate(7, QStringLiteral("1"), collect(3));
+    ASSERT_TRUE(WaitUntil([&] { return count == 4; }));
+    EXPECT_EQ(answers[0], "42");
+    EXPECT_EQ(answers[1], "\"top\"");
+    EXPECT_TRUE(answers[2].startsWith("error ") && answers[2].contains("undefinedName")) << answers[2].toStdString();
+    EXPECT_TRUE(answers[3].startsWith("error ")) << "no such document";
+}
+
+TEST_F(TabWindowE2E, SentTextGoesIntoTheFocusedFieldAndMovesTheFocus)
+{
+    s_server->addPage(QStringLiteral("/st/page.html"),
+                      "<html><body><form name=f><input name=a value=x><input name=b value=y readonly>"
+                      "<textarea name=c>z</textarea></form></body></html>");
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/st/page.html"))));
+    tab.browser()->setFocus();
+    tab.run(QStringLiteral("document.forms[0].a.focus(); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return tab.tab().ActiveElement() >= 0; }, 5000)) << "the page reports the focused field";
+
+    tab.tab().SendTextToFocusedInput(QStringLiteral("123"), 1);
+    ASSERT_TRUE(WaitUntil([&] { return tab.run(QStringLiteral("document.forms[0].a.value")).toString() == "x123"; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return tab.run(QStringLiteral("document.activeElement.name")).toString() == "b"; }, 5000))
+        << "Tab moved the focus to the next field";
+
+    // A read-only field keeps its value and the focus stays.
+    ASSERT_TRUE(WaitUntil([&] { return tab.tab().EditFocus(); }, 5000));
+    tab.tab().SendTextToFocusedInput(QStringLiteral("!"), 1);
+    Pause(300);
+    EXPECT_EQ(tab.run(QStringLiteral("document.forms[0].b.value")).toString(), "y");
+    EXPECT_EQ(tab.run(QStringLiteral("document.activeElement.name")).toString(), "b");
 }
 
 }
