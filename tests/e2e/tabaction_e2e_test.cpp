@@ -206,4 +206,24 @@ TEST_F(TabActionE2E, ScriptWindowsOpenAsTabsAndTheirCloseEndsTheirEvents)
     EXPECT_EQ(form->tabStrip()->count(), 1);
 }
 
+TEST_F(TabActionE2E, TwoDownloadsOfOneNavigationMakeOneDownloadLogEntry)
+{
+    s_server->addDownload(QStringLiteral("/ta/one.csv"), "1\n", QStringLiteral("one.csv"));
+    s_server->addDownload(QStringLiteral("/ta/two.csv"), "2\n", QStringLiteral("two.csv"));
+    s_server->addPage(QStringLiteral("/ta/downloads.html"),
+                      "<html><body><a id=one href=one.csv download>1</a><a id=two href=two.csv download>2</a></body></html>");
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    App().tabs->NavigateCurrentTab(s_server->urlText(QStringLiteral("/ta/downloads.html")));
+    ASSERT_TRUE(waitForParses(2));
+    run(tabs->CurrentTabWindow(),
+        QStringLiteral("document.getElementById('one').click(); document.getElementById('two').click(); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return s_server->requestCount(QStringLiteral("/ta/two.csv")) > 0; }));
+    Pause(500);
+    const QStringList memo = App().service<TConsoleMemos>().download.lines();
+    EXPECT_EQ(memo.filter(QStringLiteral("-> ")).size(), 1) << memo.join('\n').toStdString();
+    EXPECT_EQ(memo.value(0), "-> " + s_server->urlText(QStringLiteral("/ta/downloads.html")));
+    EXPECT_EQ(events->filter(QStringLiteral("DownloadBegining")).size(), 1);
+}
+
 }

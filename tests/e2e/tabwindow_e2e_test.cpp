@@ -299,4 +299,34 @@ TEST_F(TabWindowE2E, SentTextGoesIntoTheFocusedFieldAndMovesTheFocus)
     EXPECT_EQ(tab.run(QStringLiteral("document.activeElement.name")).toString(), "b");
 }
 
+TEST_F(TabWindowE2E, ClicksResetsAndSubmitsGoThroughTheModel)
+{
+    s_server->addPage(QStringLiteral("/cs/page.html"),
+                      "<html><body><form name=f action=done.html><input name=q value=start>"
+                      "<input type=button name=b value=Press onclick=\"window.pressed = (window.pressed || 0) + 1\">"
+                      "</form></body></html>");
+    s_server->addPage(QStringLiteral("/cs/done.html"), "<html><body>done</body></html>");
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/cs/page.html"))));
+    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(model->Buttons().find(QStringLiteral("f.b")), nullptr);
+
+    model->Buttons().find(QStringLiteral("f.b"))->Click();
+    model->SetValue(QStringLiteral("//f/q"), QStringLiteral("changed"));
+    model->flushWrites();
+    ASSERT_TRUE(WaitUntil([&] { return tab.run(QStringLiteral("window.pressed")).toInt() == 1; }, 5000));
+    EXPECT_EQ(tab.run(QStringLiteral("document.forms[0].q.value")).toString(), "changed");
+
+    model->RootFrame()->Forms()[0]->Reset();
+    model->flushWrites();
+    ASSERT_TRUE(WaitUntil([&] { return tab.run(QStringLiteral("document.forms[0].q.value")).toString() == "start"; }, 5000));
+
+    const int parsed = tab.parseCount();
+    model->RootFrame()->Forms()[0]->Submit();
+    model->flushWrites();
+    ASSERT_TRUE(tab.waitForParse(parsed));
+    EXPECT_TRUE(tab.tab().GetUrl().contains(QStringLiteral("/cs/done.html?q=start"))) << tab.tab().GetUrl().toStdString();
+}
+
 }
