@@ -142,7 +142,9 @@ void TEnginePageChannel::flush()
         return;
     const QList<TPageOperation> operations = std::exchange(m_pending, {});
     const QString json = QString::fromUtf8(QJsonDocument(operationsJson(operations)).toJson(QJsonDocument::Compact));
-    call(QStringLiteral("window.__calverdine.apply(") + json + QLatin1Char(')'), false,
+    call(QStringLiteral("window.__calverdine.apply(") + json + QLatin1Char(',') + QString::number(m_snapshotToken)
+             + QLatin1Char(')'),
+         false,
          [](const QVariant& result, const QString& error) {
              if (!error.isEmpty()) {
                  LogWarn(QStringLiteral("page write warning:") + error);
@@ -210,6 +212,8 @@ void TEnginePageChannel::evaluate(int documentHandle, const QString& code, EvalC
 
 void TEnginePageChannel::takeSnapshot(const QStringList& innerTextIds, TBrowserControl::SnapshotCallback callback)
 {
+    // Writes still queued belong to the elements of the snapshot before this one.
+    flush();
     const int token = ++m_snapshotToken;
     m_snapshotCallback = std::move(callback);
     QJsonObject args;

@@ -35,7 +35,7 @@
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
 
-    var state = { elements: [], documents: [], handles: new Map() };
+    var state = { token: 0, elements: [], documents: [], handles: new Map() };
 
     function attribute(el, name) {
         var value = elementAttribute.call(el, name);
@@ -333,6 +333,7 @@
     }
 
     function snapshot(args, token) {
+        state.token = token;
         state.elements = [];
         state.documents = [];
         state.handles = new Map();
@@ -385,10 +386,14 @@
         el.dispatchEvent(new Event('change', { bubbles: true }));
     }
 
-    function apply(operations) {
+    // Writes address the elements of the snapshot they were made for; after a newer snapshot
+    // the same handles name other elements, so such writes are dropped.
+    function apply(operations, token) {
         var applied = 0;
         var missing = 0;
         var errors = [];
+        if (token !== state.token)
+            return JSON.stringify({ applied: 0, missing: operations.length, errors: ['the page was parsed again'] });
         for (var i = 0; i < operations.length; i++) {
             var op = operations[i];
             var el = state.elements[op.h];
