@@ -3,6 +3,7 @@
 #include "document/htmldocument.h"
 #include "document/tagaccess.h"
 #include "document/tagscript.h"
+#include "formdata/masterpassword.h"
 
 namespace {
 
@@ -158,6 +159,8 @@ void TTagForm::SetPartValue(int position, const QString& value)
 
 void TTagForm::RefreshValues()
 {
+    // The value list only shows values: reading a password field for it asks nothing.
+    TMasterPassword::TQuietScope quiet;
     m_values.clear();
     m_values.reserve(qsizetype(m_parts.size()));
     for (const auto& part : m_parts)

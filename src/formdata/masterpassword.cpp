@@ -23,11 +23,21 @@ void TMasterPassword::forget()
     m_held.clear();
 }
 
+TMasterPassword::TQuietScope::TQuietScope()
+{
+    ++App().service<TMasterPassword>().m_quiet;
+}
+
+TMasterPassword::TQuietScope::~TQuietScope()
+{
+    --App().service<TMasterPassword>().m_quiet;
+}
+
 QString TMasterPassword::password()
 {
     TXMLProjectType* project = App().currentProject();
     const QString encryptKey = project ? project->EncryptKey() : QString();
-    TPrompter* prompter = App().prompter();
+    TPrompter* prompter = m_quiet > 0 ? nullptr : App().prompter();
     if (encryptKey.isEmpty()) {
         if (prompter)
             prompter->message(QStringLiteral("マスターパスワードを設定してください"), QStringLiteral("警告"),

@@ -20,7 +20,20 @@ public:
 
     bool isHeld() const { return !m_held.isEmpty(); }
 
+    // While one exists, password() neither asks nor warns: it gives the held password or an
+    // empty text. Reads that only show values (the forms' value lists of a parse) use it,
+    // so browsing a page with a password field raises no box; saving, writing back and
+    // comparing still ask.
+    class TQuietScope {
+    public:
+        TQuietScope();
+        ~TQuietScope();
+        TQuietScope(const TQuietScope&) = delete;
+        TQuietScope& operator=(const TQuietScope&) = delete;
+    };
+
 private:
+    int m_quiet = 0;
     QString m_openingNumber;
     QString m_held; // the password encrypted under the opening number
 };

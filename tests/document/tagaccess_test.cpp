@@ -163,3 +163,23 @@ TEST(GuardedWrite, RemoteDisabledElementsAreLeftAloneByEveryAccessor)
 }
 
 } // namespace
+
+TEST_F(ValueAccess, ParsingAPageWithAPasswordFieldAsksNothing)
+{
+    // Without a master password the first read for saving warns; browsing does not.
+    auto model = page("http://www.example.com/f.html");
+    model->RootFrame()->Forms()[0]->RefreshValues();
+    EXPECT_TRUE(home.prompter().asked.empty());
+    model->GetValue("//f/pw");
+    EXPECT_EQ(home.prompter().messages(), QStringList({ "マスターパスワードを設定してください" }));
+
+    // With one set, the parse does not prompt either; the first real read does, once.
+    home.prompter().clear();
+    App().currentProject()->SetEncryptKey(Md5Hex("master123"));
+    home.prompter().passwords.push_back(QString("master123"));
+    auto again = page("http://www.example.com/f.html");
+    EXPECT_TRUE(home.prompter().asked.empty());
+    again->GetValue("//f/pw");
+    again->GetValue("//f/pw");
+    EXPECT_EQ(home.prompter().asked.size(), 1u);
+}

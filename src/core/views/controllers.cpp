@@ -1,6 +1,7 @@
 #include "core/views/controllers.h"
 
 #include "browser/views/tabwidgets.h"
+#include "commands/views/addressbar.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/helpaction.h"
@@ -53,7 +54,7 @@ void CreateControllers(TMainForm& form)
     bus.AddListener(std::move(tabAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFavoriteAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("THistoryAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TAddressAction")));
+    bus.AddListener(CreateAddressAction(form));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
     bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));

@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -512,6 +513,15 @@ void TMainForm::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     // Queued: what FormActivated starts (opening the project) may ask modal questions.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(this, &TMainForm::FormActivate, Qt::QueuedConnection);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Without a window manager (a bare X server, offscreen) the window is never activated;
+    // its first showing then stands for the first activation. FormActivate runs once.
+    if (!event->spontaneous())
         QMetaObject::invokeMethod(this, &TMainForm::FormActivate, Qt::QueuedConnection);
 }
 

@@ -1,0 +1,102 @@
+#include "commands/addressaction.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/eventbus.h"
+#include "core/tabaccess.h"
+#include "core/views/mainform.h"
+#include "core/faketabs.h"
+#include "project/projectdocument.h"
+#include "support/testhome.h"
+
+#include <QToolButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void openProject(const QString& home)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues("P", home);
+    App().setCurrentProject(std::move(project));
+}
+
+} // namespace
+
+TEST(AddressAction, FollowsTheProjectAndTheCurrentTabsAddress)
+{
+    TTestHome home;
+    TFakeTabs tabs;
+    App().tabs = &tabs;
+    TAddressAction* action = new TAddressAction();
+    App().bus().AddListener(std::unique_ptr<TActionCalverdine>(action));
+    QSignalSpy text(action, &TAddressAction::addressTextChanged);
+    QSignalSpy enabled(action, &TAddressAction::addressEnabledChanged);
+
+    openProject(home.path());
+    App().bus().NotifyProjectOpened(0);
+    ASSERT_EQ(enabled.count(), 1);
+    EXPECT_TRUE(enabled.takeFirst().at(0).toBool());
+
+    tabs.add(3).url = "http://127.0.0.1/login.html";
+    App().bus().NotifyBrowserNavigateCompleted(3);
+    App().bus().NotifyTabWindowWasNothing(3);
+    App().bus().NotifyProjectClosed(0);
+
+    QStringList shown;
+    for (const QList<QVariant>& args : text)
+        shown << args.at(0).toString();
+    EXPECT_EQ(shown, QStringList({ "http://127.0.0.1/login.html", "", "" }));
+    ASSERT_EQ(enabled.count(), 1);
+    EXPECT_FALSE(enabled.takeFirst().at(0).toBool());
+    App().tabs = nullptr;
+}
+
+TEST(AddressAction, GoesToTrimmedTextsOnlyWhileAProjectIsOpen)
+{
+    TTestHome home;
+    TFakeTabs tabs;
+    App().tabs = &tabs;
+    BuildCommandCatalogue(App().commands());
+    TAddressAction action;
+    action.Go("http://a/");
+    openProject(home.path());
+    action.Go("   ");
+    action.Go("  http://b/x.html \t");
+    EXPECT_EQ(tabs.navigated, QStringList({ "http://b/x.html" }));
+    EXPECT_EQ(App().commands().owner("ActionAddressSelectText"), QString("TAddressAction"));
+    App().tabs = nullptr;
+}
+
+TEST(AddressBar, EnterAndTheGoButtonNavigateEscRestoresTheAddress)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    TFakeTabs tabs;
+    App().tabs = &tabs;
+    tabs.add(1).url = "http://127.0.0.1/current.html";
+    openProject(home.path());
+    App().bus().NotifyProjectOpened(0);
+    App().tabs = &tabs; // opening the project made the real tab controller current
+
+    QComboBox* box = form.addressBox();
+    ASSERT_TRUE(box->isEnabled());
+    box->addItem("http://127.0.0.1/typed.html"); // a visited address: Enter still goes there once
+    box->lineEdit()->setText("http://127.0.0.1/typed.html");
+    QTest::keyClick(box, Qt::Key_Return); // the window system gives keys to the focused box
+    box->lineEdit()->setText("http://127.0.0.1/button.html");
+    form.addressButton()->click();
+    EXPECT_EQ(tabs.navigated, QStringList({ "http://127.0.0.1/typed.html", "http://127.0.0.1/button.html" }));
+
+    box->lineEdit()->setText("half typed");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Escape);
+    EXPECT_EQ(box->currentText(), QString("http://127.0.0.1/current.html"));
+    EXPECT_EQ(box->lineEdit()->selectedText(), QString("http://127.0.0.1/current.html"));
+    App().tabs = nullptr;
+}
