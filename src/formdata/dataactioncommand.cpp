@@ -7,6 +7,7 @@
 #include "document/htmldocument.h"
 #include "document/tagaccess.h"
 #include "formdata/formvaluelist.h"
+#include "formdata/masterpassword.h"
 #include "formdata/passwordcrypt.h"
 #include "formdefine/formdefinemanager.h"
 
@@ -52,6 +53,7 @@ QString CompareLine(int number, bool equal, const QString& alias, const QString&
 
 void TDataActionCommand::inputValues(const TFormValueList& values, TCalverdineDocument& document)
 {
+    TMasterPassword::TActionScope oneQuestion;
     const auto& parts = document.FormParts();
     for (int i = 0; i < values.count(); ++i) {
         TTagFormPart* part = parts.find(values.name(i));
@@ -83,6 +85,7 @@ bool TDataActionCommand::compare(const QString& screenId, const QString& dataNam
 
     m_compared = 0;
     m_equal = 0;
+    TMasterPassword::TActionScope oneQuestion;
     const auto& parts = document.FormParts();
     for (int i = 0; i < values.count(); ++i) {
         const QString& path = values.name(i);

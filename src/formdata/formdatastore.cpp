@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "document/tagtree.h"
+#include "formdata/masterpassword.h"
 
 QString DeletedDataMessage()
 {
@@ -28,6 +29,7 @@ TFormValueList& TFormDataStore::fillFromTag(int dataId, const TTagBase& tag, boo
 {
     TFormValueList& values = getOrCreate(dataId);
     values.clear();
+    TMasterPassword::TActionScope oneQuestion;
     auto collectForm = [&](const TTagForm& form) {
         for (const auto& part : form.Parts()) {
             const QString path = part->GetPath();

@@ -33,11 +33,25 @@ TMasterPassword::TQuietScope::~TQuietScope()
     --App().service<TMasterPassword>().m_quiet;
 }
 
+TMasterPassword::TActionScope::TActionScope()
+{
+    ++App().service<TMasterPassword>().m_actionDepth;
+}
+
+TMasterPassword::TActionScope::~TActionScope()
+{
+    TMasterPassword& master = App().service<TMasterPassword>();
+    if (--master.m_actionDepth == 0)
+        master.m_askedInAction = false;
+}
+
 QString TMasterPassword::password()
 {
     TXMLProjectType* project = App().currentProject();
     const QString encryptKey = project ? project->EncryptKey() : QString();
-    TPrompter* prompter = m_quiet > 0 ? nullptr : App().prompter();
+    TPrompter* prompter = (m_quiet > 0 || (m_actionDepth > 0 && m_askedInAction)) ? nullptr : App().prompter();
+    if (prompter && m_actionDepth > 0)
+        m_askedInAction = true;
     if (encryptKey.isEmpty()) {
         if (prompter)
             prompter->message(QStringLiteral("マスターパスワードを設定してください"), QStringLiteral("警告"),

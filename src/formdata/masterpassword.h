@@ -32,8 +32,20 @@ public:
         TQuietScope& operator=(const TQuietScope&) = delete;
     };
 
+    // Within one, the user is warned or asked at most once: one save, comparison or input
+    // reads or writes every password field of the page.
+    class TActionScope {
+    public:
+        TActionScope();
+        ~TActionScope();
+        TActionScope(const TActionScope&) = delete;
+        TActionScope& operator=(const TActionScope&) = delete;
+    };
+
 private:
     int m_quiet = 0;
+    int m_actionDepth = 0;
+    bool m_askedInAction = false;
     QString m_openingNumber;
     QString m_held; // the password encrypted under the opening number
 };

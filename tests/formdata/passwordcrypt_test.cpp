@@ -149,3 +149,25 @@ TEST_F(MasterPasswordTest, ValuesRoundTripThroughTheHeldPassword)
     EXPECT_EQ(PasswordDecryptValue(QString(32, '0')), std::nullopt);
     EXPECT_EQ(asked(), 1);
 }
+
+TEST_F(MasterPasswordTest, OneActionAsksOrWarnsAtMostOnce)
+{
+    // A page with two password fields: cancelling the question once covers the whole save.
+    m_home.prompter().passwords = { std::nullopt, QString("master12") };
+    {
+        TMasterPassword::TActionScope save;
+        EXPECT_EQ(master().password(), QString());
+        EXPECT_EQ(master().password(), QString());
+    }
+    EXPECT_EQ(asked(), 1);
+    EXPECT_EQ(master().password(), QStringLiteral("master12")) << "the next action asks again";
+    EXPECT_EQ(asked(), 2);
+
+    App().currentProject()->SetEncryptKey(QString());
+    {
+        TMasterPassword::TActionScope compare;
+        master().password();
+        master().password();
+    }
+    EXPECT_EQ(m_home.prompter().messages(), QStringList({ "マスターパスワードを設定してください" }));
+}
