@@ -129,9 +129,11 @@ int TMainAction::AskSaveIfUnsaved()
     const int answer = prompter->message(QStringLiteral("プロジェクト設定が保存されていません\r保存しますか？"),
                                          QStringLiteral("確認"), TPrompter::Buttons::YesNoCancel,
                                          TPrompter::Icon::Question);
-    if (answer == TPrompter::Yes)
-        Save();
-    return answer;
+    if (answer != TPrompter::Yes)
+        return answer;
+    Save();
+    // A save that was cancelled or failed must not let the caller drop the changes.
+    return app.projectUnsaved ? int(TPrompter::Cancel) : answer;
 }
 
 void TMainAction::CloseProject()
@@ -416,6 +418,10 @@ void TMainAction::handleFormActivated(int)
         app.bus().NotifyProjectNewed(0);
         return;
     }
+    // A first-run project is in its file by now and was never announced: the start-up
+    // file replaces it, and when that cannot be opened no project is open.
+    app.takeCurrentProject().reset();
+    app.projectUnsaved = false;
     OpenProject(app.projectFileName);
 }
 

@@ -37,7 +37,9 @@ public:
     void Reopen(const QString& path);
 
     // The operations behind them. AskSaveIfUnsaved returns the answer, 0 when nothing was
-    // asked; OpenProject and SaveProject report their failure in a dialog and return false.
+    // asked, and Cancel when the user chose Yes but the project is still unsaved afterwards
+    // (the save dialog was cancelled or the write failed); OpenProject and SaveProject report
+    // their failure in a dialog and return false.
     int AskSaveIfUnsaved();
     void CloseProject();
     bool OpenProject(const QString& path);

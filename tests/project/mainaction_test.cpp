@@ -262,6 +262,38 @@ TEST_F(MainActionTest, ExitWithUnsavedChanges)
     EXPECT_EQ(contents(path), stored);
 }
 
+TEST_F(MainActionTest, ExitGoesOnAfterYesOnlyWhenTheSaveCompleted)
+{
+    main->New();
+    events->clear();
+
+    // Yes, then the save dialog is cancelled: the new project is still only in memory.
+    prompter().answers = { TPrompter::Yes };
+    main->Exit();
+    EXPECT_EQ(*events, QStringList());
+    ASSERT_NE(App().currentProject(), nullptr);
+    EXPECT_TRUE(App().projectUnsaved);
+
+    // Yes, then the write fails.
+    prompter().clear();
+    prompter().answers = { TPrompter::Yes };
+    prompter().files = { home.file("Mine.xml") };
+    {
+        TWriteLimit limit(10);
+        main->Exit();
+    }
+    EXPECT_EQ(prompter().messages().last(), QString("ファイルが保存できませんでした"));
+    EXPECT_EQ(*events, QStringList());
+    EXPECT_TRUE(App().projectUnsaved);
+
+    prompter().clear();
+    prompter().answers = { TPrompter::Yes };
+    prompter().files = { home.file("Mine.xml") };
+    main->Exit();
+    EXPECT_EQ(*events, QStringList({ "ProjectSaved:0", "saveLayout", "ProjectClosed:0", "quit" }));
+    EXPECT_EQ(TXMLProjectType::LoadProjectDocument(home.file("Mine.xml"))->Name(), QString("NewProject"));
+}
+
 TEST_F(MainActionTest, ReopeningTheCurrentProjectAsksAndReloadsItsFile)
 {
     const QString path = openSaved("A.xml", "A");
@@ -360,4 +392,17 @@ TEST_F(MainActionTest, StartUpOpensTheProjectFileOnActivation)
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0" }));
     EXPECT_TRUE(enabled("ActionMainSave"));
     EXPECT_TRUE(prompter().messages().isEmpty());
+
+    // A first-run project already in its file gives way to the start-up file; when that
+    // cannot be opened, no project is open.
+    main->CloseProject();
+    events->clear();
+    p = TXMLProjectType::NewProjectDocument();
+    p->ApplyNewProjectValues("DefaultProject", home.path());
+    App().setCurrentProject(std::move(p));
+    App().projectFileName = home.file("Missing.xml");
+    App().bus().NotifyFormActivated(0);
+    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが開けませんでした" }));
+    EXPECT_EQ(App().currentProject(), nullptr);
+    EXPECT_EQ(*events, QStringList());
 }
