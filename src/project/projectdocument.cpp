@@ -101,8 +101,10 @@ std::unique_ptr<TXMLProjectType> TXMLProjectType::NewProjectDocument()
 std::unique_ptr<TXMLProjectType> TXMLProjectType::FromXmlText(const QByteArray& xml)
 {
     std::unique_ptr<TXMLProjectType> p(new TXMLProjectType());
-    const pugi::xml_parse_result r = p->m_doc.load_buffer(xml.constData(), size_t(xml.size()),
-                                                          pugi::parse_default | pugi::parse_declaration,
+    // A value of blanks alone is a value too, and comments among the settings are kept.
+    const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
+        | pugi::parse_ws_pcdata_single;
+    const pugi::xml_parse_result r = p->m_doc.load_buffer(xml.constData(), size_t(xml.size()), options,
                                                           pugi::encoding_auto);
     if (!r)
         throw TError(QStringLiteral("XML error: %1 (offset %2)").arg(QString::fromUtf8(r.description())).arg(r.offset));

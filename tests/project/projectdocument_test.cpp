@@ -34,7 +34,8 @@ TEST(ProjectDocument, ForeignElementsAndOrderSurviveARoundTrip)
 {
     const QByteArray in = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<Project><HomePage>http://x/</HomePage><Extra a=\"1\"><Deep>keep</Deep></Extra>"
-                          "<Name>日本語</Name><ScreenIdentify>2</ScreenIdentify></Project>";
+                          "<!-- note --><Name>日本語</Name><ScreenIdentify>2</ScreenIdentify>"
+                          "<ScreenIdentifyHidden>  </ScreenIdentifyHidden></Project>";
     auto p = TXMLProjectType::FromXmlText(in);
     EXPECT_EQ(p->Name(), QString("日本語"));
     EXPECT_EQ(p->ScreenIdentify(), 2);
@@ -42,9 +43,11 @@ TEST(ProjectDocument, ForeignElementsAndOrderSurviveARoundTrip)
     const QByteArray out = p->ProjectXmlText();
     EXPECT_FALSE(out.contains("<?xml"));
     auto back = TXMLProjectType::FromXmlText(out);
-    EXPECT_EQ(childNames(*back), QStringList({ "HomePage", "Extra", "Name", "ScreenIdentify" }));
+    EXPECT_EQ(childNames(*back), QStringList({ "HomePage", "Extra", "", "Name", "ScreenIdentify", "ScreenIdentifyHidden" }));
     EXPECT_TRUE(out.contains("<Extra a=\"1\">"));
     EXPECT_TRUE(out.contains("<Deep>keep</Deep>"));
+    EXPECT_TRUE(out.contains("<!-- note -->"));
+    EXPECT_EQ(back->ScreenIdentifyHidden(), QString("  ")); // blanks are a value, not layout
 }
 
 TEST(ProjectDocument, MissingElementsAreCreatedLastWhenTouched)
