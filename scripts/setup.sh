@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the application and the tests need.
 # Safe to run again: packages already present are left alone.
+#   --fuzz   also the compiler the libFuzzer targets need (clang with its runtime)
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,12 @@ packages=(
   libpugixml-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk xvfb xauth
 )
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) packages+=(clang libclang-rt-dev) ;;
+    *) echo "setup.sh: unknown option: $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,9 +27,15 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=""
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "setup.sh: these packages are missing; run as root or install sudo: ${missing[*]}" >&2
+      exit 1
+    fi
+    sudo_cmd=(sudo env DEBIAN_FRONTEND=noninteractive) # sudo does not pass the environment on
+  fi
   export DEBIAN_FRONTEND=noninteractive
-  $sudo_cmd apt-get update -qq
-  $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
