@@ -21,18 +21,38 @@ QString singleLine(const QString& text)
 
 } // namespace
 
+namespace {
+void indexKey(QHash<QString, int>& index, QHash<QString, int>& looseIndex, const QString& key, int position)
+{
+    index.insert(key.toLower(), position);
+    const QString trimmed = key.trimmed();
+    if (trimmed.size() != key.size() && !looseIndex.contains(trimmed.toLower()))
+        looseIndex.insert(trimmed.toLower(), position);
+}
+}
+
 void TIniFile::Section::reindex()
 {
     index.clear();
+    looseIndex.clear();
     for (int i = 0; i < int(lines.size()); ++i) {
         if (lines[size_t(i)].isPair)
-            index.insert(lines[size_t(i)].key.toLower(), i);
+            indexKey(index, looseIndex, lines[size_t(i)].key, i);
     }
+}
+
+void TIniFile::Section::addPair(const QString& key, const QString& value)
+{
+    lines.push_back(Line { key, value, true });
+    indexKey(index, looseIndex, key, int(lines.size()) - 1);
 }
 
 int TIniFile::Section::find(const QString& key) const
 {
-    return index.value(key.toLower(), -1);
+    const int exact = index.value(key.toLower(), -1);
+    if (exact >= 0 || looseIndex.isEmpty())
+        return exact;
+    return looseIndex.value(key.trimmed().toLower(), -1);
 }
 
 bool TIniFile::load(QString* error)
@@ -85,11 +105,9 @@ void TIniFile::parseText(const QString& text)
             continue;
         }
         const QString key = line.left(eq);
-        const int existing = current->find(key);
-        if (existing >= 0) // a repeated key: the first one counts, as look-ups find it first
+        if (current->index.contains(key.toLower())) // a repeated key: the first one counts
             continue;
-        current->lines.push_back(Line { key, line.mid(eq + 1), true });
-        current->index.insert(key.toLower(), int(current->lines.size()) - 1);
+        current->addPair(key, line.mid(eq + 1));
     }
 }
 
@@ -174,8 +192,7 @@ void TIniFile::writeString(const QString& sectionName, const QString& key, const
         s.lines[size_t(i)].value = singleLine(value);
         return;
     }
-    s.lines.push_back(Line { singleLine(key), singleLine(value), true });
-    s.index.insert(s.lines.back().key.toLower(), int(s.lines.size()) - 1);
+    s.addPair(singleLine(key), singleLine(value));
 }
 
 void TIniFile::writeInteger(const QString& sectionName, const QString& key, int value)
@@ -230,7 +247,7 @@ TIniFile::Section& TIniFile::ensureSection(const QString& name)
     const int i = m_sectionIndex.value(lookup, -1);
     if (i >= 0)
         return m_sections[size_t(i)];
-    m_sections.push_back(Section { name.isNull() ? QString() : singleLine(name), {}, {} });
+    m_sections.push_back(Section { name.isNull() ? QString() : singleLine(name), {}, {}, {} });
     m_sectionIndex.insert(lookup, int(m_sections.size()) - 1);
     return m_sections.back();
 }

@@ -54,7 +54,10 @@ private:
         QString name;
         std::vector<Line> lines;
         QHash<QString, int> index; // lower-case key -> position in lines
+        // Keys written by hand as "Key = value" also answer to "Key"; the line stays as it is.
+        QHash<QString, int> looseIndex;
         void reindex();
+        void addPair(const QString& key, const QString& value);
         int find(const QString& key) const;
     };
 

@@ -36,6 +36,16 @@ TEST(IniFile, KeepsForeignSectionsAndLines)
     EXPECT_EQ(ini.toText(), QString("; written by hand\r\n[Other]\r\nx=1\r\nfree text line\r\n[Info]\r\na=b=c\r\nd=e\r\n"));
 }
 
+TEST(IniFile, KeysWrittenByHandWithBlanksAroundThemAreFound)
+{
+    TIniFile ini;
+    ini.parseText("[Global]\r\nDefaultProject = /p/Shop.xml\r\n[Form]\r\n Top =12\r\nTop=5\r\n");
+    EXPECT_EQ(ini.readString("Global", "DefaultProject").trimmed(), QString("/p/Shop.xml"));
+    EXPECT_EQ(ini.readInteger("Form", "Top", 0), 5); // a key written exactly wins
+    ini.writeString("Global", "DefaultProject", "/q.xml");
+    EXPECT_EQ(ini.toText(), QString("[Global]\r\nDefaultProject =/q.xml\r\n[Form]\r\n Top =12\r\nTop=5\r\n"));
+}
+
 TEST(IniFile, MalformedNumbersAndBrokenLinesFallBackToDefaults)
 {
     TIniFile ini;
