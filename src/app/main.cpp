@@ -6,6 +6,7 @@
 #include "core/views/mainform.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <memory>
@@ -50,8 +51,13 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Calverdine"));
     QApplication::setApplicationVersion(QStringLiteral(CALVERDINE_VERSION));
 
+    // Nobody can answer a dialog on a platform without a screen: such runs are unattended.
+    const QString platform = QGuiApplication::platformName();
+    const bool headless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    if (headless && !commandLine.unattended)
+        printLine(stderr, QStringLiteral("calverdine: no screen (platform %1): running unattended").arg(platform));
     std::unique_ptr<TPrompter> prompter;
-    if (commandLine.unattended)
+    if (commandLine.unattended || headless)
         prompter = std::make_unique<TUnattendedPrompter>();
     else
         prompter = std::make_unique<TDialogPrompter>();

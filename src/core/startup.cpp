@@ -86,7 +86,8 @@ QString CommandLineUsage()
         "  --home DIR      use DIR as the home directory (default: $CALVERDINE_HOME,\n"
         "                  else the per-user data folder + /Calverdine)\n"
         "  --unattended    show no dialogs: messages go to standard error, questions are\n"
-        "                  answered Yes, file dialogs are cancelled (for scripted runs)\n"
+        "                  answered Yes, file dialogs are cancelled (for scripted runs;\n"
+        "                  always so with QT_QPA_PLATFORM=offscreen)\n"
         "  --version       print the version and exit\n"
         "  --help          print this help and exit\n");
 }
