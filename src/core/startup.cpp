@@ -216,7 +216,10 @@ bool StartupPrepareProject()
     TIniFile ini(GlobalSettingsPath());
     ini.load(); // an unreadable file reads as empty: every key takes its default
     const QString stored = ini.readString(QStringLiteral("Global"), QStringLiteral("DefaultProject")).trimmed();
-    app.projectFileName = stored.isEmpty() ? DefaultProjectFilePath(kDefaultProjectName) : stored;
+    if (stored.isEmpty())
+        app.projectFileName = DefaultProjectFilePath(kDefaultProjectName);
+    else // a name written by hand without a folder lies in the home directory
+        app.projectFileName = QDir::cleanPath(QDir(app.homeDirectory).absoluteFilePath(stored));
     return true;
 }
 

@@ -175,6 +175,10 @@ TEST(LaterRun, ExistingHomeAsksNothingAndOpensTheStoredProject)
     EXPECT_EQ(App().projectFileName, QString("/x/Other.xml"));
     EXPECT_EQ(contents(home.file("Calverdine.ini")), before);
 
+    writeFile(home.file("Calverdine.ini"), "[Global]\r\nDefaultProject=Shop.xml\r\n");
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, home.file("Shop.xml"));
+
     // A project named on the command line wins over the stored one.
     restart(home);
     SetStartupProjectFile("/y/Named.xml");
