@@ -120,13 +120,14 @@ std::optional<TProjectField> ConfirmProjectSettings(const TProjectSettings& s, T
                        { 1, 255, QString(), QStringLiteral("\\/:,;*?\"<>|"), false,
                          QStringLiteral("「プロジェクト名」には、「\\ / : , ; * ? \" < > |」以外が入力できます") } }))
         return f;
-    // Paths here are separated by "/": it is allowed, and the backslash is not.
-    if (auto f = run({ TProjectField::RootDirectory, &s.rootDirectory,
+    // Paths here are separated by "/": it is allowed, and the backslash is not. Blanks around
+    // a path would name another folder here, so the directory is checked and kept without them.
+    const QString directory = s.rootDirectory.trimmed();
+    if (auto f = run({ TProjectField::RootDirectory, &directory,
                        { 1, 1024, QString(), QStringLiteral("\\,;*?\"<>|"), false,
                          QStringLiteral("「データ保存ディレクトリ」には、「\\ , ; * ? \" < > |」以外が入力できます") } }))
         return f;
 
-    const QString directory = s.rootDirectory.trimmed();
     if (QFileInfo(directory).isDir()
         && (directory != project.RootDirectory() || s.name.trimmed() != project.Name())) {
         const int answer = prompter.message(
@@ -200,7 +201,7 @@ std::optional<TProjectField> ConfirmProjectSettings(const TProjectSettings& s, T
     }
 
     project.SetName(s.name);
-    project.SetRootDirectory(s.rootDirectory);
+    project.SetRootDirectory(directory);
     project.SetHomePage(s.homePage);
     project.SetScreenIdentify(s.screenIdentify);
     TXMLScreenIdentifyURLType url = project.ScreenIdentifyURL();

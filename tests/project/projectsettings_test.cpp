@@ -74,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase { "NameChars", [](auto& s) { s.name = "a:b"; },
                    "「プロジェクト名」には、「\\ / : , ; * ? \" < > |」以外が入力できます", TProjectField::Name },
         RuleCase { "DirectoryEmpty", [](auto& s) { s.rootDirectory = ""; }, kTooShort1, TProjectField::RootDirectory },
+        RuleCase { "DirectoryOfBlanks", [](auto& s) { s.rootDirectory = "   "; }, kTooShort1, TProjectField::RootDirectory },
         RuleCase { "DirectoryTooLong", [](auto& s) { s.rootDirectory = "/" + QString(1024, 'd'); },
                    "文字数が多すぎます\r1024 文字以内にしてください", TProjectField::RootDirectory },
         RuleCase { "DirectoryChars", [](auto& s) { s.rootDirectory = "/tmp/a*b"; },
@@ -140,6 +141,7 @@ TEST(SettingsWrites, EnteredTextsAreWrittenInFileOrder)
     auto project = newProject();
     TProjectSettings s = LoadProjectSettings(*project);
     s.homePage = "  http://x/  "; // blanks at the ends pass and are kept
+    s.rootDirectory = " /nonexistent/data "; // ...but not around a folder, which they would change
     s.screenIdentify = 1;
     s.idName = "not valid!"; // checked only for the id rule
     s.urlQueryParameter = "sid,page";
@@ -151,6 +153,7 @@ TEST(SettingsWrites, EnteredTextsAreWrittenInFileOrder)
     ASSERT_EQ(ConfirmProjectSettings(s, *project, prompter), std::nullopt);
     EXPECT_TRUE(prompter.asked.empty());
     EXPECT_EQ(project->HomePage(), QString("  http://x/  "));
+    EXPECT_EQ(project->RootDirectory(), QString("/nonexistent/data"));
     EXPECT_EQ(project->ScreenIdentifyID(), QString("not valid!"));
     EXPECT_EQ(project->ProxyServer(), 2);
     EXPECT_EQ(project->OutputWarning(), 1);
