@@ -13,7 +13,26 @@
 
 #include <gtest/gtest.h>
 
-// The real main window with every controller: the close box runs the exit command.
+// The real main window with every controller.
+TEST(MainWindowControllers, ListenInTheirFixedOrderWithTheWindowsOwnLast)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    QStringList names;
+    for (int i = 0; i < App().bus().ListenerCount(); ++i) {
+        const TActionCalverdine* listener = App().bus().ListenerAt(i);
+        names << (listener->objectName().isEmpty() ? QString::fromLatin1(listener->metaObject()->className())
+                                                   : listener->objectName());
+    }
+    EXPECT_EQ(names, QStringList({ "TMainAction", "TViewAction", "TTabAction", "TFavoriteAction", "THistoryAction",
+                                   "TAddressAction", "TFindAction", "TFormAction", "TDataAction", "TFileAction",
+                                   "TEditAction", "TJSAction", "TCaptureAction", "TTestAction", "THelpAction",
+                                   "TPageControlAction", "ServerAction", "TMainFormAction" }));
+    ResetApp();
+}
+
+// The close box runs the exit command.
 TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
 {
     TTestHome home;
