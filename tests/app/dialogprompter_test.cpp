@@ -15,6 +15,19 @@ TEST(DialogPrompter, FiltersTakeQtsForm)
         EXPECT_EQ(QtFileFilter(in), out) << in.toStdString();
 }
 
+TEST(DialogPrompter, SavedNamesGetTheFiltersExtension)
+{
+    const std::pair<QString, QString> cases[] = {
+        { "XMLファイル|*.xml", "xml" },
+        { "画像|*.bmp;*.png", "bmp" },
+        { "すべて|*.*", "" },
+        { "*.xml", "" },
+        { "", "" },
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(DefaultSuffix(in), out) << in.toStdString();
+}
+
 TEST(DialogPrompter, CarriageReturnsBreakLines)
 {
     EXPECT_EQ(MessageBoxText("文字数が多すぎます\r255 文字以内にしてください"),

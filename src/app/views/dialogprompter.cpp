@@ -41,6 +41,18 @@ QString QtFileFilter(const QString& filter)
     return result.join(QStringLiteral(";;"));
 }
 
+QString DefaultSuffix(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return QString();
+    const QString first = parts.at(1).split(QLatin1Char(';')).first().trimmed();
+    if (!first.startsWith(QLatin1String("*.")))
+        return QString();
+    const QString suffix = first.mid(2);
+    return suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')) ? QString() : suffix;
+}
+
 QString MessageBoxText(const QString& text)
 {
     QString result = text;
@@ -97,9 +109,15 @@ QString TDialogPrompter::openFile(const FileRequest& request)
 
 QString TDialogPrompter::saveFile(const FileRequest& request)
 {
+    QFileDialog dialog(dialogParent(), request.title, initialPath(request), QtFileFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Callers ask their own overwrite question where one belongs.
-    return QFileDialog::getSaveFileName(dialogParent(), request.title, initialPath(request),
-                                        QtFileFilter(request.filter), nullptr, QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // A name typed without its extension gets the filter's: "Shop" is saved as "Shop.xml".
+    dialog.setDefaultSuffix(DefaultSuffix(request.filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }
 
 std::optional<QString> TDialogPrompter::password(const QString& caption, const QString& label)

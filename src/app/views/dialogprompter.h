@@ -19,5 +19,9 @@ public:
 // ";") in the form of Qt's file dialogs: "description (patterns);;...".
 QString QtFileFilter(const QString& filter);
 
+// The extension of the filter's first pattern ("XMLファイル|*.xml" gives "xml"), or an empty
+// text when that pattern has no plain extension.
+QString DefaultSuffix(const QString& filter);
+
 // Message texts break lines with a carriage return alone; a message box wants "\n".
 QString MessageBoxText(const QString& text);
