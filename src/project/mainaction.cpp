@@ -399,6 +399,7 @@ void TMainAction::showProjectName()
 
 void TMainAction::projectStarted()
 {
+    m_projectAnnounced = true;
     TAppContext& app = App();
     if (app.mainWindow)
         app.mainWindow->setFileDropEnabled(true);
@@ -411,18 +412,23 @@ void TMainAction::projectStarted()
 void TMainAction::handleFormActivated(int)
 {
     TAppContext& app = App();
-    // The project made on the first run could not be written: keep it as a new project,
-    // which the user can still save somewhere else.
-    if (app.currentProject() && app.projectUnsaved && !QFileInfo::exists(app.projectFileName)) {
-        app.projectFileName.clear();
-        app.bus().NotifyProjectNewed(0);
-        return;
+    const QString path = app.projectFileName;
+    if (app.currentProject() && !m_projectAnnounced) {
+        // The project made on the first run could not be written: keep it as a new project,
+        // which the user can still save somewhere else.
+        if (app.projectUnsaved && !QFileInfo::exists(path)) {
+            app.projectFileName.clear();
+            app.bus().NotifyProjectNewed(0);
+            return;
+        }
+        // Otherwise it is in its file by now: the start-up file replaces it, and when that
+        // cannot be opened no project is open.
+        app.takeCurrentProject().reset();
+        app.projectUnsaved = false;
+    } else {
+        CloseProject();
     }
-    // A first-run project is in its file by now and was never announced: the start-up
-    // file replaces it, and when that cannot be opened no project is open.
-    app.takeCurrentProject().reset();
-    app.projectUnsaved = false;
-    OpenProject(app.projectFileName);
+    OpenProject(path);
 }
 
 void TMainAction::handleProjectNewed(int)
@@ -447,6 +453,7 @@ void TMainAction::handleProjectSaved(int)
 
 void TMainAction::handleProjectClosed(int)
 {
+    m_projectAnnounced = false;
     if (App().mainWindow)
         App().mainWindow->setFileDropEnabled(false);
     showProjectName();

@@ -66,4 +66,7 @@ private:
     bool askOverwrite(const QString& chosen) const;
 
     std::unique_ptr<TProjectSettingsEditor> m_editor;
+    // The current project was announced (ProjectNewed or ProjectOpened); the one made in
+    // memory on a first run is not until the main window first becomes active.
+    bool m_projectAnnounced = false;
 };
