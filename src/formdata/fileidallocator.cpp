@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <limits>
+
 namespace {
 const char* const kSubFolders[] = { "Capture", "Favorite", "FormData", "FormDefine", "FormTemplate", "OperationData", "TabWindow" };
 constexpr int kCandidates = 10001;
@@ -36,6 +38,14 @@ void TFileIdAllocator::buildUsedNames(const QString& directory)
     }
 }
 
+bool TFileIdAllocator::take(qint32 candidate)
+{
+    if (candidate <= m_lastIssued || m_usedNames.contains(QString::number(candidate)))
+        return false;
+    m_lastIssued = candidate;
+    return true;
+}
+
 int TFileIdAllocator::allocate()
 {
     QString directory = m_fixedDirectory;
@@ -50,11 +60,16 @@ int TFileIdAllocator::allocate()
 
     const quint32 tick = TickCount();
     for (int i = 0; i < kCandidates; ++i) {
-        const qint32 candidate = qint32(tick + quint32(i));
-        if (candidate > m_lastIssued && !m_usedNames.contains(QString::number(candidate))) {
-            m_lastIssued = candidate;
-            return candidate;
-        }
+        if (take(qint32(tick + quint32(i))))
+            return m_lastIssued;
+    }
+    // Read as a signed number the tick count turns negative after 24.8 days of uptime and
+    // stays below the IDs issued before it wrapped: the IDs then go on above the last one.
+    for (qint64 candidate = qint64(m_lastIssued) + 1; candidate <= qint64(m_lastIssued) + kCandidates; ++candidate) {
+        if (candidate > std::numeric_limits<qint32>::max())
+            break;
+        if (take(qint32(candidate)))
+            return m_lastIssued;
     }
     LogError(QStringLiteral("create favorite error. "));
     throw TError(QStringLiteral("create favorite error. "));

@@ -6,7 +6,8 @@
 // Issues the numeric IDs that name files in the project's data directory: data sets,
 // tabs, favorites, operations and commands. An ID is the tick count (or a little after it),
 // above every ID issued before in this run, and not the base name of any file found in
-// the data directory's sub-folders. A process-wide service: App().service<TFileIdAllocator>().
+// the data directory's sub-folders; while the tick count is below the last ID (it wrapped),
+// the IDs follow the last one. A process-wide service: App().service<TFileIdAllocator>().
 class TFileIdAllocator {
 public:
     // Raises TError (after the log error "create favorite error. ") when no ID is free.
@@ -17,6 +18,8 @@ public:
 
 private:
     void buildUsedNames(const QString& directory);
+    // Issues the candidate when it is above the last ID and names no file.
+    bool take(qint32 candidate);
 
     int m_lastIssued = 0;
     bool m_built = false;

@@ -52,14 +52,24 @@ TEST(FileIdAllocator, UsedNamesAreReadOncePerDataDirectory)
     EXPECT_EQ(allocator.allocate(), 103);
 }
 
-TEST(FileIdAllocator, FailsWhenNoCandidateIsFree)
+TEST(FileIdAllocator, GoesOnAboveTheLastIdWhenTheTickCountWraps)
 {
     TTestHome home;
+    touch(home.file("data/FormData/5001.xml"));
     TFileIdAllocator allocator;
     allocator.setDataDirectory(home.file("data"));
+    // After 24.8 days of uptime the tick count reads as negative.
+    SetTickCountSource([] { return 0x80000010u; });
+    EXPECT_EQ(allocator.allocate(), 1);
     SetTickCountSource([] { return 5000u; });
     EXPECT_EQ(allocator.allocate(), 5000);
     SetTickCountSource([] { return quint32(5000 - 20000); });
+    EXPECT_EQ(allocator.allocate(), 5002);
+    EXPECT_TRUE(home.prompter().messages().isEmpty());
+
+    // Nothing above the largest ID: an error, never an ID issued twice.
+    SetTickCountSource([] { return 0x7fffffffu; });
+    EXPECT_EQ(allocator.allocate(), 2147483647);
     EXPECT_THROW(allocator.allocate(), TError);
     EXPECT_EQ(home.prompter().messages(), QStringList { "create favorite error. " });
 }
