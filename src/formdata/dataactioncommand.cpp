@@ -100,8 +100,6 @@ bool TDataActionCommand::compare(const QString& screenId, const QString& dataNam
             } catch (const TError& e) {
                 formValue = e.message();
             }
-        } else {
-            equal = dataValue == formValue;
         }
         ++m_compared;
         if (equal)

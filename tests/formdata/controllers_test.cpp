@@ -202,7 +202,8 @@ TEST_F(ControllersTest, SavedPathsMissingFromThePageAreSkippedOrReported)
 {
     write("FormData/" + screenId + ".ini", "[Info]\r\n42=old layout\r\n");
     write("FormData/42.xml", "<FormData><FormDataItem key=\"//login/gone\">x</FormDataItem>"
-                             "<FormDataItem key=\"//login/user\">other</FormDataItem></FormData>");
+                             "<FormDataItem key=\"//login/user\">other</FormDataItem>"
+                             "<FormDataItem key=\"//login/lost\">フォーム部品なし</FormDataItem></FormData>");
     App().service<TFormDataManager>().clear();
     App().bus().NotifyDocumentParseCompleted(7);
     select(0);
@@ -210,6 +211,9 @@ TEST_F(ControllersTest, SavedPathsMissingFromThePageAreSkippedOrReported)
     EXPECT_EQ(doc().GetValue("//login/user"), QStringLiteral("other"));
     EXPECT_FALSE(compareSelected());
     EXPECT_EQ(compareReport()[5], QStringLiteral("1 [比較結果 NG]: [//login/gone] -> データ値[x] -> フォーム値[フォーム部品なし]"));
+    // A missing part never compares equal, whatever was saved.
+    EXPECT_EQ(compareReport()[7],
+              QStringLiteral("3 [比較結果 NG]: [//login/lost] -> データ値[フォーム部品なし] -> フォーム値[フォーム部品なし]"));
 
     // A data set with no values: the header, two separators and OK.
     write("FormData/42.xml", "<FormData></FormData>");

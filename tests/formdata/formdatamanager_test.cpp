@@ -1,10 +1,13 @@
 #include "core/error.h"
+#include "core/memo.h"
 #include "core/tickcount.h"
 #include "document/calverdinedocument.h"
 #include "document/support/snapshotbuilder.h"
+#include "formdata/dataactioncommand.h"
 #include "formdata/formdatamanager.h"
 #include "formdata/formdataopenmodel.h"
 #include "formdata/formdatapopuphistory.h"
+#include "formdefine/formdefinemanager.h"
 
 #include "formdatafixture.h"
 
@@ -132,4 +135,33 @@ TEST_F(FormDataManagerTest, OpenDialogNeverOffersTheCurrentScreen)
     EXPECT_EQ(model.acceptMessage(), QString());
     model.chooseData(-1);
     EXPECT_EQ(model.acceptMessage(), QStringLiteral("画面IDを選択の上、データ名を指定してください"));
+}
+
+TEST_F(FormDataManagerTest, ComparisonNamesTheThirdValueByItsAliasAndEndsInNg)
+{
+    TSnapshotBuilder b;
+    auto& top = b.document("http://127.0.0.2/member.html");
+    const int f = top.form("f");
+    top.input(f, "text", "name", "Sato");
+    top.input(f, "checkbox", "agree", "on", { { "checked", true } });
+    top.input(f, "text", "member", "1243");
+    TCalverdineDocument model("http://127.0.0.2/member.html");
+    model.Parse(b.build(), TScreenIDSettings());
+    TFormDefineManager defines;
+    defines.definition("MEMBER", "//f/member").setField(3, QStringLiteral("会員番号"));
+    TFormValueList values;
+    values.append("//f/name", "Sato");
+    values.append("//f/agree", "__UN_CHECKED_VAL__");
+    values.append("//f/member", "1234");
+
+    TMemo report;
+    TDataActionCommand command;
+    EXPECT_FALSE(command.compare("MEMBER", "会員", values, model, report, defines));
+    EXPECT_EQ(command.comparedCount(), 3);
+    EXPECT_EQ(command.equalCount(), 1);
+    const QStringList lines = report.lines();
+    ASSERT_EQ(lines.size(), 5 + 3 + 2);
+    EXPECT_EQ(lines[6], QStringLiteral("2 [比較結果 NG]: [//f/agree] -> データ値[未選択] -> フォーム値[on]"));
+    EXPECT_EQ(lines[7], QStringLiteral("3 [比較結果 NG]: 会員番号[//f/member] -> データ値[1234] -> フォーム値[1243]"));
+    EXPECT_EQ(lines[9], QStringLiteral(" -> NG"));
 }
