@@ -51,8 +51,12 @@ QList<THistoryMenuItem> historyMenu(const TFormDataPopupHistory& history, const 
 {
     static const QString kKeys = QStringLiteral("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     QList<THistoryMenuItem> items;
+    // Loading the screen's data sets adds them to the tab's save history: load first, then
+    // walk a copy of the list.
+    manager.dataList(screenId);
+    const QList<int> ids = history.list(screenId);
     const int last = history.last(screenId);
-    for (int dataId : history.list(screenId)) {
+    for (int dataId : ids) {
         if (!manager.exists(screenId, dataId))
             continue;
         THistoryMenuItem item;

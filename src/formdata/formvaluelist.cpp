@@ -51,17 +51,3 @@ QStringList TFormValueList::lines() const
         result << line(i);
     return result;
 }
-
-TFormValueList TFormValueList::fromLines(const QStringList& lines)
-{
-    TFormValueList list;
-    list.reserve(int(lines.size()));
-    for (const QString& l : lines) {
-        const qsizetype eq = l.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            list.append(l, QString());
-        else
-            list.append(l.left(eq), l.mid(eq + 1));
-    }
-    return list;
-}

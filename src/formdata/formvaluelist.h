@@ -9,7 +9,7 @@
 
 // The values of one data set: tag path and value pairs in collection order. Look-ups by
 // path ignore letter case. Path and value are kept apart, so a path holding "=" is safe;
-// the "path=value" line form exists only for display and for old callers.
+// the "path=value" line form is for display only.
 class TFormValueList {
 public:
     int count() const { return int(m_entries.size()); }
@@ -27,10 +27,9 @@ public:
     void clear();
     void reserve(int size);
 
-    // "path=value"; and a list made from such lines, split at their first "=".
+    // "path=value", as the lines of a data set read.
     QString line(int i) const { return name(i) + QLatin1Char('=') + value(i); }
     QStringList lines() const;
-    static TFormValueList fromLines(const QStringList& lines);
 
     bool operator==(const TFormValueList& other) const { return m_entries == other.m_entries; }
 
