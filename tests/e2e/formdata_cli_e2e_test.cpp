@@ -2,6 +2,7 @@
 
 #include "core/textcodec.h"
 #include "formdata/formdatafilecommand.h"
+#include "formdata/passwordcrypt.h"
 #include "formdata/formvaluelist.h"
 #include "project/projectdocument.h"
 #include "support/httpserver.h"
@@ -29,9 +30,14 @@ struct TCliResult {
     QString err;
 };
 
-TCliResult RunCli(const QStringList& arguments)
+TCliResult RunCli(const QStringList& arguments, const QString& masterPassword = QString())
 {
     QProcess process;
+    if (!masterPassword.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), masterPassword);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(CALVERDINE_CLI), arguments);
     TCliResult result;
     if (!process.waitForStarted(10000))
@@ -149,4 +155,46 @@ TEST_F(FormDataCli, HiddenInputsAreSavedOnlyWhenAsked)
     EXPECT_TRUE(read(formData + "/" + saved.out.trimmed() + ".xml").contains(
         "<FormDataItem key=\"//login/token\" atttype=\"hidden\">T0K3N</FormDataItem>"));
     EXPECT_EQ(run("save", { "--data", "1" }).exitCode, 2); // not an option of save
+}
+
+TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
+    project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
+    write(projectFile, project->ProjectXmlText());
+    QByteArray password = "s3cret-pw";
+    server.addHandler(QStringLiteral("/app/pass.html"), [&password](const THttpServer::Request&) {
+        return THttpServer::Response::html("<html><body><form name=login><input type=text name=user value=alice>"
+                                           "<input type=password name=pass value=\"" + password + "\"></form></body></html>");
+    });
+    const QString page = server.urlText(QStringLiteral("/app/pass.html"));
+    auto run = [&](const QString& command, const QStringList& options, const QString& master) {
+        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { page }, master);
+    };
+
+    const TCliResult saved = run("save", {}, "master12");
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    const QString id = saved.out.trimmed();
+    const QByteArray data = read(formData + "/" + id + ".xml");
+    EXPECT_TRUE(data.contains("<FormDataItem key=\"//login/pass\" atttype=\"password\">")) << data.toStdString();
+    EXPECT_FALSE(data.contains(password));
+
+    // Each reading encrypts with a new salt: an unchanged password is equal all the same.
+    const TCliResult same = run("compare", { "--data", id }, "master12");
+    EXPECT_EQ(same.exitCode, 0) << same.out.toStdString() << same.err.toStdString();
+    EXPECT_FALSE(same.out.contains(QString::fromLatin1(password)));
+
+    password = "changed";
+    const TCliResult changed = run("compare", { "--data", id }, "master12");
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_EQ(changed.out.count(QStringLiteral("[比較結果 NG]")), 1) << changed.out.toStdString();
+    EXPECT_TRUE(changed.out.contains(QStringLiteral("2 [比較結果 NG]: [//login/pass] -> データ値[")));
+    const TCliResult input = run("input", { "--data", id }, "master12");
+    EXPECT_EQ(input.exitCode, 0) << input.err.toStdString();
+    EXPECT_FALSE(input.out.contains("s3cret-pw") || input.out.contains("changed")) << input.out.toStdString();
+
+    // Under another master password the stored value no longer decrypts to the field's.
+    password = "s3cret-pw";
+    EXPECT_EQ(run("compare", { "--data", id }, "wrong-master").exitCode, 1);
 }

@@ -9,6 +9,7 @@
 #include "formdata/dataactioncommand.h"
 #include "formdata/formdatamanager.h"
 #include "formdata/liverefresh.h"
+#include "formdata/masterpassword.h"
 #include "formdefine/formdefinemanager.h"
 
 #include <QPointer>
@@ -106,6 +107,8 @@ private:
             const TFormValueList values = manager.loadValues(screenId, dataId);
             TDataActionCommand::inputValues(values, document);
             afterRefresh(document, [this, &document, values] {
+                // Password fields show in their stored form; the master password is asked once.
+                TMasterPassword::TActionScope oneQuestion;
                 for (int i = 0; i < values.count(); ++i)
                     m_context.out() << values.name(i) << '=' << document.GetValue(values.name(i)) << '\n';
                 end(0);
