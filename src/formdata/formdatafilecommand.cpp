@@ -58,18 +58,20 @@ void writeIndexFile(const TIniFile& ini, bool withBackup)
 
 // The previous data file under "<file>.<tick>.bak" while the new one is written. A hard link
 // costs nothing however large the file: the new content replaces the file by a rename, so
-// the link keeps the old content. A copy where links are not possible.
-QString keepBackup(const QString& path)
+// the link keeps the old content. A copy where links are not possible. False when neither
+// can be made: the file is then not rewritten.
+bool keepBackup(const QString& path, QString* backup)
 {
+    backup->clear();
     if (!QFileInfo::exists(path))
-        return QString();
-    const QString backup = safefile::backupPath(path);
-    QFile::remove(backup);
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(backup).constData()) == 0)
-        return backup;
-    if (QFile::copy(path, backup))
-        return backup;
-    throw TError(QStringLiteral("file save error: ") + backup);
+        return true;
+    const QString name = safefile::backupPath(path);
+    QFile::remove(name);
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(name).constData()) != 0
+        && !QFile::copy(path, name))
+        return false;
+    *backup = name;
+    return true;
 }
 
 int currentTabId()
@@ -130,9 +132,9 @@ bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const Q
     writeIndexFile(index, true);
 
     const QString dataPath = DataFilePath(dataId);
-    const QString backup = keepBackup(dataPath);
-    QString error;
-    if (!safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None, &error)) {
+    QString backup;
+    if (!keepBackup(dataPath, &backup)
+        || !safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None)) {
         showError(QStringLiteral("ファイルが保存できませんでした"));
         LogError(QStringLiteral("file save error: ") + dataPath);
         return false;
