@@ -33,13 +33,6 @@ void showMessage(const QString& text)
         prompter->message(text);
 }
 
-bool sameModel(int tabId, const TCalverdineDocument* document)
-{
-    TTabRegistry* tabs = App().tabs;
-    TTabView* tab = tabs ? tabs->FindTab(tabId) : nullptr;
-    return tab && tab->GetDocumentModel() == document;
-}
-
 }
 
 QString ScreenIdCaption()
@@ -282,7 +275,7 @@ void TDataAction::compare(int dataId, std::function<void(bool)> done)
         return;
     }
     const int tabId = formdata::currentTabId();
-    RefreshLiveValues(*document, this, [tabId, document] { return sameModel(tabId, document); },
+    RefreshLiveValues(*document, this, [tabId, document] { return formdata::showsModel(tabId, document); },
                       [this, finish, document, screenId, dataId](const QString& error) {
                           if (!error.isEmpty()) {
                               LogError(error);

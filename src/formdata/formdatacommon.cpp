@@ -30,6 +30,13 @@ TCalverdineDocument* currentDocument()
     return tab ? tab->GetDocumentModel() : nullptr;
 }
 
+bool showsModel(int tabId, const TCalverdineDocument* document)
+{
+    TTabRegistry* tabs = App().tabs;
+    TTabView* tab = tabs ? tabs->FindTab(tabId) : nullptr;
+    return tab && tab->GetDocumentModel() == document;
+}
+
 QAction* command(const char* name)
 {
     return App().commands().action(QString::fromLatin1(name));

@@ -15,6 +15,8 @@ namespace formdata {
 TTabView* currentTab();
 int currentTabId();
 TCalverdineDocument* currentDocument();
+// Whether the tab still shows that document model (an answer of the page came back for it).
+bool showsModel(int tabId, const TCalverdineDocument* document);
 
 // The command of that name (none when the catalogue has no such command).
 QAction* command(const char* name);

@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/prompter.h"
 #include "core/safefile.h"
-#include "core/tabaccess.h"
+#include "formdata/formdatacommon.h"
 #include "formdata/formdatainfo.h"
 #include "formdata/formdatapaths.h"
 #include "formdata/formdatapopuphistory.h"
@@ -72,15 +72,6 @@ bool keepBackup(const QString& path, QString* backup)
         return false;
     *backup = name;
     return true;
-}
-
-int currentTabId()
-{
-    if (TTabRegistry* tabs = App().tabs) {
-        if (TTabView* tab = tabs->CurrentTab())
-            return tab->TabId();
-    }
-    return 0;
 }
 
 }
@@ -193,5 +184,5 @@ void TFormDataFileCommand::LoadIndex(const QString& screenId, TFormDataInfoList&
         if (saveHistory)
             saveHistory->add(screenId, dataId);
     }
-    App().bus().NotifyFormDataNameModified(currentTabId());
+    App().bus().NotifyFormDataNameModified(formdata::currentTabId());
 }

@@ -4,7 +4,6 @@
 #include "core/commandlist.h"
 #include "core/error.h"
 #include "core/log.h"
-#include "core/tabaccess.h"
 #include "document/calverdinedocument.h"
 #include "formdata/formdatacommon.h"
 #include "formdata/formdatamanager.h"
@@ -128,11 +127,7 @@ void TFormAction::startSave(int targetDataId, TTagBase* tag)
     m_saving = true;
     App().bus().NotifyFormDataSaving(tabId);
 
-    auto stillValid = [tabId, document] {
-        TTabRegistry* tabs = App().tabs;
-        TTabView* tab = tabs ? tabs->FindTab(tabId) : nullptr;
-        return tab && tab->GetDocumentModel() == document;
-    };
+    auto stillValid = [tabId, document] { return formdata::showsModel(tabId, document); };
     RefreshLiveValues(*document, this, stillValid, [this, tabId, screenId, document, tag, targetDataId](const QString& error) {
         if (!error.isEmpty()) {
             LogError(error);
