@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/startup.h"
 #include "core/views/mainform.h"
+#include "core/views/screenshot.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -28,17 +29,19 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const TScreenshotRequest screenshot = TakeScreenshotArguments(arguments);
     const TCommandLine commandLine = ParseCommandLine(arguments, qEnvironmentVariable("CALVERDINE_HOME"));
     if (commandLine.help) {
         std::fputs(CommandLineUsage().toUtf8().constData(), stdout);
+        std::fputs(ScreenshotUsage().toUtf8().constData(), stdout);
         return 0;
     }
     if (commandLine.version) {
         printLine(stdout, QStringLiteral("Calverdine " CALVERDINE_VERSION));
         return 0;
     }
-    if (!commandLine.error.isEmpty()) {
-        printLine(stderr, QStringLiteral("calverdine: ") + commandLine.error);
+    if (!commandLine.error.isEmpty() || !screenshot.error.isEmpty()) {
+        printLine(stderr, QStringLiteral("calverdine: ") + (screenshot.error.isEmpty() ? commandLine.error : screenshot.error));
         std::fputs(CommandLineUsage().toUtf8().constData(), stderr);
         return 2;
     }
@@ -86,6 +89,7 @@ int main(int argc, char* argv[])
         TMainForm form;
         form.FormCreate();
         form.show();
+        ScheduleScreenshot(form, screenshot);
         result = QApplication::exec();
     }
     ResetApp();

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+enum class TPanel;
+
 // What logic asks of the main window (App().mainWindow; none in tests that have no window).
 class TMainWindowHost {
 public:
@@ -19,4 +21,6 @@ public:
     virtual void showConsolePage(int index) = 0;
     virtual void showRightPage(int index) = 0;
     virtual void showLeftPage(int /*index*/) {}
+    // Gives the keyboard focus to the front page of a panel (after a page switching shortcut).
+    virtual void focusPanel(TPanel /*panel*/) {}
 };

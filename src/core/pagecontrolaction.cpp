@@ -50,5 +50,6 @@ void TPageControlAction::showPage(bool left, int index)
             host->showLeftPage(index);
         else
             host->showRightPage(index);
+        host->focusPanel(panel);
     }
 }

@@ -246,7 +246,7 @@ TEST(CommandCatalogue, ToolButtonsShowNoToolTipWhileTheHintIsEmpty)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QAction* back = App().commands().action("ActionViewBack");
-    QWidget* button = form.toolBar()->findChild<QToolButton*>("ToolButtonViewBack");
+    QWidget* button = form.toolBar()->findChild<QToolButton*>("ToolButtonBack");
     ASSERT_NE(button, nullptr);
     auto askToolTip = [&] {
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));

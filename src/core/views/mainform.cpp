@@ -9,6 +9,7 @@
 #include "core/mainformaction.h"
 #include "core/prompter.h"
 #include "core/startup.h"
+#include "core/views/appicons.h"
 #include "core/views/consolesplitter.h"
 #include "core/views/controllers.h"
 #include "core/views/memoview.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
@@ -47,6 +49,17 @@ QWidget* placeholder(const QString& name)
     return w;
 }
 
+// Tabs of the side panels with less padding, so that their captions fit the panels' widths.
+class TCompactTabStyle final : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return qMin(QProxyStyle::pixelMetric(metric, option, widget), 10);
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 QWidget* pageOf(QTabWidget* panel, int index)
 {
     return panel ? panel->widget(index) : nullptr;
@@ -57,6 +70,12 @@ QWidget* pageOf(QTabWidget* panel, int index)
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_layout(App().service<TLayoutSettings>())
 {
     setObjectName(QStringLiteral("MainForm"));
+    PreferJapaneseFont();
+    UseInstalledIconTheme();
+    // The application's icon: tab windows made before they have a parent show it too.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(ApplicationIcon());
+    setWindowIcon(QApplication::windowIcon());
     setWindowTitle(ApplicationTitle());
     setMinimumSize(TLayoutSettings::kMinimumWindowWidth, TLayoutSettings::kMinimumWindowHeight);
     App().mainWindow = this;
@@ -126,10 +145,10 @@ void TMainForm::createToolBar()
         m_dropDowns.insert(it.key(), it.value());
 }
 
-QWidget* TMainForm::addPage(QTabWidget* panel, const QString& caption, QWidget* content)
+QWidget* TMainForm::addPage(QTabWidget* panel, const QString& name, const QString& caption, QWidget* content)
 {
     auto* page = new QWidget;
-    page->setObjectName(panel->objectName() + QStringLiteral("Page") + QString::number(panel->count()));
+    page->setObjectName(name);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -168,9 +187,9 @@ void TMainForm::createPanels()
     m_tabTree = new QTreeWidget;
     m_tabTree->setObjectName(QStringLiteral("TreeViewTab"));
     m_tabTree->setHeaderHidden(true);
-    addPage(m_leftPanel, QStringLiteral("お気に入り"), placeholder(QStringLiteral("TreeViewFavorite")));
-    addPage(m_leftPanel, QStringLiteral("履歴"), placeholder(QStringLiteral("TreeViewHistory")));
-    addPage(m_leftPanel, QStringLiteral("ウィンドウ"), m_tabTree);
+    addPage(m_leftPanel, QStringLiteral("TabSheetFavorite"), QStringLiteral("お気に入り"), placeholder(QStringLiteral("TreeViewFavorite")));
+    addPage(m_leftPanel, QStringLiteral("TabSheetHistory"), QStringLiteral("履歴"), placeholder(QStringLiteral("TreeViewHistory")));
+    addPage(m_leftPanel, QStringLiteral("TabSheetTab"), QStringLiteral("ウィンドウ"), m_tabTree);
 
     m_centre = new QWidget;
     m_centre->setObjectName(QStringLiteral("PanelCenter"));
@@ -252,15 +271,18 @@ void TMainForm::createPanels()
 
     m_rightPanel = new QTabWidget;
     m_rightPanel->setObjectName(QStringLiteral("PageControlRight"));
-    addPage(m_rightPanel, QStringLiteral("フォーム"), placeholder(QStringLiteral("TreeViewForm")));
-    addPage(m_rightPanel, QStringLiteral("データ"), placeholder(QStringLiteral("TreeViewData")));
-    addPage(m_rightPanel, QStringLiteral("JavaScript"), placeholder(QStringLiteral("TreeViewJS")));
-    addPage(m_rightPanel, QStringLiteral("操作"), placeholder(QStringLiteral("TreeViewOperation")));
+    addPage(m_rightPanel, QStringLiteral("TabSheetForm"), QStringLiteral("フォーム"), placeholder(QStringLiteral("TreeViewForm")));
+    addPage(m_rightPanel, QStringLiteral("TabSheetData"), QStringLiteral("データ"), placeholder(QStringLiteral("TreeViewData")));
+    addPage(m_rightPanel, QStringLiteral("TabSheetJS"), QStringLiteral("JavaScript"), placeholder(QStringLiteral("TreeViewJS")));
+    addPage(m_rightPanel, QStringLiteral("TabSheetTest"), QStringLiteral("操作"), placeholder(QStringLiteral("TreeViewTest")));
 
+    auto* compactTabs = new TCompactTabStyle;
+    compactTabs->setParent(this);
     for (QTabWidget* side : { m_leftPanel, m_rightPanel }) {
         side->setMinimumSize(1, 1);
         side->setUsesScrollButtons(true);
         side->tabBar()->setExpanding(false);
+        side->tabBar()->setStyle(compactTabs);
     }
     m_mainSplitter->addWidget(m_leftPanel);
     m_mainSplitter->addWidget(m_centre);
@@ -282,18 +304,19 @@ void TMainForm::bindMemos()
 {
     TConsoleMemos& memos = App().service<TConsoleMemos>();
     struct Page {
+        const char* sheet;
         const char* caption;
         const char* name;
         TMemo* memo;
     };
     const Page pages[] = {
-        { "動作ログ", "MemoLog", &App().operationLog() },
-        { "ポップアップ", "MemoPopup", &memos.popup },
-        { "ダウンロード", "MemoDownload", &memos.download },
-        { "JavaScript", "MemoJS", &memos.script },
-        { "定型入力", "StringGridTemplate", nullptr },
-        { "フォーム定義", "StringGridFormDefine", nullptr },
-        { "データ比較", "MemoCompare", &memos.compare },
+        { "TabSheetLog", "動作ログ", "MemoLog", &App().operationLog() },
+        { "TabSheetPopup", "ポップアップ", "MemoPopup", &memos.popup },
+        { "TabSheetDownload", "ダウンロード", "MemoDownload", &memos.download },
+        { "TabSheetJSConsole", "JavaScript", "MemoJS", &memos.script },
+        { "TabSheetTemplate", "定型入力", "StringGridTemplate", nullptr },
+        { "TabSheetFormDefine", "フォーム定義", "StringGridForm", nullptr },
+        { "TabSheetCompare", "データ比較", "MemoCompare", &memos.compare },
     };
     for (const Page& p : pages) {
         QWidget* content = nullptr;
@@ -302,7 +325,7 @@ void TMainForm::bindMemos()
         else
             content = placeholder(QString());
         content->setObjectName(QString::fromLatin1(p.name));
-        addPage(m_consolePanel, QString::fromUtf8(p.caption), content);
+        addPage(m_consolePanel, QString::fromLatin1(p.sheet), QString::fromUtf8(p.caption), content);
     }
 }
 
@@ -359,6 +382,11 @@ void TMainForm::FormActivate()
 void TMainForm::setMainFormAction(TMainFormAction* action)
 {
     m_mainFormAction = action;
+}
+
+TMainFormAction* TMainForm::mainFormAction() const
+{
+    return m_mainFormAction;
 }
 
 void TMainForm::applyLayout()
@@ -484,6 +512,22 @@ void TMainForm::showLeftPage(int index)
 {
     if (index >= 0 && index < m_leftPanel->count())
         m_leftPanel->setCurrentIndex(index);
+}
+
+void TMainForm::focusPanel(TPanel panel)
+{
+    QTabWidget* w = panel == TPanel::Left ? m_leftPanel : panel == TPanel::Right ? m_rightPanel : m_consolePanel;
+    QWidget* page = w->currentWidget();
+    if (!page)
+        return;
+    // The first control of the page that takes the focus, else its tab.
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+        if (child->isVisibleTo(page) && child->isEnabled() && (child->focusPolicy() & Qt::TabFocus)) {
+            child->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
+    w->tabBar()->setFocus(Qt::ShortcutFocusReason);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -78,6 +78,7 @@ public:
     void showConsolePage(int index) override;
     void showRightPage(int index) override;
     void showLeftPage(int index) override;
+    void focusPanel(TPanel panel) override;
 
     // Applies the layout model to the widgets (after reading Calverdine.ini).
     void applyLayout();
@@ -85,6 +86,7 @@ public:
     int consoleSpaceAvailable() const;
 
     void setMainFormAction(TMainFormAction* action);
+    TMainFormAction* mainFormAction() const;
 
 Q_SIGNALS:
     // Files were dropped onto the window while drops are enabled.
@@ -107,7 +109,7 @@ private:
     void applyPanel(TPanel panel);
     void handleSplitterMoved();
     void handleConsolePageChanged(int index);
-    QWidget* addPage(QTabWidget* panel, const QString& caption, QWidget* content);
+    QWidget* addPage(QTabWidget* panel, const QString& name, const QString& caption, QWidget* content);
 
     TLayoutSettings& m_layout;
     QToolBar* m_toolBar = nullptr;

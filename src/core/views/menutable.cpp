@@ -196,24 +196,25 @@ const TMenuRow kMenuTable[] = {
 };
 
 const TToolButtonRow kToolBarTable[] = {
-    { "ActionViewBack", true, false, "go-previous", QStyle::SP_ArrowBack },
-    { "ActionViewForward", true, false, "go-next", QStyle::SP_ArrowForward },
-    { "ActionViewStop", false, false, "process-stop", QStyle::SP_BrowserStop },
-    { "ActionViewReload", false, false, "view-refresh", QStyle::SP_BrowserReload },
-    { "ActionViewHome", false, false, "go-home", QStyle::SP_DirHomeIcon },
+    { "ActionViewBack", "ToolButtonBack", "PopupMenuBack", false, "go-previous", QStyle::SP_ArrowBack },
+    { "ActionViewForward", "ToolButtonForward", "PopupMenuForward", false, "go-next", QStyle::SP_ArrowForward },
+    { "ActionViewStop", "ToolButtonStop", nullptr, false, "process-stop", QStyle::SP_BrowserStop },
+    { "ActionViewReload", "ToolButtonReload", nullptr, false, "view-refresh", QStyle::SP_BrowserReload },
+    { "ActionViewHome", "ToolButtonHome", nullptr, false, "go-home", QStyle::SP_DirHomeIcon },
     { nullptr },
-    { "ActionEditCopy", true, false, "edit-copy", QStyle::SP_FileIcon },
-    { "ActionEditPaste", true, false, "edit-paste", QStyle::SP_FileLinkIcon },
-    { "ActionFind", false, false, "edit-find", QStyle::SP_FileDialogContentsView },
+    { "ActionEditCopy", "ToolButtonCopy", "PopupMenuCopy", false, "edit-copy", QStyle::SP_FileIcon },
+    { "ActionEditPaste", "ToolButtonPaste", "PopupMenuPaste", false, "edit-paste", QStyle::SP_FileLinkIcon },
+    { "ActionFind", "ToolButtonFind", nullptr, false, "edit-find", QStyle::SP_FileDialogContentsView },
     { nullptr },
-    { "ActionFormSave", true, false, "document-save", QStyle::SP_DialogSaveButton },
-    { "ActionDataInputHistory", true, false, "document-revert", QStyle::SP_DialogResetButton },
-    { "ActionJSExecuteCode", false, false, "system-run", QStyle::SP_CommandLink },
-    { "ActionCaptureHistory", false, false, "camera-photo", QStyle::SP_DesktopIcon },
-    { "ActionTestExecute", false, true, "media-playback-start", QStyle::SP_MediaPlay },
+    { "ActionFormSave", "ToolButtonFormSave", "PopupMenuFormSave", false, "document-save", QStyle::SP_DialogSaveButton },
+    { "ActionDataInputHistory", "ToolButtonDataInput", "PopupMenuDataInput", false, "document-revert",
+      QStyle::SP_DialogResetButton },
+    { "ActionJSExecuteCode", "ToolButtonJS", nullptr, false, "system-run", QStyle::SP_CommandLink },
+    { "ActionCaptureHistory", "ToolButtonCapture", nullptr, false, "camera-photo", QStyle::SP_ComputerIcon },
+    { "ActionTestExecute", "ToolButtonTest", nullptr, true, "media-playback-start", QStyle::SP_MediaPlay },
     { nullptr },
-    { "ActionTabOpen", false, false, "tab-new", QStyle::SP_FileDialogNewFolder },
-    { "ActionTabClose", false, false, "window-close", QStyle::SP_TitleBarCloseButton },
+    { "ActionTabOpen", "ToolButtonTabOpen", nullptr, false, "tab-new", QStyle::SP_FileDialogNewFolder },
+    { "ActionTabClose", "ToolButtonTabClose", nullptr, false, "window-close", QStyle::SP_DialogCloseButton },
 };
 
 // A tool button shows no tool tip while its command's hint is empty (QAction would fall
@@ -379,13 +380,13 @@ QHash<QString, QMenu*> BuildToolBar(QToolBar* bar, TCommandList& commands)
                                  : style->standardIcon(QStyle::StandardPixmap(row.standardIcon)));
         }
         auto* button = new QToolButton(bar);
-        button->setObjectName(QStringLiteral("ToolButton") + name.mid(6)); // without "Action"
+        button->setObjectName(QString::fromLatin1(row.button));
         button->setDefaultAction(command);
         button->setAutoRaise(true);
         button->installEventFilter(hintFilter);
         if (row.dropDown) {
             auto* menu = new QMenu(button);
-            menu->setObjectName(QStringLiteral("PopupMenu") + name.mid(6));
+            menu->setObjectName(QString::fromLatin1(row.dropDown));
             button->setMenu(menu);
             button->setPopupMode(QToolButton::MenuButtonPopup);
             dropDowns.insert(name, menu);

@@ -43,7 +43,8 @@ QList<QAction*> CommandEntries(QAction* command);
 // One button of the tool bar.
 struct TToolButtonRow {
     const char* command = nullptr; // null for a separator
-    bool dropDown = false;
+    const char* button = nullptr;  // object name of the tool button
+    const char* dropDown = nullptr; // object name of its drop-down menu, null when none
     bool hidden = false;
     const char* themeIcon = nullptr;
     int standardIcon = -1; // QStyle::StandardPixmap when the theme has no such icon
