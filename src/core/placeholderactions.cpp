@@ -66,8 +66,10 @@ TPlaceholderAction::TPlaceholderAction(const QString& owner, const QStringList& 
 {
     setObjectName(owner);
     for (const QString& name : commands) {
-        if (QAction* a = App().commands().claim(name, owner))
+        if (QAction* a = App().commands().claim(name, owner)) {
             a->setEnabled(false);
+            SetCommandHint(a, QString()); // a disabled command's tool button tells nothing
+        }
     }
 }
 

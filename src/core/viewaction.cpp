@@ -244,10 +244,9 @@ void TViewAction::handleAddressAdded(int)
 void TViewAction::handleStatusTextChanged(int)
 {
     const QString text = App().tabs ? App().tabs->CurrentStatusText() : QString();
-    if (text != m_statusText) {
-        m_statusText = text;
-        Q_EMIT statusTextChanged(text);
-    }
+    m_statusText = text;
+    // Every report is shown: the status bar may have been emptied since the last one.
+    Q_EMIT statusTextChanged(text);
     logStatusText(text);
 }
 

@@ -8,12 +8,16 @@
 #include "core/memo.h"
 #include "core/views/consolesplitter.h"
 #include "core/views/mainform.h"
+#include "core/views/screenshot.h"
 #include "faketabs.h"
 #include "project/projectdocument.h"
 #include "support/recordinglistener.h"
 #include "support/testhome.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
@@ -97,6 +101,11 @@ TEST(MainForm, ConsoleAndStatusBarShowWhatTheControllersKeep)
     tabs.statusText = "http://127.0.0.1/link";
     App().bus().NotifyBrowserStatusTextChanged(1);
     EXPECT_EQ(form.statusLabel()->text(), QString("http://127.0.0.1/link"));
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &move);
+    EXPECT_EQ(form.statusLabel()->text(), QString()) << "the pointer over the window itself";
+    App().bus().NotifyBrowserStatusTextChanged(1);
+    EXPECT_EQ(form.statusLabel()->text(), QString("http://127.0.0.1/link")) << "the same text reported again";
     App().tabs = nullptr;
 
     LogInfo("hello");
@@ -251,26 +260,73 @@ TEST(MainForm, CancelledExitKeepsTheWindowOpen)
     EXPECT_FALSE(QFile::exists(home.file("Calverdine.ini")));
 }
 
-TEST(MainForm, Screenshot)
+TEST(MainForm, PageShortcutsPutTheKeyboardFocusIntoThePage)
 {
-    // CALVERDINE_SCREENSHOT=main.png ui_tests --gtest_filter=MainForm.Screenshot keeps the image.
     TTestHome home;
     TMainForm form;
     form.FormCreate();
-    LogInfo("Calverdine を起動しました");
-    form.resize(1024, 768);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    const QImage image = form.grab().toImage();
-    ASSERT_EQ(image.size(), QSize(1024, 768));
-    // Japanese captions are drawn: the menu bar is not one flat colour.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(form.leftPanel()->currentIndex(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), form.tabTree());
+    QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier); // a page with nothing to focus yet
+    EXPECT_EQ(form.leftPanel()->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), form.leftPanel()->tabBar());
+}
+
+TEST(MainForm, ScreenshotIsWrittenAtTheRequestedSizeAndEndsTheRun)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    TScreenshotRequest request;
+    request.fileName = home.file("main.png");
+    request.size = QSize(1100, 700);
+    ScheduleScreenshot(form, request);
+    EXPECT_EQ(QApplication::exec(), 0);
+    const QImage image(request.fileName);
+    ASSERT_EQ(image.size(), QSize(1100, 700));
+    // Captions are drawn: the menu bar is not one flat colour.
     const QRect bar = form.menuBar()->geometry();
     QSet<QRgb> colours;
     for (int x = bar.left(); x < bar.right(); ++x)
         colours.insert(image.pixel(x, bar.center().y()));
     EXPECT_GT(colours.size(), 2);
-    const QString target = qEnvironmentVariable("CALVERDINE_SCREENSHOT");
-    if (!target.isEmpty()) {
-        EXPECT_TRUE(image.save(target));
+
+    request.fileName = home.file("missing/main.png");
+    ScheduleScreenshot(form, request);
+    EXPECT_EQ(QApplication::exec(), 1) << "a picture that cannot be written fails the run";
+}
+
+TEST(MainForm, ScreenshotOptionsAreTakenFromTheCommandLine)
+{
+    const struct {
+        QStringList arguments;
+        const char* file;
+        QSize size;
+        QStringList rest;
+        const char* error;
+    } cases[] = {
+        { { "--home", "h", "p.xml" }, "", QSize(), { "--home", "h", "p.xml" }, "" },
+        { { "--screenshot", "a.png", "--home", "h" }, "a.png", QSize(), { "--home", "h" }, "" },
+        { { "--screenshot-size", "1400x900", "--screenshot", "a.png" }, "a.png", QSize(1400, 900), {}, "" },
+        { { "--", "--screenshot", "a.png" }, "", QSize(), { "--", "--screenshot", "a.png" }, "" },
+        { { "--screenshot" }, "", QSize(), { "--screenshot" }, "--screenshot needs a file name" },
+        { { "--screenshot", "a.png", "--screenshot-size", "big" }, "a.png", QSize(), {}, "--screenshot-size needs WIDTHxHEIGHT, not big" },
+        { { "--screenshot-size", "800x600" }, "", QSize(800, 600), {}, "--screenshot-size goes with --screenshot FILE" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.arguments.join(' ')));
+        QStringList arguments = c.arguments;
+        const TScreenshotRequest request = TakeScreenshotArguments(arguments);
+        EXPECT_EQ(request.fileName, QString(c.file));
+        EXPECT_EQ(request.size, c.size);
+        EXPECT_EQ(request.error, QString(c.error));
+        if (request.error.isEmpty()) {
+            EXPECT_EQ(arguments, c.rest);
+        }
     }
 }
