@@ -146,6 +146,15 @@ TEST(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
     TMainForm form;
     form.FormCreate();
     EXPECT_EQ(walk(form.menuBar()), expectedMenus());
+
+    // A submenu filled at run time cannot be opened while it holds nothing.
+    QMenu* templates = form.subMenu("MenuDataTemplate");
+    EXPECT_FALSE(templates->menuAction()->isEnabled());
+    QAction* entry = templates->addAction("ログイン画面");
+    EXPECT_TRUE(templates->menuAction()->isEnabled());
+    templates->removeAction(entry);
+    EXPECT_FALSE(templates->menuAction()->isEnabled());
+    EXPECT_TRUE(form.subMenu("MenuViewGo")->menuAction()->isEnabled());
 }
 
 TEST(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)

@@ -3,6 +3,7 @@
 #include "core/commandlist.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QActionGroup>
 #include <QApplication>
 #include <QEvent>
@@ -236,6 +237,26 @@ protected:
     }
 };
 
+// A submenu filled at run time (known projects, templates) is disabled while it is empty.
+class TEmptyMenuFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
+            auto* menu = static_cast<QMenu*>(watched);
+            const QAction* changed = static_cast<QActionEvent*>(event)->action();
+            bool empty = true;
+            for (const QAction* a : menu->actions())
+                empty = empty && (event->type() == QEvent::ActionRemoved && a == changed);
+            menu->setEnabled(!empty);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 void syncEntries(QAction* command)
 {
     const QVariant data = command->data();
@@ -311,6 +332,10 @@ QHash<QString, QMenu*> BuildMenuBar(QMenuBar* bar, TCommandList& commands)
             QMenu* menu = (row.kind == R::Menu || !current) ? bar->addMenu(caption) : current->addMenu(caption);
             menu->setObjectName(QString::fromLatin1(row.objectName));
             menus.insert(menu->objectName(), menu);
+            if (row.kind == R::Submenu && !command) {
+                menu->setEnabled(false);
+                menu->installEventFilter(new TEmptyMenuFilter(menu));
+            }
             if (command) {
                 // The submenu stands for its command: enabled with it.
                 QAction* menuAction = menu->menuAction();
