@@ -145,7 +145,13 @@ TEST(MainForm, LayoutIsReadFromAndWrittenToCalverdineIni)
         EXPECT_EQ(form.rightPanel()->currentIndex(), 1);
         EXPECT_EQ(form.consolePanel()->currentIndex(), 3);
         EXPECT_EQ(form.consolePanel()->height(), 120);
-        EXPECT_EQ(form.findPanel()->width(), 180);
+        EXPECT_EQ(App().service<TLayoutSettings>().findWidth(), 180);
+        form.resize(640, 560);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.findPanel()->width() < 180; }))
+            << "a narrow centre keeps room for the address box";
+        form.resize(1000, 560);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.findPanel()->width() == 180; }));
+        form.resize(760, 560);
 
         cmd("ActionViewShowLeftPanel")->trigger();
         EXPECT_EQ(splitterSize(form, 0), 0);

@@ -400,7 +400,7 @@ void TMainForm::applyLayout()
         geometry.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
     setGeometry(geometry);
 
-    m_findPanel->setFixedWidth(m_layout.findWidth());
+    applyFindWidth();
     m_leftPanel->setCurrentIndex(m_layout.pageIndex(TPanel::Left));
     m_rightPanel->setCurrentIndex(m_layout.pageIndex(TPanel::Right));
     m_consolePanel->setCurrentIndex(m_layout.pageIndex(TPanel::Console));
@@ -433,6 +433,20 @@ void TMainForm::applyPanel(TPanel panel)
         m_mainSplitter->setSizes({ left, qMax(1, total - left - right), right });
     }
     m_applyingLayout = false;
+}
+
+void TMainForm::applyFindWidth()
+{
+    // What the label, the smallest address box and the go button need beside the panel.
+    const QLayout* bar = m_addressBar->layout();
+    int others = bar->contentsMargins().left() + bar->contentsMargins().right();
+    for (int i = 0; i < bar->count(); ++i) {
+        QWidget* w = bar->itemAt(i)->widget();
+        if (w && w != m_findPanel)
+            others += (w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width()) + bar->spacing();
+    }
+    const int room = m_centre->width() > 0 ? m_centre->width() - others : m_layout.findWidth();
+    m_findPanel->setFixedWidth(qBound(qMin(kMinimumFindWidth, m_layout.findWidth()), room, m_layout.findWidth()));
 }
 
 int TMainForm::consoleSpaceAvailable() const
@@ -596,8 +610,11 @@ void TMainForm::dropEvent(QDropEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // The console never takes more than the centre can give it.
-    if (watched == m_centre && event->type() == QEvent::Resize)
+    // The console never takes more than the centre can give it; the find panel gives way
+    // to the address box in a narrow centre.
+    if (watched == m_centre && event->type() == QEvent::Resize) {
         applyPanel(TPanel::Console);
+        applyFindWidth();
+    }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -102,11 +102,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int kMinimumFindWidth = 80;
+
     void createToolBar();
     void createPanels();
     void createConsole(QWidget* centre);
     void bindMemos();
     void applyPanel(TPanel panel);
+    void applyFindWidth();
     void handleSplitterMoved();
     void handleConsolePageChanged(int index);
     QWidget* addPage(QTabWidget* panel, const QString& name, const QString& caption, QWidget* content);
