@@ -508,9 +508,11 @@ void TTabWindow::ParseFailed(const QString& message)
 
 void TTabWindow::NavigateError(const QString& url)
 {
-    Q_UNUSED(url);
     if (m_closing)
         return;
+    // A failed address never completes: left pending it would hold up the busy report of
+    // every later page.
+    m_pendingUrls.removeOne(url);
     m_navigationState = kStateError;
     if (m_owner)
         m_owner->OnNavigateError(m_tabId);

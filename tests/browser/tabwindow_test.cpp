@@ -143,6 +143,7 @@ TEST_F(TabWindowTest, NavigationStatesOfStopErrorAndReload)
     browser.events->BeforeNavigate2(kTop, true);
     browser.events->NavigateError(kTop);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateError);
+    EXPECT_TRUE(tab->PendingUrls().isEmpty()) << "a failed address is no longer pending";
     browser.events->FileDownload(kTop);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateError) << "a download does not hide the error";
 
@@ -255,6 +256,7 @@ TEST_F(TabWindowTest, RightButtonGestureIsReportedAndHandled)
 }
 
 struct KeyCase {
+    const char* name;
     int key;
     Qt::KeyboardModifiers modifiers;
     bool handled;
@@ -271,13 +273,14 @@ TEST_P(KeyTranslation, ShortcutsOfTheTab)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyTranslation, ::testing::Values(
-    KeyCase { Qt::Key_N, Qt::ControlModifier, true, "Key:0" },
-    KeyCase { Qt::Key_F, Qt::ControlModifier, true, "Key:1" },
-    KeyCase { Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
-    KeyCase { Qt::Key_E, Qt::ControlModifier, true, "Key:2" },
-    KeyCase { Qt::Key_O, Qt::ControlModifier, true, "Key:3" },
-    KeyCase { Qt::Key_N, Qt::NoModifier, false, "" },
-    KeyCase { Qt::Key_F5, Qt::NoModifier, false, "" }));
+    KeyCase { "CtrlN", Qt::Key_N, Qt::ControlModifier, true, "Key:0" },
+    KeyCase { "CtrlF", Qt::Key_F, Qt::ControlModifier, true, "Key:1" },
+    KeyCase { "CtrlAltF", Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
+    KeyCase { "CtrlE", Qt::Key_E, Qt::ControlModifier, true, "Key:2" },
+    KeyCase { "CtrlO", Qt::Key_O, Qt::ControlModifier, true, "Key:3" },
+    KeyCase { "N", Qt::Key_N, Qt::NoModifier, false, "" },
+    KeyCase { "F5", Qt::Key_F5, Qt::NoModifier, false, "" }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TabWindowTest, F5StartsNavigatingAndEscapeStops)
 {

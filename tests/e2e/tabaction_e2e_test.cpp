@@ -168,7 +168,38 @@ TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
     }
 }
 
-TEST_F(TabActionE2E, AlertsOnLocalPagesAreAnsweredAndLoggedAndRemoteOnesShown)
+TEST_F(TabActionE2E, EventsOfAPageReachTheBusInOrderAlsoWhenItsAddressStaysTheSame)
+{
+    s_server->addPage(QStringLiteral("/ta/self.html"),
+                      "<html><body><form name=f method=post action=self.html><input name=q value=1></form></body></html>");
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    const QString id = QString::number(tabs->CurrentTabWindow()->TabId());
+    const QStringList page { "BrowserBeforeNavigate:" + id, "BrowserNavigateCompleted:" + id,
+                             "BrowserDocumentCompleted:" + id, "DocumentParseCompleted:" + id };
+    auto pageEvents = [&] {
+        QStringList found;
+        for (const QString& e : std::as_const(*events)) {
+            if (page.contains(e))
+                found.append(e);
+        }
+        return found;
+    };
+
+    events->clear();
+    App().tabs->NavigateCurrentTab(s_server->urlText(QStringLiteral("/ta/self.html")));
+    ASSERT_TRUE(waitForParses(1));
+    EXPECT_EQ(pageEvents().join(' ').toStdString(), page.join(' ').toStdString());
+
+    // The form posted back to its own address: no address changes, the navigation completes.
+    events->clear();
+    run(tabs->CurrentTabWindow(), QStringLiteral("document.forms[0].submit(); 1"));
+    ASSERT_TRUE(waitForParses(1));
+    EXPECT_EQ(pageEvents().join(' ').toStdString(), page.join(' ').toStdString());
+    EXPECT_EQ(s_server->requestCount(QStringLiteral("/ta/self.html")), 2);
+}
+
+TEST_F(TabActionE2E, MessageBoxesOfLocalPagesAreAnsweredAndLoggedAndRemoteOnesShown)
 {
     openProject(0);
     ASSERT_TRUE(waitForParses(1));
@@ -177,11 +208,27 @@ TEST_F(TabActionE2E, AlertsOnLocalPagesAreAnsweredAndLoggedAndRemoteOnesShown)
     EXPECT_TRUE(home.prompter().messages().isEmpty());
     EXPECT_EQ(App().service<TConsoleMemos>().popup.lines(), (QStringList { "-> alert", "hello local" }));
 
+    // A handler of PopupOpen answers the confirm with Cancel: the page sees it, no box shows.
+    auto answering = std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> {});
+    answering->on(TEvent::PopupOpen, [](int tabId) {
+        TPopupMessageInfo* info = App().tabs->FindTab(tabId)->PopupInfo();
+        if (info->MessageType == TPopupMessageInfo::kConfirm) {
+            info->AnswerResult = 0;
+            info->AnswerButton = 2;
+        }
+    });
+    App().bus().AddListener(std::move(answering));
+    EXPECT_EQ(run(local, QStringLiteral("confirm('sure?') ? 'yes' : 'no'")).toString(), "no");
+    EXPECT_EQ(local->PopupInfo()->ResultButton, 2);
+    EXPECT_TRUE(home.prompter().messages().isEmpty());
+    // Prompts are the engine's own box, which no one could answer without a screen.
+    EXPECT_EQ(run(local, QStringLiteral("String(prompt('name?', 'x'))")).toString(), "null");
+
     App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/a.html"), true));
     ASSERT_TRUE(waitForParses(2));
     run(tabs->CurrentTabWindow(), QStringLiteral("alert('hello remote'); 1"));
     EXPECT_EQ(home.prompter().messages(), QStringList { "hello remote" });
-    EXPECT_EQ(App().service<TConsoleMemos>().popup.lines().mid(2), (QStringList { "-> alert", "hello remote" }));
+    EXPECT_EQ(App().service<TConsoleMemos>().popup.lines().mid(4), (QStringList { "-> alert", "hello remote" }));
 }
 
 TEST_F(TabActionE2E, ScriptWindowsOpenAsTabsAndTheirCloseEndsTheirEvents)
@@ -224,6 +271,10 @@ TEST_F(TabActionE2E, TwoDownloadsOfOneNavigationMakeOneDownloadLogEntry)
     EXPECT_EQ(memo.filter(QStringLiteral("-> ")).size(), 1) << memo.join('\n').toStdString();
     EXPECT_EQ(memo.value(0), "-> " + s_server->urlText(QStringLiteral("/ta/downloads.html")));
     EXPECT_EQ(events->filter(QStringLiteral("DownloadBegining")).size(), 1);
+    EXPECT_EQ(tabs->CurrentTabWindow()->NavigationState(), TTabWindow::kStateDownload);
+    // The save dialog was offered (and cancelled).
+    ASSERT_FALSE(home.prompter().asked.empty());
+    EXPECT_EQ(home.prompter().asked.front().kind, "save");
 }
 
 }

@@ -2,20 +2,19 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "document/pagechannel.h"
 #include "browser/engine/engineprofile.h"
 #include "core/appcontext.h"
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
+#include "document/pagechannel.h"
 #include "document/tagtree.h"
 #include "project/projectdocument.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
 
+#include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -132,83 +131,26 @@ TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparse
     EXPECT_TRUE(tab.tab().PendingUrls().isEmpty());
 }
 
-TEST_F(TabWindowE2E, MessageBoxesFollowTheLocalPageRule)
+TEST_F(TabWindowE2E, KeysAndRightButtonDragsInThePageReachTheTab)
 {
-    openProject(0);
-    s_server->addPage(QStringLiteral("/mb/page.html"), "<html><body>boxes</body></html>");
-
-    TEngineTab local(*s_profile);
-    ASSERT_TRUE(local.load(s_server->urlText(QStringLiteral("/mb/page.html"))));
-    local.run(QStringLiteral("alert('local alert'); 1"));
-    ASSERT_NE(local.tab().PopupInfo(), nullptr);
-    EXPECT_EQ(local.tab().PopupInfo()->MessageType, 48);
-    EXPECT_EQ(local.tab().PopupInfo()->Text, "local alert");
-    EXPECT_EQ(local.tab().PopupInfo()->Result, 0);
-    EXPECT_TRUE(home.prompter().messages().isEmpty()) << "the alert was answered without a box";
-    EXPECT_EQ(local.owner().matching(QStringLiteral("Popup")),
-              (QStringList { "PopupOpen:1", "PopupOpened:1" }));
-
-    // A handler answers the confirm with Cancel: the page sees false and no box is shown.
-    local.owner().popupOpen = [&](int) {
-        local.tab().PopupInfo()->AnswerResult = 0;
-        local.tab().PopupInfo()->AnswerButton = 2;
-    };
-    EXPECT_EQ(local.run(QStringLiteral("confirm('sure?') ? 'yes' : 'no'")).toString(), "no");
-    EXPECT_EQ(local.tab().PopupInfo()->MessageType, 33);
-    EXPECT_EQ(local.tab().PopupInfo()->ResultButton, 2);
-    EXPECT_TRUE(home.prompter().messages().isEmpty());
-
-    // The same alert on a remote page is shown whatever the project says.
-    TEngineTab remote(*s_profile, 2);
-    ASSERT_TRUE(remote.load(s_server->urlText(QStringLiteral("/mb/page.html"), true)));
-    remote.run(QStringLiteral("alert('remote alert'); 1"));
-    EXPECT_EQ(remote.tab().PopupInfo()->Result, 1);
-    EXPECT_EQ(home.prompter().messages(), QStringList { "remote alert" });
-}
-
-TEST_F(TabWindowE2E, TwoDownloadsOfOneNavigationAreReportedOnce)
-{
-    s_server->addDownload(QStringLiteral("/dl/a.csv"), "a\n", QStringLiteral("a.csv"));
-    s_server->addDownload(QStringLiteral("/dl/b.csv"), "b\n", QStringLiteral("b.csv"));
-    s_server->addPage(QStringLiteral("/dl/page.html"),
-                      "<html><body><a id=a href=a.csv download>a</a><a id=b href=b.csv download>b</a></body></html>");
-
+    s_server->addPage(QStringLiteral("/keys/page.html"), "<html><body>keys</body></html>");
     TEngineTab tab(*s_profile);
-    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/dl/page.html"))));
-    tab.run(QStringLiteral("document.getElementById('a').click(); document.getElementById('b').click(); 1"));
-    ASSERT_TRUE(WaitUntil([&] { return s_server->requestCount(QStringLiteral("/dl/b.csv")) > 0; }, 10000));
-    Pause(500);
-    EXPECT_EQ(tab.owner().count(QStringLiteral("Download")), 1) << tab.owner().reports.join('\n').toStdString();
-    EXPECT_EQ(tab.tab().NavigationState(), TTabWindow::kStateDownload);
-    EXPECT_EQ(tab.tab().LastDownloadInfo().Url, s_server->urlText(QStringLiteral("/dl/page.html")));
-    // The save dialog was offered and cancelled.
-    ASSERT_FALSE(home.prompter().asked.empty());
-    EXPECT_EQ(home.prompter().asked.front().kind, "save");
-}
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/keys/page.html"))));
+    QWidget* page = tab.browser()->focusProxy();
+    ASSERT_NE(page, nullptr);
+    tab.owner().reports.clear();
 
-TEST_F(TabWindowE2E, ScriptWindowsOpenAsTabsAndCloseThemselves)
-{
-    s_server->addPage(QStringLiteral("/win/opener.html"), "<html><body>opener</body></html>");
-    s_server->addPage(QStringLiteral("/win/child.html"), "<html><body>child</body></html>");
+    QTest::keyClick(page, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(page, Qt::Key_E, Qt::ControlModifier);
+    QTest::mousePress(page, Qt::RightButton, {}, QPoint(300, 300));
+    QTest::mouseRelease(page, Qt::RightButton, {}, QPoint(300, 250));
+    EXPECT_EQ(tab.owner().reports, (QStringList { "KeyCommand:1:0", "KeyCommand:1:2", "Gesture:1:1" }));
 
-    TEngineTab opener(*s_profile);
-    std::unique_ptr<TEngineTab> child;
-    opener.owner().newWindow = [&]() -> TBrowserControl* {
-        child = std::make_unique<TEngineTab>(*s_profile, 2, &opener.owner());
-        return child->browser();
-    };
-    ASSERT_TRUE(opener.load(s_server->urlText(QStringLiteral("/win/opener.html"))));
-    opener.run(QStringLiteral("window.childWindow = window.open('child.html', 'child'); 1"));
-    ASSERT_TRUE(WaitUntil([&] { return child && child->parseCount() > 0; }));
-    EXPECT_EQ(child->tab().GetUrl(), s_server->urlText(QStringLiteral("/win/child.html")));
-
-    child->run(QStringLiteral("window.close(); 1"));
-    ASSERT_TRUE(WaitUntil([&] { return opener.owner().count(QStringLiteral("Close:2")) == 1; }));
-    EXPECT_TRUE(child->tab().IsClosing());
-    const int reports = int(opener.owner().reports.size());
-    child->tab().Navigate(s_server->urlText(QStringLiteral("/win/opener.html")));
-    Pause(500);
-    EXPECT_EQ(opener.owner().reports.size(), reports) << "no report about a closed tab";
+    // F5 is left to the page's host, which loads the page again.
+    const int parsed = tab.parseCount();
+    QTest::keyClick(page, Qt::Key_F5);
+    EXPECT_TRUE(tab.waitForParse(parsed));
+    EXPECT_EQ(s_server->requestCount(QStringLiteral("/keys/page.html")), 2);
 }
 
 TEST_F(TabWindowE2E, PageRoundTripsAreOnePerParseWriteBatchAndRefresh)

@@ -5,10 +5,12 @@
 #include "browser/engine/webpage.h"
 #include "core/appcontext.h"
 #include "core/prompter.h"
+#include "core/viewaction.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -73,7 +75,7 @@ bool documentEventKind(const QString& name, TDocumentEvent::Kind* kind)
 
 QString TEngineBrowser::PageDoneStatusText()
 {
-    return QStringLiteral("ページが表示されました");
+    return ::PageDoneStatusText();
 }
 
 QString TEngineBrowser::ConnectingStatusText(const QString& host)
@@ -271,6 +273,7 @@ bool TEngineBrowser::handleNavigationRequest(const QUrl& url, int type, bool isM
     if (isMainFrame) {
         m_frameUrls.clear();
         m_topUrl = text;
+        m_topCommitted = false;
     } else {
         m_frameUrls.append(text);
     }
@@ -285,6 +288,7 @@ bool TEngineBrowser::handleNavigationRequest(const QUrl& url, int type, bool isM
 void TEngineBrowser::handleUrlChanged(const QUrl& url)
 {
     m_hasDocument = true;
+    m_topCommitted = true;
     if (!m_events)
         return;
     m_events->NavigateComplete2(url.toString());
@@ -315,6 +319,13 @@ void TEngineBrowser::handleLoadingChanged(const QWebEngineLoadingInfo& info)
         const QStringList frames = std::exchange(m_frameUrls, {});
         const QString top = std::exchange(m_topUrl, {});
         m_readyState = QStringLiteral("interactive");
+        // A page loaded again at the same address (a reload, a form posted back to its own
+        // address) changes no URL; its navigation completes all the same.
+        if (!std::exchange(m_topCommitted, true) && m_events) {
+            m_events->NavigateComplete2(LocationURL());
+            if (!m_events || serial != m_loadSerial)
+                return;
+        }
         for (const QString& frame : frames) {
             if (!m_events || serial != m_loadSerial)
                 return;
@@ -400,9 +411,12 @@ bool TEngineBrowser::handlePrompt(const QString& message, const QString& default
     Q_UNUSED(message);
     Q_UNUSED(defaultValue);
     Q_UNUSED(result);
-    // Prompts are always the engine's own; without anyone to answer (the command line
-    // tool) they are cancelled.
-    *shown = App().prompter() != nullptr;
+    // Prompts are always the engine's own box. Without anyone to answer (the command line
+    // tool) or without a screen to show it on (the box would wait for ever, and the page's
+    // script with it) they are cancelled.
+    const QString platform = QGuiApplication::platformName();
+    const bool screen = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    *shown = App().prompter() != nullptr && screen;
     return false;
 }
 
@@ -418,6 +432,11 @@ void TEngineBrowser::handleDownload(QWebEngineDownloadRequest* download)
 {
     if (m_events)
         m_events->FileDownload(download->url().toString());
+    AskWhereToSave(download);
+}
+
+void TEngineBrowser::AskWhereToSave(QWebEngineDownloadRequest* download)
+{
     TPrompter* prompter = App().prompter();
     if (!prompter || download->state() != QWebEngineDownloadRequest::DownloadRequested) {
         download->cancel();

@@ -70,6 +70,9 @@ public:
     QWebEnginePage* handleCreateWindow();
     // From the profile: a download of this page. Asks where to save it.
     void handleDownload(QWebEngineDownloadRequest* download);
+    // The save dialog of a download: accepted into the chosen file, or cancelled. Decided
+    // inside the call, as the engine requires.
+    static void AskWhereToSave(QWebEngineDownloadRequest* download);
 
 protected:
     bool event(QEvent* event) override;
@@ -94,6 +97,7 @@ private:
     bool m_hasDocument = false;
     QString m_readyState = QStringLiteral("uninitialized");
     QString m_topUrl;        // the address the top document's navigation was announced with
+    bool m_topCommitted = true; // the top navigation reported its address (urlChanged)
     QStringList m_frameUrls; // frame navigations of the current page, in order
     int m_loadSerial = 0;
 

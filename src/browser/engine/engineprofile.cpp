@@ -2,11 +2,8 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/webpage.h"
-#include "core/appcontext.h"
-#include "core/prompter.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QWebEngineCookieStore>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -76,18 +73,5 @@ void TEngineProfile::handleDownloadRequested(QWebEngineDownloadRequest* download
         page->browser()->handleDownload(download);
         return;
     }
-    TPrompter* prompter = App().prompter();
-    TPrompter::FileRequest request;
-    request.title = QStringLiteral("名前を付けて保存");
-    request.filter = QStringLiteral("すべてのファイル|*.*");
-    request.directory = download->downloadDirectory();
-    request.fileName = download->downloadFileName();
-    const QString path = prompter ? prompter->saveFile(request) : QString();
-    if (path.isEmpty()) {
-        download->cancel();
-        return;
-    }
-    download->setDownloadDirectory(QFileInfo(path).absolutePath());
-    download->setDownloadFileName(QFileInfo(path).fileName());
-    download->accept();
+    TEngineBrowser::AskWhereToSave(download);
 }
