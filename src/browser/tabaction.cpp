@@ -225,7 +225,7 @@ void TTabAction::NavigateCurrentTab(const QString& text)
     QString address = text;
     if (App().hasService<TFavoriteTitleMap>()) {
         for (const auto& entry : App().service<TFavoriteTitleMap>().entries) {
-            if (entry.first == text) {
+            if (entry.first.compare(text, Qt::CaseInsensitive) == 0) {
                 address = entry.second;
                 break;
             }

@@ -52,7 +52,7 @@ public:
 };
 
 // The titles of the browser favorites with their addresses, in favorites order; the
-// address bar's text equal to a title navigates to its address.
+// address bar's text equal to a title (in any letter case) navigates to its address.
 // A process-wide service: App().service<TFavoriteTitleMap>().
 struct TFavoriteTitleMap {
     QList<QPair<QString, QString>> entries; // title, address

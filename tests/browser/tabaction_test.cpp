@@ -330,7 +330,10 @@ TEST_F(TabActionTest, NavigatingByAFavoriteTitleGoesToItsAddressAndOpensATabWhen
     ASSERT_EQ(strip.order.size(), 1) << "a tab is opened for it";
     EXPECT_EQ(strip.order[0]->GetUrl(), "http://127.0.0.1/fav-home.html");
     tabs->NavigateCurrentTab("home");
-    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate home") << "titles match exactly";
+    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate http://127.0.0.1/fav-home.html")
+        << "titles match without regard to case, the first one wins";
+    tabs->NavigateCurrentTab("Homepage");
+    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate Homepage");
 }
 
 }
