@@ -25,6 +25,7 @@ QJsonObject formJson(const TTagForm& form)
     for (const auto& part : form.Parts()) {
         parts.append(QJsonObject {
             { QStringLiteral("path"), part->GetPath() },
+            { QStringLiteral("shortPath"), part->GetShortPath() },
             { QStringLiteral("localName"), part->GetLocalName() },
             { QStringLiteral("type"), part->GetType() },
             { QStringLiteral("value"), part->GetValue() },

@@ -57,15 +57,17 @@ TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
         for (const QJsonValue& form : frame.value("forms").toArray()) {
             for (const QJsonValue& p : form.toObject().value("parts").toArray()) {
                 const QJsonObject part = p.toObject();
-                parts.append(part.value("path").toString() + " " + part.value("localName").toString() + " "
+                parts.append(part.value("path").toString() + " " + part.value("shortPath").toString() + " "
+                             + part.value("localName").toString() + " "
                              + part.value("type").toString() + " " + part.value("value").toString());
             }
         }
     }
     EXPECT_EQ(frames, (QStringList { "/ / ", "//menu /menu menu", "//main /main main", "//help /help help" }));
-    EXPECT_EQ(parts, (QStringList { "//main/login/user user text ", "//main/login/sex[0] sex[0] radio m",
-                                    "//main/login/sex[1] sex[1] radio __UN_CHECKED_VAL__",
-                                    "//help/search/q q text " }));
+    EXPECT_EQ(parts, (QStringList { "//main/login/user /main/login/user user text ",
+                                    "//main/login/sex[0] /main/login/sex[0] sex[0] radio m",
+                                    "//main/login/sex[1] /main/login/sex[1] sex[1] radio __UN_CHECKED_VAL__",
+                                    "//help/search/q /help/search/q q text " }));
     EXPECT_EQ(page.value("buttons").toArray().at(0).toObject().value("key").toString(), "login.send");
     EXPECT_EQ(page.value("width").toInt() > 0, true);
 }
