@@ -96,7 +96,6 @@ TEST_F(TabWindowE2E, FramesetWithThreeFramesIsParsedOnceWithItsTagPaths)
     EXPECT_TRUE(tab.failures().isEmpty()) << tab.failures().join('\n').toStdString();
 }
 
-
 TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparses)
 {
     openProject(1);
@@ -129,6 +128,11 @@ TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparse
     EXPECT_EQ(model->GetValue(QStringLiteral("//same/g/r")), "2");
     EXPECT_EQ(model->GetValue(QStringLiteral("//top/t")), "0");
     EXPECT_TRUE(tab.tab().PendingUrls().isEmpty());
+
+    // So does the frame of another origin, whose events reach the top page as messages.
+    const int parsedAgain = tab.parseCount();
+    tab.run(QStringLiteral("frames[1].location.href = '%1'; 1").arg(s_server->urlText(QStringLiteral("/if/later.html"), true)));
+    EXPECT_TRUE(tab.waitForParse(parsedAgain));
 }
 
 TEST_F(TabWindowE2E, KeysAndRightButtonDragsInThePageReachTheTab)
