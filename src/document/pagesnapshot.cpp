@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QSet>
 
 #include <cmath>
 #include <deque>
@@ -526,6 +527,11 @@ private:
                         || (child->m_tag != QLatin1String("FRAME") && child->m_tag != QLatin1String("FRAMESET")))
                         fail(at + QStringLiteral(": frameset %1 has a child that is no later FRAME or FRAMESET")
                                       .arg(element->m_handle));
+                    // One parent per child, so the walk over the framesets stays a walk over a
+                    // tree and never visits a frame twice.
+                    if (m_framesetChildren.contains(child))
+                        fail(at + QStringLiteral(": element %1 is the child of two framesets").arg(child->m_handle));
+                    m_framesetChildren.insert(child);
                     element->extra().children.append(child);
                 }
             }
@@ -582,6 +588,7 @@ private:
     std::vector<std::vector<TPending>> m_pending; // per document
     std::vector<std::pair<TSnapshotElement*, int>> m_inputForms;
     std::vector<bool> m_referenced;
+    QSet<const TSnapshotElement*> m_framesetChildren;
 };
 
 TPageSnapshot::TPageSnapshot() : m_elements(std::make_unique<Internal::TElementStore>()) {}
