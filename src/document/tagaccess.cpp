@@ -54,8 +54,8 @@ QString TTagAccessInputPassword::GetValue(THtmlElement* element) const
 
 void TTagAccessInputPassword::SetValue(THtmlElement* element, const QString& text) const
 {
-    const std::optional<QString> clear = PasswordDecryptValue(text);
-    if (clear && !clear->isEmpty())
+    // Nothing decrypted leaves the field alone; a stored empty password empties it.
+    if (const std::optional<QString> clear = PasswordDecryptValue(text))
         element->setValue(*clear);
 }
 

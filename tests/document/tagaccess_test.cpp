@@ -140,6 +140,13 @@ TEST_F(ValueAccess, PasswordsAreStoredEncryptedAndRestoredWhole)
     // A stored text of 32 characters or fewer leaves the field as it is.
     model->SetValue("//f/pw", QString(32, 'a'));
     EXPECT_EQ(pw->Element()->value(), "se-cr-et");
+    // A password stored empty is restored empty.
+    model->SetValue("//f/pw", PasswordEncryptValue("", "master123", 77));
+    EXPECT_EQ(pw->Element()->value(), "");
+    pw->Element()->setValue("se-cr-et");
+    // Another master password decrypts to nothing: the field keeps its value.
+    model->SetValue("//f/pw", PasswordEncryptValue("other", "master999", 78));
+    EXPECT_EQ(pw->Element()->value(), "se-cr-et");
     EXPECT_THROW(model->SetValue("//f/pw", QString(48, 'z')), TError);
 }
 
