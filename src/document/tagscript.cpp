@@ -300,7 +300,10 @@ std::unique_ptr<TTagScript> TTagScript::Create(THtmlElement* element, const QStr
     if (script->m_src.isEmpty()) {
         script->m_text = element ? element->text() : QString();
     } else {
-        const QString address = ResolveScriptAddress(script->m_src, pageURL);
+        // A relative address is relative to the script's own document: a frame of another
+        // directory must not read the top page's neighbour of the same name.
+        const QString base = document && !document->url().isEmpty() ? document->url() : pageURL;
+        const QString address = ResolveScriptAddress(script->m_src, base);
         if (startsWithFile(address)) {
             // A missing local file costs the script its text, not the page its model.
             try {
@@ -310,6 +313,13 @@ std::unique_ptr<TTagScript> TTagScript::Create(THtmlElement* element, const QStr
             }
         } else if (document) {
             script->m_text = document->cachedScriptText(address);
+            // The cache knows scripts by the address the browser resolved, which differs
+            // where a page address holds "/" in its query.
+            if (script->m_text.isEmpty()) {
+                const QString browserAddress = QUrl(base).resolved(QUrl(script->m_src.trimmed())).toString();
+                if (browserAddress != address)
+                    script->m_text = document->cachedScriptText(browserAddress);
+            }
         }
     }
     script->Scan();

@@ -44,8 +44,9 @@ public:
 class TTagScript : public TTagBase {
 public:
     // Reads id and src, takes the source (inline text, or the external script read from
-    // disk for local files or from the browser's cache) and scans it. A local script file
-    // that cannot be read leaves the source empty and writes a warning.
+    // disk for local files or from the browser's cache) and scans it. A relative `src` is
+    // resolved against the address of the script's document (pageURL without one). A local
+    // script file that cannot be read leaves the source empty and writes a warning.
     static std::unique_ptr<TTagScript> Create(THtmlElement* element, const QString& pageURL,
                                               THtmlDocument* document, bool executable);
     // A script of the given source text alone, scanned (tests, tools).

@@ -50,7 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ScanCase { "obj.x = 1;", {}, {} }, ScanCase { "if (a == b) { c = 1; }", {}, {} },
                       ScanCase { "function g() { inner = 1; }", {}, { "g()" } },
                       ScanCase { "this.x = 1; new Foo(); return = 2;", {}, {} },
-                      ScanCase { "var start; var typeof;", {}, {} }));
+                      // Reserved in any letter case, the unusual ones too; others are names.
+                      ScanCase { "var comment, label, goto, native, Synchronized, typeof, let, undefined; start = 1;",
+                                 { "let", "undefined" }, {} }));
 
 INSTANTIATE_TEST_SUITE_P(
     Functions, Scanner,
@@ -93,6 +95,26 @@ TEST(ScriptNodes, CaptionsAndSources)
     EXPECT_EQ(scripts[2]->Text(), "") << "a script the browser has not cached is not fetched";
     EXPECT_TRUE(scripts[2]->Variables().isEmpty());
     EXPECT_EQ(TTagScript::FromText("")->GetCaption(), "SCRIPT");
+}
+
+TEST(ScriptNodes, ExternalScriptsAreFoundUnderTheAddressOfTheirOwnDocument)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/app/index.php?next=/x/y");
+    top.script("", "top.js");
+    top.scriptText("http://localhost/app/top.js", "var fromTop;");
+    top.frame("IFRAME", "f", "sub/frame.html", 1);
+    auto& frame = b.document("http://localhost/app/sub/frame.html");
+    frame.script("", "lib.js");
+    frame.scriptText("http://localhost/app/sub/lib.js", "var fromFrame;");
+    TCalverdineDocument model("http://localhost/app/index.php?next=/x/y");
+    model.Parse(b.build(), TScreenIDSettings());
+    ASSERT_EQ(model.RootFrame()->Scripts().size(), 1u);
+    EXPECT_EQ(model.RootFrame()->Scripts()[0]->Variables(), QStringList({ "fromTop=" }));
+    const TTagFrame* inner = model.RootFrame()->ChildFrames().at(0).get();
+    ASSERT_EQ(inner->Scripts().size(), 1u);
+    EXPECT_EQ(inner->Scripts()[0]->Variables(), QStringList({ "fromFrame=" }));
 }
 
 TEST(ScriptNodes, LocalScriptFilesAreReadAndAMissingOneOnlyWarns)
