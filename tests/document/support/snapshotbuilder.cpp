@@ -32,6 +32,16 @@ QJsonObject& TSnapshotBuilder::Doc::at(int handle)
     return none;
 }
 
+void TSnapshotBuilder::Doc::appendReference(int owner, const char* key, int handle)
+{
+    if (owner < 0)
+        return;
+    QJsonObject& o = at(owner);
+    QJsonArray list = o.value(key).toArray();
+    list.append(handle);
+    o.insert(key, list);
+}
+
 QJsonObject TSnapshotBuilder::Doc::toJson() const
 {
     QJsonArray elements;
@@ -77,12 +87,7 @@ int TSnapshotBuilder::Doc::input(int form, const QString& type, const QString& n
     for (auto it = fields.begin(); it != fields.end(); ++it)
         e.insert(it.key(), it.value());
     const int handle = element("INPUT", e);
-    if (form >= 0) {
-        QJsonObject& f = at(form);
-        QJsonArray items = f.value("items").toArray();
-        items.append(handle);
-        f.insert("items", items);
-    }
+    appendReference(form, "items", handle);
     return handle;
 }
 
@@ -92,24 +97,14 @@ int TSnapshotBuilder::Doc::select(int form, const QString& name, const QList<THt
     for (const THtmlOption& o : options)
         list.append(QJsonObject { { "value", o.value }, { "text", o.text }, { "selected", o.selected } });
     const int handle = element("SELECT", { { "name", name }, { "multiple", multiple }, { "options", list } });
-    if (form >= 0) {
-        QJsonObject& f = at(form);
-        QJsonArray items = f.value("items").toArray();
-        items.append(handle);
-        f.insert("items", items);
-    }
+    appendReference(form, "items", handle);
     return handle;
 }
 
 int TSnapshotBuilder::Doc::textarea(int form, const QString& name, const QString& value)
 {
     const int handle = element("TEXTAREA", { { "name", name }, { "value", value } });
-    if (form >= 0) {
-        QJsonObject& f = at(form);
-        QJsonArray items = f.value("items").toArray();
-        items.append(handle);
-        f.insert("items", items);
-    }
+    appendReference(form, "items", handle);
     return handle;
 }
 
@@ -142,12 +137,7 @@ int TSnapshotBuilder::Doc::frameset(const QString& rows, const QString& cols, in
 {
     const int handle = element("FRAMESET", { { "rows", rows }, { "cols", cols }, { "outerHTML", outerHTML },
                                              { "children", QJsonArray() } });
-    if (parent >= 0) {
-        QJsonObject& p = at(parent);
-        QJsonArray children = p.value("children").toArray();
-        children.append(handle);
-        p.insert("children", children);
-    }
+    appendReference(parent, "children", handle);
     return handle;
 }
 
@@ -159,12 +149,7 @@ int TSnapshotBuilder::Doc::frame(const QString& tag, const QString& name, const 
         m_frames.append(QJsonObject { { "doc", childDocument } });
     else
         m_frames.append(QJsonObject { { "doc", QJsonValue::Null }, { "error", "Blocked a frame with origin" } });
-    if (parent >= 0) {
-        QJsonObject& p = at(parent);
-        QJsonArray children = p.value("children").toArray();
-        children.append(handle);
-        p.insert("children", children);
-    }
+    appendReference(parent, "children", handle);
     return handle;
 }
 

@@ -50,6 +50,8 @@ public:
         friend class TSnapshotBuilder;
         Doc(TSnapshotBuilder* builder, int id, const QString& url) : m_builder(builder), m_id(id), m_url(url) {}
         QJsonObject& at(int handle);
+        // Appends the handle to the list `key` (form items, frameset children) of the owner.
+        void appendReference(int owner, const char* key, int handle);
         QJsonObject toJson() const;
 
         TSnapshotBuilder* m_builder;
