@@ -413,7 +413,7 @@ void TTabAction::reopenTabs()
 {
     TIniFile file(TabListPath());
     QString error;
-    if (!file.load(&error))
+    if (!m_tabWindowFolder.isEmpty() && !file.load(&error))
         LogError(QStringLiteral("file load error: ") + file.fileName());
     const QStringList keys = file.keyNames(kInfo);
     if (keys.isEmpty()) {
@@ -447,11 +447,19 @@ void TTabAction::handleProjectOpened(int)
     SetCommandHint(m_open, CaptionBeforeParenthesis(m_open->text()));
     m_movePrev->setEnabled(false);
     m_moveNext->setEnabled(false);
-    m_tabWindowFolder = project->RootDirectory() + QStringLiteral("/TabWindow");
     m_lastWritten.clear();
     m_saveFailed = false;
-    // The whole path: a project whose data directory went missing keeps its tab list.
-    QDir().mkpath(m_tabWindowFolder);
+    // A project without a data directory keeps no tab list: its folder would otherwise be
+    // "/TabWindow" at the root of the disk.
+    const QString dataDirectory = project->RootDirectory().trimmed();
+    if (dataDirectory.isEmpty()) {
+        m_tabWindowFolder.clear();
+        LogWarn(QStringLiteral("the project has no data directory: the tab list is not kept"));
+    } else {
+        m_tabWindowFolder = dataDirectory + QStringLiteral("/TabWindow");
+        // The whole path: a project whose data directory went missing keeps its tab list.
+        QDir().mkpath(m_tabWindowFolder);
+    }
     reopenTabs();
 }
 

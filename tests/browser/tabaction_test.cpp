@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,21 @@ TEST_F(TabActionTest, AProjectWithoutATabListOpensItsHomePage)
     EXPECT_TRUE(events->contains("TabWindowAdded:" + QString::number(id)));
     EXPECT_TRUE(action("ActionTabOpen")->isEnabled());
     EXPECT_EQ(CommandHint(action("ActionTabClose")), "ウィンドウを閉じる");
+}
+
+TEST_F(TabActionTest, AProjectWithoutADataDirectoryOpensItsHomePageAndKeepsNoList)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("Tabs"), home.path());
+    project->SetHomePage(QStringLiteral("http://127.0.0.1/home.html"));
+    project->SetRootDirectory(QString());
+    App().setCurrentProject(std::move(project));
+    App().service<TProjectState>().closing = false;
+    App().bus().NotifyProjectOpened(0);
+    EXPECT_EQ(urls(), QStringList { "http://127.0.0.1/home.html" });
+    factory.browserOf(strip.order[0])->Navigate("http://127.0.0.1/next.html");
+    EXPECT_FALSE(QFileInfo::exists("/TabWindow"));
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/TabWindow"));
 }
 
 TEST_F(TabActionTest, TabListIsRestoredInFileOrderWithNewIds)
