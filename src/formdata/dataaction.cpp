@@ -276,7 +276,7 @@ void TDataAction::compare(int dataId, std::function<void(bool)> done)
     }
     const int tabId = formdata::currentTabId();
     RefreshLiveValues(*document, this, [tabId, document] { return formdata::showsModel(tabId, document); },
-                      [this, finish, document, screenId, dataId](const QString& error) {
+                      [finish, document, screenId, dataId](const QString& error) {
                           if (!error.isEmpty()) {
                               LogError(error);
                               finish(false);

@@ -18,7 +18,6 @@
 
 namespace {
 const QString kOwner = QStringLiteral("TFormAction");
-const char* const kSaveCommands[] = { "ActionFormSave", "ActionFormSaveAs", "ActionFormSaveSelectTree", "ActionFormSaveHidden" };
 }
 
 void CreateFormFolders()
