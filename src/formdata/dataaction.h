@@ -43,6 +43,9 @@ public:
 
     // The data controller of the main window (the automatic operations call it), or none.
     static TDataAction* instance();
+    // Input, rename, delete and compare follow the selected data set (also after a save that
+    // failed, which disabled input while it ran).
+    void updateNodeActions();
 
     QStandardItemModel* model() const { return m_model; }
     QItemSelectionModel* selectionModel() const { return m_selection; }
@@ -95,7 +98,6 @@ private:
     void handleFormDataAdded(int);
 
     void clearPanel(const QString& rootText);
-    void updateNodeActions();
     void rebuildInputMenu();
     void compare(int dataId, std::function<void(bool)> done);
     QStandardItem* rootItem() const;

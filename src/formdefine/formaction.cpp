@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/log.h"
 #include "document/calverdinedocument.h"
+#include "formdata/dataaction.h"
 #include "formdata/formdatacommon.h"
 #include "formdata/formdatamanager.h"
 #include "formdata/formdatapaths.h"
@@ -161,6 +162,8 @@ void TFormAction::finishSave(int dataId, const QString& error)
     m_saving = false;
     // The save did not happen: the commands come back, without announcing a save.
     setSaveEnabled(true, true);
+    if (TDataAction* data = TDataAction::instance())
+        data->updateNodeActions();
     Q_EMIT saveFinished(dataId, error);
 }
 

@@ -17,6 +17,7 @@
 #include "fakepage.h"
 #include "formdatafixture.h"
 #include "support/recordinglistener.h"
+#include "support/writelimit.h"
 
 namespace {
 
@@ -112,6 +113,22 @@ TEST_F(ControllersTest, FirstSaveMakesNewDataAndTheNextOverwritesIt)
     EXPECT_EQ(formAction->saveMenuActions()[0]->text(), QStringLiteral("New Data(&1)"));
     EXPECT_TRUE(formAction->saveMenuActions()[0]->isChecked());
     EXPECT_EQ(CommandHint(command("ActionFormSave")), QStringLiteral("New Data"));
+}
+
+TEST_F(ControllersTest, AFailedSaveAnnouncesNoSaveAndGivesTheCommandsBack)
+{
+    trigger("ActionFormSave");
+    select(0);
+    events->clear();
+    doc().SetValue("//login/user", "root");
+    {
+        TWriteLimit limit(16);
+        trigger("ActionFormSave");
+    }
+    EXPECT_EQ(*events, QStringList({ "FormDataSaving:7" }));
+    EXPECT_TRUE(command("ActionFormSave")->isEnabled());
+    EXPECT_TRUE(command("ActionDataInput")->isEnabled());
+    EXPECT_FALSE(read("FormData/" + QString::number(dataAction->selectedDataId()) + ".xml").contains(">root<"));
 }
 
 TEST_F(ControllersTest, SaveAsAlwaysAddsAndHiddenInputsOnlyWithTheSwitch)
