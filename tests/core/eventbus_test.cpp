@@ -9,152 +9,109 @@
 
 namespace {
 
-class FakeTab : public TTabLock {
+// Tab 7 is the only tab; the test decides whether it can be locked or is closing.
+class FakeTabs : public TTabLookup, public TTabLock {
 public:
-    bool tryLockTab() override
-    {
-        ++locks;
-        locked = true;
-        return lockable;
-    }
-    void unlockTab() override
-    {
-        ++unlocks;
-        locked = false;
-    }
+    TTabLock* findTabLock(int id) override { return id == 7 ? this : nullptr; }
+    bool tryLockTab() override { ++locks; locked = true; return lockable; }
+    void unlockTab() override { ++unlocks; locked = false; }
     bool isClosing() const override { return closing; }
-
-    bool lockable = true;
-    bool closing = false;
-    bool locked = false;
-    int locks = 0;
-    int unlocks = 0;
+    bool lockable = true, closing = false, locked = false;
+    int locks = 0, unlocks = 0;
 };
 
-class FakeTabs : public TTabLookup {
-public:
-    TTabLock* findTabLock(int id) override { return id == 7 ? &tab : nullptr; }
-    FakeTab tab;
+class EventBusTest : public testing::Test {
+protected:
+    std::unique_ptr<TRecordingListener> listener(std::initializer_list<TEvent> events, const QString& tag = {})
+    {
+        return std::make_unique<TRecordingListener>(log, events, tag);
+    }
+    void TearDown() override { bus.setTabLookup(nullptr); }
+
+    TTestHome home;
+    std::shared_ptr<QStringList> log = std::make_shared<QStringList>();
+    TEventBus& bus = App().bus();
+    FakeTabs tabs;
 };
 
 } // namespace
 
-TEST(EventBus, DeliversInListeningOrderAndSkipsEmptySlots)
+TEST_F(EventBusTest, DeliversInListeningOrderAndSkipsEmptySlots)
 {
-    TTestHome home;
-    auto log = std::make_shared<QStringList>();
-    TEventBus& bus = App().bus();
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::ProjectOpened }, "A"));
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::ProjectClosed }, "B"));
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::ProjectOpened, TEvent::ProjectClosed }, "C"));
-
+    bus.AddListener(listener({ TEvent::ProjectOpened }, "A"));
+    bus.AddListener(listener({ TEvent::ProjectClosed }, "B"));
+    const int last = bus.AddListener(listener({ TEvent::ProjectOpened, TEvent::ProjectClosed }, "C"));
     bus.NotifyProjectOpened(0);
     bus.NotifyProjectClosed(0);
     bus.NotifyPopupWindowsOpened(0);
     EXPECT_EQ(*log, QStringList({ "A ProjectOpened:0", "C ProjectOpened:0", "B ProjectClosed:0", "C ProjectClosed:0" }));
+
+    // The test run's listener is replaced at the end of the list.
+    log->clear();
+    bus.RemoveListener(last);
+    EXPECT_EQ(bus.AddListener(listener({ TEvent::ProjectOpened }, "D")), last);
+    EXPECT_EQ(bus.ListenerCount(), 3);
+    bus.NotifyProjectOpened(0);
+    EXPECT_EQ(*log, QStringList({ "A ProjectOpened:0", "D ProjectOpened:0" }));
 }
 
-TEST(EventBus, FailingHandlerIsLoggedShownOnceAndOthersStillRun)
+TEST_F(EventBusTest, ListenerAddedDuringBroadcastWaitsForTheNextOne)
 {
-    TTestHome home;
-    auto log = std::make_shared<QStringList>();
-    TEventBus& bus = App().bus();
-    auto failing = std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> {});
+    auto adder = listener({});
+    adder->on(TEvent::ProjectNewed, [&](int) { bus.AddListener(listener({ TEvent::ProjectNewed }, "late")); });
+    bus.AddListener(std::move(adder));
+    bus.NotifyProjectNewed(0);
+    EXPECT_TRUE(log->isEmpty());
+}
+
+TEST_F(EventBusTest, FailingHandlerIsLoggedShownOnceAndOthersStillRun)
+{
+    auto failing = listener({});
     failing->on(TEvent::FormDataSaved, [](int) { throw TError("disk on fire"); });
     bus.AddListener(std::move(failing));
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::FormDataSaved }));
+    bus.AddListener(listener({ TEvent::FormDataSaved }));
 
     bus.NotifyFormDataSaved(0);
-
     EXPECT_EQ(*log, QStringList({ "FormDataSaved:0" }));
     ASSERT_EQ(App().operationLog().lineCount(), 1);
     EXPECT_TRUE(App().operationLog().lines().first().endsWith(": [ERROR] notify error: disk on fire"));
     EXPECT_EQ(home.prompter().messages(), QStringList({ "notify error: disk on fire" }));
 }
 
-TEST(EventBus, EventsAboutAClosingTabReachNoHandler)
+TEST_F(EventBusTest, EventsAboutAClosingTabReachNoHandler)
 {
-    TTestHome home;
-    FakeTabs tabs;
-    auto log = std::make_shared<QStringList>();
-    TEventBus& bus = App().bus();
     bus.setTabLookup(&tabs);
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::BrowserTitleChanged }));
-
+    bus.AddListener(listener({ TEvent::BrowserTitleChanged }));
     bool lockedDuringHandler = false;
-    auto probe = std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> {});
-    probe->on(TEvent::BrowserTitleChanged, [&](int) { lockedDuringHandler = tabs.tab.locked; });
+    auto probe = listener({});
+    probe->on(TEvent::BrowserTitleChanged, [&](int) { lockedDuringHandler = tabs.locked; });
     bus.AddListener(std::move(probe));
 
     bus.NotifyBrowserTitleChanged(7);
     EXPECT_TRUE(lockedDuringHandler);
-    EXPECT_EQ(tabs.tab.locks, tabs.tab.unlocks);
+    EXPECT_EQ(tabs.locks, tabs.unlocks);
 
-    tabs.tab.closing = true;
+    tabs.closing = true;
     bus.NotifyBrowserTitleChanged(7);
-    tabs.tab.closing = false;
-    tabs.tab.lockable = false;
+    tabs.closing = false;
+    tabs.lockable = false;
     bus.NotifyBrowserTitleChanged(7);
     EXPECT_EQ(*log, QStringList({ "BrowserTitleChanged:7" }));
 
     // Argument 0 and unknown tabs never touch a lock.
-    const int locksBefore = tabs.tab.locks;
+    const int locksBefore = tabs.locks;
     bus.NotifyBrowserTitleChanged(0);
     bus.NotifyBrowserTitleChanged(99);
-    EXPECT_EQ(tabs.tab.locks, locksBefore);
-    bus.setTabLookup(nullptr);
+    EXPECT_EQ(tabs.locks, locksBefore);
 }
 
-TEST(EventBus, LockIsReleasedWhenTheHandlerThrows)
+TEST_F(EventBusTest, LockIsReleasedWhenTheHandlerThrows)
 {
-    TTestHome home;
-    FakeTabs tabs;
-    TEventBus& bus = App().bus();
     bus.setTabLookup(&tabs);
-    auto log = std::make_shared<QStringList>();
-    auto failing = std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> {});
+    auto failing = listener({});
     failing->on(TEvent::PopupOpen, [](int) { throw std::runtime_error("bad"); });
     bus.AddListener(std::move(failing));
     bus.NotifyPopupOpen(7);
-    EXPECT_FALSE(tabs.tab.locked);
-    EXPECT_EQ(tabs.tab.locks, 1);
-    bus.setTabLookup(nullptr);
-}
-
-TEST(EventBus, ReplacingARunListenerKeepsTheCount)
-{
-    TTestHome home;
-    TEventBus& bus = App().bus();
-    auto log = std::make_shared<QStringList>();
-    bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> {}));
-    const int run = bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::PopupOpen }, "run1"));
-    bus.RemoveListener(run);
-    const int again = bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::PopupOpen }, "run2"));
-    EXPECT_EQ(again, run);
-    EXPECT_EQ(bus.ListenerCount(), 2);
-    bus.NotifyPopupOpen(0);
-    EXPECT_EQ(*log, QStringList({ "run2 PopupOpen:0" }));
-}
-
-TEST(EventBus, ListenerAddedDuringBroadcastWaitsForTheNextOne)
-{
-    TTestHome home;
-    TEventBus& bus = App().bus();
-    auto log = std::make_shared<QStringList>();
-    auto adder = std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> {});
-    adder->on(TEvent::ProjectNewed, [&](int) {
-        bus.AddListener(std::make_unique<TRecordingListener>(log, std::initializer_list<TEvent> { TEvent::ProjectNewed }, "late"));
-    });
-    bus.AddListener(std::move(adder));
-    bus.NotifyProjectNewed(0);
-    EXPECT_TRUE(log->isEmpty());
-}
-
-TEST(EventBus, NamesAreSpelledAsTheSystemSpellsThem)
-{
-    EXPECT_EQ(EventName(TEvent::FormActivated), QString("FormActivated"));
-    EXPECT_EQ(EventName(TEvent::BrowserCommandTextInputForcused), QString("BrowserCommandTextInputForcused"));
-    EXPECT_EQ(EventName(TEvent::DownloadBegining), QString("DownloadBegining"));
-    EXPECT_EQ(EventName(TEvent::FormDataLoaded), QString("FormDataLoaded"));
-    EXPECT_EQ(int(TEvent::FormDataLoaded), kEventCount - 1);
+    EXPECT_FALSE(tabs.locked);
+    EXPECT_EQ(tabs.locks, 1);
 }
