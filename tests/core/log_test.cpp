@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(OperationLog, LinesCarryTheSignedTickCount)
+TEST(OperationLog, InfoLinesCarryTheSignedTickCount)
 {
     TTestHome home;
     SetTickCountSource([] { return 0x80000001u; });
@@ -15,32 +15,25 @@ TEST(OperationLog, LinesCarryTheSignedTickCount)
     EXPECT_EQ(App().operationLog().lines(), QStringList({ "-2147483647: hello" }));
 }
 
-TEST(OperationLog, WarningsFollowTheProjectSwitch)
+TEST(OperationLog, WarningsFollowTheProjectSwitchAndErrorsAreAlwaysLoggedAndShown)
 {
     TTestHome home;
     SetTickCountSource([] { return 5u; });
     LogWarn("no project");
-    EXPECT_EQ(App().operationLog().lineCount(), 0);
-
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues("P", home.path());
     App().setCurrentProject(std::move(project));
     LogWarn("switch off");
     EXPECT_EQ(App().operationLog().lineCount(), 0);
 
-    App().currentProject()->SetOutputWarning(1);
-    LogWarn("Download warning:boom");
-    EXPECT_EQ(App().operationLog().lines(), QStringList({ "5: [WARN] Download warning:boom" }));
-    EXPECT_TRUE(home.prompter().asked.empty());
-}
-
-TEST(OperationLog, ErrorsAreLoggedAndShownWithoutPrefix)
-{
-    TTestHome home;
-    SetTickCountSource([] { return 9u; });
     LogError("file save error: /x");
-    EXPECT_EQ(App().operationLog().lines(), QStringList({ "9: [ERROR] file save error: /x" }));
+    EXPECT_EQ(App().operationLog().lines(), QStringList({ "5: [ERROR] file save error: /x" }));
     ASSERT_EQ(home.prompter().asked.size(), 1u);
     EXPECT_EQ(home.prompter().asked[0].text, QString("file save error: /x"));
     EXPECT_EQ(home.prompter().asked[0].icon, TPrompter::Icon::Error);
+
+    App().currentProject()->SetOutputWarning(1);
+    LogWarn("Download warning:boom");
+    EXPECT_EQ(App().operationLog().lines().last(), QString("5: [WARN] Download warning:boom"));
+    EXPECT_EQ(home.prompter().asked.size(), 1u) << "warnings are not shown";
 }
