@@ -6,34 +6,20 @@
 
 #include <gtest/gtest.h>
 
-TEST(IniFile, KeepsKeyOrderAndReplacesInPlace)
+TEST(IniFile, KeepsKeyOrderAndOtherLinesAndLooksUpWithoutCase)
 {
     TIniFile ini;
-    ini.writeString("Info", "1234567", "New Data");
+    ini.parseText("; written by hand\r\n[Other]\r\nx=1\r\nfree text line\r\n[Info]\r\n1234567=New Data\r\na=b=c\r\n");
     ini.writeString("Info", "1240012", "Admin");
     ini.writeString("info", "1234567", "Renamed");
-    EXPECT_EQ(ini.keyNames("Info"), QStringList({ "1234567", "1240012" }));
-    EXPECT_EQ(ini.toText(), QString("[Info]\r\n1234567=Renamed\r\n1240012=Admin\r\n"));
-}
-
-TEST(IniFile, LooksUpSectionsAndKeysWithoutCase)
-{
-    TIniFile ini;
-    ini.parseText("[PanelLeft]\r\nShow=0\r\nWidth=250\r\n");
-    EXPECT_EQ(ini.readInteger("panelleft", "WIDTH", 1), 250);
-    EXPECT_EQ(ini.readInteger("PanelLeft", "Show", 1), 0);
-    EXPECT_EQ(ini.readInteger("PanelLeft", "Missing", 7), 7);
-    EXPECT_TRUE(ini.keyExists("PANELLEFT", "show"));
-}
-
-TEST(IniFile, KeepsForeignSectionsAndLines)
-{
-    const QString text = "; written by hand\r\n[Other]\r\nx=1\r\nfree text line\r\n[Info]\r\na=b=c\r\n";
-    TIniFile ini;
-    ini.parseText(text);
-    ini.writeString("Info", "d", "e");
-    EXPECT_EQ(ini.readString("Info", "a"), QString("b=c"));
-    EXPECT_EQ(ini.toText(), QString("; written by hand\r\n[Other]\r\nx=1\r\nfree text line\r\n[Info]\r\na=b=c\r\nd=e\r\n"));
+    EXPECT_EQ(ini.keyNames("Info"), QStringList({ "1234567", "a", "1240012" }));
+    EXPECT_EQ(ini.readString("INFO", "A"), QString("b=c"));
+    EXPECT_TRUE(ini.keyExists("other", "X"));
+    EXPECT_EQ(ini.readInteger("oTHER", "x", 7), 1);
+    EXPECT_EQ(ini.readInteger("Other", "Missing", 7), 7);
+    EXPECT_EQ(ini.toText(),
+              QString("; written by hand\r\n[Other]\r\nx=1\r\nfree text line\r\n[Info]\r\n1234567=Renamed\r\na=b=c\r\n"
+                      "1240012=Admin\r\n"));
 }
 
 TEST(IniFile, KeysWrittenByHandWithBlanksAroundThemAreFound)
@@ -46,18 +32,14 @@ TEST(IniFile, KeysWrittenByHandWithBlanksAroundThemAreFound)
     EXPECT_EQ(ini.toText(), QString("[Global]\r\nDefaultProject =/q.xml\r\n[Form]\r\n Top =12\r\nTop=5\r\n"));
 }
 
-TEST(IniFile, MalformedNumbersAndBrokenLinesFallBackToDefaults)
+TEST(IniFile, MalformedInputFallsBackAndLineBreaksInValuesAreFlattened)
 {
     TIniFile ini;
     ini.parseText("[Form]\nTop=abc\nLeft=\n[Broken\nWidth=12\n");
     EXPECT_EQ(ini.readInteger("Form", "Top", 5), 5);
     EXPECT_EQ(ini.readInteger("Form", "Left", 6), 6);
     EXPECT_EQ(ini.readInteger("Form", "Width", 0), 12);
-}
 
-TEST(IniFile, ValuesWithLineBreaksStayOnOneLine)
-{
-    TIniFile ini;
     ini.writeString("Info", "1", "two\r\nlines");
     TIniFile back;
     back.parseText(ini.toText());
@@ -65,32 +47,25 @@ TEST(IniFile, ValuesWithLineBreaksStayOnOneLine)
     EXPECT_EQ(back.readString("Info", "1"), QString("two lines"));
 }
 
-TEST(IniFile, RoundTripsJapaneseTextAsCp932)
+TEST(IniFile, RoundTripsJapaneseTextAsCp932AndAMissingFileLoadsEmpty)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("LOGIN.ini");
+    TIniFile missing(path);
+    EXPECT_TRUE(missing.load());
+    EXPECT_TRUE(missing.sectionNames().isEmpty());
+
     TIniFile ini(path);
     ini.writeString("Info", "1240012", "管理者データ");
     ASSERT_TRUE(ini.save());
-
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
-    // 管 is 0x8AC7 in Shift-JIS.
-    EXPECT_TRUE(bytes.contains(QByteArray("\x8a\xc7", 2)));
+    EXPECT_TRUE(bytes.contains(QByteArray("\x8a\xc7", 2))); // 管 in Shift-JIS
     EXPECT_TRUE(bytes.endsWith("\r\n"));
-
     TIniFile back(path);
     ASSERT_TRUE(back.load());
     EXPECT_EQ(back.readString("Info", "1240012"), QString("管理者データ"));
-}
-
-TEST(IniFile, MissingFileLoadsEmpty)
-{
-    QTemporaryDir dir;
-    TIniFile ini(dir.filePath("none.ini"));
-    EXPECT_TRUE(ini.load());
-    EXPECT_TRUE(ini.sectionNames().isEmpty());
 }
 
 TEST(TextCodec, UnmappableCharactersAndInvalidBytesDoNotStopConversion)
