@@ -11,14 +11,9 @@
 
 #include "support/testhome.h"
 
-TEST(PasswordCrypt, Md5HexIsLowerCaseHex)
-{
-    EXPECT_EQ(Md5Hex("abc"), QStringLiteral("900150983cd24fb0d6963f7d28e17f72"));
-    EXPECT_EQ(Md5Hex(""), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
-}
-
 TEST(PasswordCrypt, KeyScrambleOfDigestsUsesDigitsAndLettersBToV)
 {
+    EXPECT_EQ(Md5Hex("abc"), QStringLiteral("900150983cd24fb0d6963f7d28e17f72"));
     const QRegularExpression alphabet(QStringLiteral("^[0-9b-v]{16}$"));
     for (int tick : { 0, 1, 999, 123456, 2147483647, -1 }) {
         const QString scrambled = KeyScramble(Md5Hex(QString::number(quint32(tick))));
@@ -30,37 +25,30 @@ TEST(PasswordCrypt, KeyScrambleOfDigestsUsesDigitsAndLettersBToV)
     EXPECT_NE(KeyScramble(Md5Hex("1")), KeyScramble(Md5Hex("2")));
 }
 
-struct StoredLength {
-    QString plain;
-    quint32 tick;
-    int length;
-};
-
-class PasswordStoredLength : public ::testing::TestWithParam<StoredLength> {};
-
 // Blocks of the clear value, "-" and the tick text, then the 32-character salt digest.
-TEST_P(PasswordStoredLength, HasOneHexPairPerCipherByteAndTheDigest)
+TEST(PasswordCrypt, StoredTextHasOneHexPairPerCipherByteAndTheSaltDigest)
 {
-    const StoredLength c = GetParam();
-    const QString stored = PasswordEncryptValue(c.plain, "master12", c.tick);
-    EXPECT_EQ(stored.size(), c.length);
-    EXPECT_TRUE(QRegularExpression("^[0-9a-f]+$").match(stored).hasMatch());
-    EXPECT_EQ(stored.right(32), Md5Hex(QString::number(c.tick)));
-    EXPECT_EQ(PasswordDecryptValue(stored, "master12"), c.plain);
-}
-
-INSTANTIATE_TEST_SUITE_P(Blocks, PasswordStoredLength, ::testing::Values(
-    StoredLength { "", 123456, 16 + 32 },             // "-123456": one block
-    StoredLength { "", 1234567890, 32 + 32 },         // "-1234567890": two blocks
-    StoredLength { "abcdefg", 4000000000u, 48 + 32 }, // 18 bytes: three blocks
-    StoredLength { "a-b--c", 77, 32 + 32 },           // every "-" but the salt's stays
-    StoredLength { "パスワード", 5, 32 + 32 },        // code page bytes
-    StoredLength { QString::fromUtf8("\xF0\x9F\x94\x91"), 5, 32 + 32 })); // beyond the code page
-
-TEST(PasswordCrypt, SaltMakesEveryEncryptionDifferent)
-{
+    const struct {
+        QString plain;
+        quint32 tick;
+        int length;
+    } cases[] = {
+        { "", 123456, 16 + 32 },             // "-123456": one block
+        { "", 1234567890, 32 + 32 },         // "-1234567890": two blocks
+        { "abcdefg", 4000000000u, 48 + 32 }, // 18 bytes: three blocks
+        { "a-b--c", 77, 32 + 32 },           // every "-" but the salt's stays
+        { "パスワード", 5, 32 + 32 },        // code page bytes
+        { QString::fromUtf8("\xF0\x9F\x94\x91"), 5, 32 + 32 }, // beyond the code page
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.plain.toStdString());
+        const QString stored = PasswordEncryptValue(c.plain, "master12", c.tick);
+        EXPECT_EQ(stored.size(), c.length);
+        EXPECT_TRUE(QRegularExpression("^[0-9a-f]+$").match(stored).hasMatch());
+        EXPECT_EQ(stored.right(32), Md5Hex(QString::number(c.tick)));
+        EXPECT_EQ(PasswordDecryptValue(stored, "master12"), c.plain);
+    }
     EXPECT_NE(PasswordEncryptValue("secret", "master12", 1000), PasswordEncryptValue("secret", "master12", 1001));
-    EXPECT_EQ(PasswordEncryptValue("secret", "", 1000), PasswordEncryptValue("secret", "", 1000));
     EXPECT_EQ(PasswordDecryptValue(PasswordEncryptValue("secret", "", 9), ""), QStringLiteral("secret"));
 }
 
@@ -72,11 +60,10 @@ TEST(PasswordCrypt, StoredTextsThatYieldNoValue)
         EXPECT_EQ(PasswordDecryptValue(stored, wrong), std::nullopt) << wrong;
     EXPECT_EQ(PasswordDecryptValue(stored.left(32), "master12"), std::nullopt);
     EXPECT_EQ(PasswordDecryptValue("", "master12"), std::nullopt);
-    // Cut in the middle of a block: not a ciphertext.
-    EXPECT_EQ(PasswordDecryptValue(stored.mid(4), "master12"), std::nullopt);
-    // An odd last character is ignored.
+    EXPECT_EQ(PasswordDecryptValue(stored.mid(4), "master12"), std::nullopt) << "cut in the middle of a block";
     EXPECT_EQ(PasswordDecryptValue(stored.left(stored.size() - 32) + "f" + stored.right(32), "master12"),
-              QStringLiteral("secret"));
+              QStringLiteral("secret"))
+        << "an odd last character is ignored";
     EXPECT_THROW(PasswordDecryptValue("zz" + stored.mid(2), "master12"), TError);
 }
 
@@ -89,71 +76,51 @@ protected:
         App().service<TMasterPassword>().projectOpened();
     }
     TMasterPassword& master() { return App().service<TMasterPassword>(); }
-    int asked() { return int(m_home.prompter().asked.size()); }
+    TScriptedPrompter& prompter() { return m_home.prompter(); }
+    int asked() { return int(prompter().asked.size()); }
     TTestHome m_home;
 };
 
 TEST_F(MasterPasswordTest, AskedOnceThenHeldUntilForgotten)
 {
-    m_home.prompter().passwords = { QString("master12") };
-    EXPECT_EQ(master().password(), QStringLiteral("master12"));
+    SetTickCountSource([] { return 4242424242u; });
+    prompter().passwords = { QString("master12") };
+    const QString stored = PasswordEncryptValue("p-a-s-s");
     ASSERT_EQ(asked(), 1);
-    EXPECT_EQ(m_home.prompter().asked[0].kind, QStringLiteral("password"));
-    EXPECT_EQ(m_home.prompter().asked[0].caption, QStringLiteral("確認入力"));
-    EXPECT_EQ(m_home.prompter().asked[0].text, QStringLiteral("暗号化キー（マスターパスワード）"));
+    EXPECT_EQ(prompter().asked[0].kind, QStringLiteral("password"));
+    EXPECT_EQ(prompter().asked[0].caption, QStringLiteral("確認入力"));
+    EXPECT_EQ(prompter().asked[0].text, QStringLiteral("暗号化キー（マスターパスワード）"));
+    EXPECT_FALSE(stored.contains("p-a-s-s"));
+    EXPECT_EQ(PasswordDecryptValue(stored), QStringLiteral("p-a-s-s"));
+    EXPECT_EQ(PasswordDecryptValue(stored, "master12"), QStringLiteral("p-a-s-s"));
     EXPECT_EQ(master().password(), QStringLiteral("master12"));
     EXPECT_EQ(asked(), 1);
 
     master().forget();
-    m_home.prompter().passwords = { QString("master12") };
+    EXPECT_EQ(PasswordDecryptValue(QString(32, '0')), std::nullopt) << "short texts yield nothing without asking";
+    EXPECT_EQ(asked(), 1);
+    prompter().passwords = { QString("master12") };
     EXPECT_EQ(master().password(), QStringLiteral("master12"));
     EXPECT_EQ(asked(), 2);
-
     master().projectOpened();
     EXPECT_FALSE(master().isHeld());
 }
 
 TEST_F(MasterPasswordTest, WrongOrCancelledGivesEmptyAndAsksAgain)
 {
-    m_home.prompter().passwords = { QString("master13"), std::nullopt, QString("master12") };
+    prompter().passwords = { QString("master13"), std::nullopt, QString("master12") };
     EXPECT_EQ(master().password(), QString());
     EXPECT_EQ(master().password(), QString());
     EXPECT_FALSE(master().isHeld());
     EXPECT_EQ(master().password(), QStringLiteral("master12"));
     EXPECT_EQ(asked(), 3);
-    EXPECT_TRUE(m_home.prompter().messages().isEmpty());
-}
-
-TEST_F(MasterPasswordTest, ProjectWithoutMasterPasswordWarnsAndEncryptsWithSaltOnly)
-{
-    App().currentProject()->SetEncryptKey(QString());
-    const QString stored = PasswordEncryptValue("secret");
-    ASSERT_EQ(asked(), 1);
-    EXPECT_EQ(m_home.prompter().asked[0].text, QStringLiteral("マスターパスワードを設定してください"));
-    EXPECT_EQ(m_home.prompter().asked[0].caption, QStringLiteral("警告"));
-    EXPECT_EQ(m_home.prompter().asked[0].icon, TPrompter::Icon::Warning);
-    EXPECT_EQ(PasswordDecryptValue(stored, QString()), QStringLiteral("secret"));
-}
-
-TEST_F(MasterPasswordTest, ValuesRoundTripThroughTheHeldPassword)
-{
-    SetTickCountSource([] { return 4242424242u; });
-    m_home.prompter().passwords = { QString("master12") };
-    const QString stored = PasswordEncryptValue("p-a-s-s");
-    EXPECT_EQ(PasswordDecryptValue(stored), QStringLiteral("p-a-s-s"));
-    EXPECT_EQ(PasswordDecryptValue(stored, "master12"), QStringLiteral("p-a-s-s"));
-    EXPECT_EQ(asked(), 1);
-    EXPECT_FALSE(stored.contains("p-a-s-s"));
-    // Short stored texts yield nothing without asking anybody.
-    master().forget();
-    EXPECT_EQ(PasswordDecryptValue(QString(32, '0')), std::nullopt);
-    EXPECT_EQ(asked(), 1);
+    EXPECT_TRUE(prompter().messages().isEmpty());
 }
 
 TEST_F(MasterPasswordTest, OneActionAsksOrWarnsAtMostOnce)
 {
     // A page with two password fields: cancelling the question once covers the whole save.
-    m_home.prompter().passwords = { std::nullopt, QString("master12") };
+    prompter().passwords = { std::nullopt, QString("master12") };
     {
         TMasterPassword::TActionScope save;
         EXPECT_EQ(master().password(), QString());
@@ -163,11 +130,17 @@ TEST_F(MasterPasswordTest, OneActionAsksOrWarnsAtMostOnce)
     EXPECT_EQ(master().password(), QStringLiteral("master12")) << "the next action asks again";
     EXPECT_EQ(asked(), 2);
 
+    // A project without a master password warns, and encrypts with the salt alone.
     App().currentProject()->SetEncryptKey(QString());
+    QString stored;
     {
         TMasterPassword::TActionScope compare;
-        master().password();
+        stored = PasswordEncryptValue("secret");
         master().password();
     }
-    EXPECT_EQ(m_home.prompter().messages(), QStringList({ "マスターパスワードを設定してください" }));
+    ASSERT_EQ(asked(), 3);
+    EXPECT_EQ(prompter().asked[2].caption, QStringLiteral("警告"));
+    EXPECT_EQ(prompter().asked[2].icon, TPrompter::Icon::Warning);
+    EXPECT_EQ(prompter().messages(), QStringList({ "マスターパスワードを設定してください" }));
+    EXPECT_EQ(PasswordDecryptValue(stored, QString()), QStringLiteral("secret"));
 }
