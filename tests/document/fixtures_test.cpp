@@ -1,7 +1,6 @@
-#include "document/calverdinedocument.h"
-#include "document/pagesnapshot.h"
 #include "document/support/documenttesting.h"
 #include "document/tagscript.h"
+#include "document/tagtree.h"
 
 #include <QFile>
 
@@ -19,10 +18,7 @@ std::unique_ptr<TCalverdineDocument> fixture(const QString& name, const TScreenI
         throw std::runtime_error("missing fixture " + name.toStdString());
     QByteArray json = file.readAll();
     json.replace("{{LOCAL}}", kLocal.toUtf8()).replace("{{REMOTE}}", "http://127.0.0.2:8080");
-    auto snapshot = TPageSnapshot::fromJson(json);
-    auto model = std::make_unique<TCalverdineDocument>(snapshot->topDocument()->url());
-    model->Parse(snapshot, settings);
-    return model;
+    return parseModel(TPageSnapshot::fromJson(json), settings);
 }
 
 QStringList keys(const TCalverdineDocument& model)
@@ -33,14 +29,32 @@ QStringList keys(const TCalverdineDocument& model)
     return list;
 }
 
-TEST(FixturePages, FramesetWithThreeFrames)
+// The frameset page with the frames menu, main and help; main holds the form login.
+TEST(FixturePages, FramesetTableOfFullAndShortPaths)
 {
     TDocumentTestHome home;
     auto model = fixture("frameset");
-    QStringList frames;
-    for (const auto& frame : model->RootFrame()->ChildFrames())
-        frames.append(frame->GetPath() + " " + frame->GetShortPath() + " " + frame->GetCaption());
-    EXPECT_EQ(frames, QStringList({ "//menu /menu menu", "//main /main main", "//help /help help" }));
+    const TTagFrame* root = model->RootFrame();
+    ASSERT_EQ(root->ChildFrames().size(), 3u);
+    const TTagForm* form = root->ChildFrames()[1]->Forms().at(0).get();
+    const std::tuple<const TTagBase*, const char*, const char*> rows[] = {
+        { root, "/", "/" },
+        { root->ChildFrames()[0].get(), "//menu", "/menu" },
+        { root->ChildFrames()[1].get(), "//main", "/main" },
+        { root->ChildFrames()[2].get(), "//help", "/help" },
+        { form, "//main/login", "/main/login" },
+        { form->Parts()[0].get(), "//main/login/user", "/main/login/user" },
+        { form->Parts()[1].get(), "//main/login/sex[0]", "/main/login/sex[0]" },
+        { form->Parts()[2].get(), "//main/login/sex[1]", "/main/login/sex[1]" },
+    };
+    for (const auto& [node, full, shortPath] : rows) {
+        EXPECT_EQ(node->GetPath(), full);
+        EXPECT_EQ(node->GetShortPath(), shortPath);
+    }
+    QStringList captions;
+    for (const auto& frame : root->ChildFrames())
+        captions.append(frame->GetCaption());
+    EXPECT_EQ(captions, QStringList({ "menu", "main", "help" }));
     EXPECT_EQ(keys(*model), QStringList({ "//main/login/user=", "//main/login/sex[0]=m",
                                           "//main/login/sex[1]=__UN_CHECKED_VAL__", "//help/search/q=" }));
     EXPECT_EQ(model->Width(), 1150);

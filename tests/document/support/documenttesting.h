@@ -2,6 +2,8 @@
 
 #include "core/appcontext.h"
 #include "core/memo.h"
+#include "document/calverdinedocument.h"
+#include "document/pagesnapshot.h"
 #include "project/projectdocument.h"
 #include "support/testhome.h"
 
@@ -36,3 +38,20 @@ public:
         return lines;
     }
 };
+
+// The model of a snapshot, under the address of its top document.
+inline std::unique_ptr<TCalverdineDocument> parseModel(const std::shared_ptr<TPageSnapshot>& snapshot,
+                                                       const TScreenIDSettings& settings = {})
+{
+    auto model = std::make_unique<TCalverdineDocument>(snapshot->topDocument()->url());
+    model->Parse(snapshot, settings);
+    return model;
+}
+
+inline QStringList formPartPaths(const TCalverdineDocument& model)
+{
+    QStringList paths;
+    for (int i = 0; i < model.FormParts().count(); ++i)
+        paths.append(model.FormParts().keyAt(i));
+    return paths;
+}
