@@ -1,7 +1,4 @@
 #include "core/tickcount.h"
-#include "document/calverdinedocument.h"
-#include "document/documentparser.h"
-#include "document/pagesnapshot.h"
 #include "document/screenidhistory.h"
 #include "document/support/documenttesting.h"
 #include "document/support/snapshotbuilder.h"
@@ -10,13 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::unique_ptr<TCalverdineDocument> parse(const TSnapshotBuilder& builder, const TScreenIDSettings& settings = {})
-{
-    auto model = std::make_unique<TCalverdineDocument>("http://localhost/index.html");
-    model->Parse(builder.build(), settings);
-    return model;
-}
 
 TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
 {
@@ -35,12 +25,8 @@ TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
         box.input(box.form("inner"), "text", "t");
         box.script(QStringLiteral("var v%1;").arg(i));
     }
-    auto model = parse(b);
-
-    QStringList paths;
-    for (int i = 0; i < model->FormParts().count(); ++i)
-        paths.append(model->FormParts().keyAt(i));
-    EXPECT_EQ(paths, QStringList({ "//box[0]/inner/t", "//box[1]/inner/t", "//top/q" }));
+    auto model = parseModel(b.build());
+    EXPECT_EQ(formPartPaths(*model), QStringList({ "//box[0]/inner/t", "//box[1]/inner/t", "//top/q" }));
     EXPECT_EQ(model->Documents().size(), 3);
     EXPECT_EQ(model->Documents().first()->url(), "http://localhost/index.html");
     EXPECT_EQ(model->Width(), 656);
@@ -53,79 +39,59 @@ TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
     EXPECT_EQ(model->RootFrame()->Scripts().at(0)->Variables(), QStringList({ "topVar=" }));
 }
 
-TEST(Parser, AnUnreachableFrameStillTakesItsWindow)
-{
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
-    const int set = top.frameset("*,*,*", "");
-    top.frame("FRAME", "left", "http://other.example/", -1, set);
-    top.frame("FRAME", "middle", "middle.html", 1, set);
-    top.frame("FRAME", "right", "right.html", 2, set);
-    auto& middle = b.document("http://localhost/middle.html");
-    middle.input(middle.form("m"), "text", "x");
-    auto& right = b.document("http://localhost/right.html");
-    right.input(right.form("r"), "text", "y");
-    auto model = parse(b);
-    EXPECT_EQ(model->FormParts().keyAt(0), "//middle/m/x");
-    EXPECT_EQ(model->FormParts().keyAt(1), "//right/r/y");
-    EXPECT_TRUE(home.logLines().contains("[WARN] FRAME can not access: left -> http://other.example/"));
-}
-
-TEST(Parser, FrameCounterRunsThroughNestedFramesetsAndRestoresAfterAFrameDocument)
+// The frame counter runs through nested framesets and starts again in a frame's document; an
+// unreachable frame still takes its window.
+TEST(Parser, FrameCounterOfNestedFramesets)
 {
     TDocumentTestHome home;
     TSnapshotBuilder b;
     auto& top = b.document("http://localhost/index.html");
     const int outer = top.frameset("", "*,*");
     const int inner = top.frameset("*,*", "", outer);
+    top.frame("FRAME", "left", "http://other.example/", -1, inner);
     top.frame("FRAME", "a", "a.html", 1, inner);
     top.frame("FRAME", "b", "b.html", 3, inner);
     top.frame("FRAME", "c", "c.html", 4, outer);
-    // a is itself a frameset document whose own counter starts again at 0.
     auto& a = b.document("http://localhost/a.html");
-    const int set = a.frameset("", "*");
-    a.frame("FRAME", "deep", "deep.html", 2, set);
+    a.frame("FRAME", "deep", "deep.html", 2, a.frameset("", "*"));
     for (const char* name : { "deep", "b", "c" }) {
         auto& doc = b.document(QStringLiteral("http://localhost/%1.html").arg(name));
         doc.input(doc.form("f"), "text", name);
     }
-    auto model = parse(b);
-    QStringList paths;
-    for (int i = 0; i < model->FormParts().count(); ++i)
-        paths.append(model->FormParts().keyAt(i));
-    EXPECT_EQ(paths, QStringList({ "///a/deep/f/deep", "///b/f/b", "//c/f/c" }));
+    auto model = parseModel(b.build());
+    EXPECT_EQ(formPartPaths(*model), QStringList({ "///a/deep/f/deep", "///b/f/b", "//c/f/c" }));
+    const TTagFrame* frameset = model->RootFrame()->ChildFrames().at(0).get();
+    EXPECT_EQ(frameset->TagName(), "FRAMESET");
+    EXPECT_EQ(frameset->GetPath(), "//");
+    EXPECT_EQ(frameset->ChildFrames().at(1)->GetPath(), "///a");
+    EXPECT_TRUE(home.logLines().contains("[WARN] FRAME can not access: left -> http://other.example/"));
 }
 
-struct SizeCase {
-    const char* rows;
-    const char* cols;
-    int width;
-    int height;
-};
-
-class FramesetSize : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(FramesetSize, FollowsTheSizingList)
+TEST(Parser, FramesetSizeFollowsTheSizingList)
 {
+    const struct {
+        const char* rows;
+        const char* cols;
+        int width;
+        int height;
+    } cases[] = { { "", "200,*", 1000, 900 }, { "", "50%, 300", 480, 900 }, { "100,*", "", 800, 1000 },
+                  { "", "200", 200, 600 },    { "", "abc,*", 800, 900 },    { "", "", 0, 0 },
+                  { "*", "200,*", 1000, 600 } };
     TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
-    const int set = top.frameset(GetParam().rows, GetParam().cols);
-    top.frame("FRAME", "one", "1.html", 1, set);
-    top.frame("FRAME", "two", "2.html", 2, set);
-    b.document("http://localhost/1.html").body(180, 600);
-    b.document("http://localhost/2.html").body(800, 900);
-    auto model = parse(b);
-    EXPECT_EQ(model->Width(), GetParam().width);
-    EXPECT_EQ(model->Height(), GetParam().height);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.rows) + "/" + c.cols);
+        TSnapshotBuilder b;
+        auto& top = b.document("http://localhost/index.html");
+        const int set = top.frameset(c.rows, c.cols);
+        top.frame("FRAME", "one", "1.html", 1, set);
+        top.frame("FRAME", "two", "2.html", 2, set);
+        b.document("http://localhost/1.html").body(180, 600);
+        b.document("http://localhost/2.html").body(800, 900);
+        auto model = parseModel(b.build());
+        EXPECT_EQ(model->Width(), c.width);
+        EXPECT_EQ(model->Height(), c.height);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Lists, FramesetSize,
-                         ::testing::Values(SizeCase { "", "200,*", 1000, 900 }, SizeCase { "", "50%, 300", 480, 900 },
-                                           SizeCase { "100,*", "", 800, 1000 }, SizeCase { "", "200", 200, 600 },
-                                           SizeCase { "", "abc,*", 800, 900 }, SizeCase { "", "", 0, 0 },
-                                           SizeCase { "*", "200,*", 1000, 600 }));
 
 TEST(Parser, ScriptLanguageRule)
 {
@@ -135,16 +101,10 @@ TEST(Parser, ScriptLanguageRule)
         const char* type;
         const char* language;
         bool javaScript;
-    } cases[] = {
-        { nullptr, "", "", true },
-        { nullptr, "text/javascript", "", true },
-        { nullptr, "", "JScript", true },
-        { nullptr, "text/vbscript", "", false },
-        { "text/vbscript", "", "", false },
-        { "text/vbscript", "", "javascript", true },
-        { "text/javascript", "", "", true },
-        { nullptr, "module", "", false },
-    };
+    } cases[] = { { nullptr, "", "", true },        { nullptr, "text/javascript", "", true },
+                  { nullptr, "", "JScript", true }, { nullptr, "text/vbscript", "", false },
+                  { "text/vbscript", "", "", false }, { "text/vbscript", "", "javascript", true },
+                  { "text/javascript", "", "", true }, { nullptr, "module", "", false } };
     for (const Case& c : cases) {
         TSnapshotBuilder b;
         auto& top = b.document("http://localhost/index.html");
@@ -153,7 +113,7 @@ TEST(Parser, ScriptLanguageRule)
             top.meta("CONTENT-SCRIPT-TYPE", c.meta); // the last one decides
         }
         top.script("var x;", "", c.type, c.language);
-        auto model = parse(b);
+        auto model = parseModel(b.build());
         EXPECT_EQ(model->RootFrame()->Scripts().size(), c.javaScript ? 1u : 0u) << c.type << "/" << c.language;
     }
 }
@@ -164,8 +124,7 @@ TEST(Parser, ScriptsOfRemotePagesDoNotRun)
     for (const char* url : { "http://localhost/a.html", "http://www.example.com/a.html" }) {
         TSnapshotBuilder b;
         b.document(url).script("function f(a) {}");
-        auto model = std::make_unique<TCalverdineDocument>(url);
-        model->Parse(b.build(), TScreenIDSettings());
+        auto model = parseModel(b.build());
         const TTagScript* script = model->RootFrame()->Scripts().at(0).get();
         const bool local = QString(url).contains("localhost");
         EXPECT_EQ(script->Executable(), local);
@@ -206,7 +165,7 @@ TEST(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
     top.select(f, "s", {});
     top.textarea(f, "t", "");
     top.element("FIELDSET", { { "name", "fs" } });
-    auto model = parse(b);
+    auto model = parseModel(b.build());
     QStringList names;
     for (const auto& part : model->RootFrame()->Forms()[0]->Parts())
         names.append(part->GetName() + ":" + part->GetType());
@@ -223,7 +182,7 @@ TEST(Parser, FormValuesAreReadAtParseTimeAndByPosition)
     const int f = top.form("f", "/post", "post");
     top.input(f, "text", "a", "1");
     top.input(f, "checkbox", "c", "on");
-    auto model = parse(b);
+    auto model = parseModel(b.build());
     TTagForm* form = model->RootFrame()->Forms()[0].get();
     EXPECT_EQ(form->Values(), QStringList({ "a=1", "c=__UN_CHECKED_VAL__" }));
     EXPECT_EQ(form->Method(), "post");
