@@ -21,26 +21,24 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace {
 
-// Confirms the settings dialog (optionally changing the project) or cancels it, by script.
+// Records each settings dialog shown; confirms it, or runs the next scripted step.
 class TFakeEditor final : public TProjectSettingsEditor {
 public:
-    explicit TFakeEditor(QStringList* seen) : m_seen(seen) {}
     bool edit(TXMLProjectType& project) override
     {
-        *m_seen << project.Name() + "|" + project.RootDirectory();
+        seen << project.Name() + "|" + project.RootDirectory();
         if (script.empty())
             return true;
-        auto step = script.front();
+        const auto step = std::move(script.front());
         script.pop_front();
         return step(project);
     }
+    QStringList seen;
     std::deque<std::function<bool(TXMLProjectType&)>> script;
-
-private:
-    QStringList* m_seen;
 };
 
 class TFakeWindow final : public TMainWindowHost {
@@ -72,12 +70,15 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+const QString kAskSave = "プロジェクト設定が保存されていません\r保存しますか？";
+const QString kAskOverwrite = "ファイルが存在します。上書きしてよろしいですか";
+
 class MainActionTest : public testing::Test {
 protected:
     void SetUp() override
     {
         BuildCommandCatalogue(App().commands());
-        auto fake = std::make_unique<TFakeEditor>(&edited);
+        auto fake = std::make_unique<TFakeEditor>();
         editor = fake.get();
         auto action = std::make_unique<TMainAction>(std::move(fake));
         main = action.get();
@@ -85,21 +86,27 @@ protected:
         App().bus().AddListener(std::make_unique<TRecordingListener>(
             events, std::initializer_list<TEvent> { TEvent::ProjectNewed, TEvent::ProjectOpened, TEvent::ProjectSaved,
                                                     TEvent::ProjectClosed, TEvent::ProjectModified }));
-        window = std::make_unique<TFakeWindow>(events);
-        App().mainWindow = window.get();
+        App().mainWindow = &window;
     }
     void TearDown() override { App().mainWindow = nullptr; }
 
     bool enabled(const char* name) { return App().commands().action(name)->isEnabled(); }
     TScriptedPrompter& prompter() { return home.prompter(); }
+    QList<QAction*> menuItems() { return App().service<TMainMenuCommand>().items(); }
+    QStringList homeFiles() { return QDir(home.path()).entryList(QDir::Files); }
+
+    std::unique_ptr<TXMLProjectType> project(const QString& name)
+    {
+        auto p = TXMLProjectType::NewProjectDocument();
+        p->ApplyNewProjectValues(name, home.path());
+        return p;
+    }
 
     // Writes a project named `name` to <home>/<file> and opens it.
     QString openSaved(const QString& file, const QString& name)
     {
-        auto p = TXMLProjectType::NewProjectDocument();
-        p->ApplyNewProjectValues(name, home.path());
         const QString path = home.file(file);
-        writeFile(path, p->ProjectXmlText());
+        writeFile(path, project(name)->ProjectXmlText());
         EXPECT_TRUE(main->OpenProject(path));
         events->clear();
         return path;
@@ -108,10 +115,7 @@ protected:
     // Runs the settings command with a change confirmed in the dialog.
     void modify(const QString& homePage)
     {
-        editor->script.push_back([homePage](TXMLProjectType& p) {
-            p.SetHomePage(homePage);
-            return true;
-        });
+        editor->script.push_back([homePage](TXMLProjectType& p) { p.SetHomePage(homePage); return true; });
         main->Settings();
     }
 
@@ -126,9 +130,8 @@ protected:
     }
 
     TTestHome home;
-    QStringList edited;
     std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    std::unique_ptr<TFakeWindow> window;
+    TFakeWindow window { events };
     TMainAction* main = nullptr;
     TFakeEditor* editor = nullptr;
 };
@@ -140,15 +143,15 @@ TEST_F(MainActionTest, NewTakesTheFirstFreeNameAndItsDataDirectory)
     ASSERT_TRUE(QDir(home.path()).mkdir("NewProject"));
     ASSERT_TRUE(QDir(home.path()).mkdir("NewProject2"));
     main->New();
-    EXPECT_EQ(edited, QStringList({ "NewProject3|" + home.path() + "/NewProject3" }));
+    EXPECT_EQ(editor->seen, QStringList({ "NewProject3|" + home.path() + "/NewProject3" }));
     ASSERT_NE(App().currentProject(), nullptr);
     EXPECT_EQ(App().currentProject()->Name(), QString("NewProject3"));
     EXPECT_TRUE(QFileInfo(home.path() + "/NewProject3").isDir());
     EXPECT_TRUE(App().projectUnsaved);
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0" }));
     EXPECT_TRUE(enabled("ActionMainSave"));
-    EXPECT_TRUE(window->drop);
-    EXPECT_EQ(window->caption, QString("NewProject3"));
+    EXPECT_TRUE(window.drop);
+    EXPECT_EQ(window.caption, QString("NewProject3"));
 }
 
 TEST_F(MainActionTest, CancelledNewLeavesNoProjectOpen)
@@ -167,10 +170,9 @@ TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
 {
     main->New();
     writeFile(home.file("Taken.xml"), "keep"); // another file is never replaced without asking
-    prompter().files = { home.file("Taken.xml"), home.file("Mine.xml") };
-    prompter().answers = { TPrompter::No };
+    prompter().files = { home.file("Taken.xml") };
     main->Save();
-    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが存在します。上書きしてよろしいですか" }));
+    EXPECT_EQ(prompter().messages(), QStringList({ kAskOverwrite }));
     EXPECT_EQ(contents(home.file("Taken.xml")), QByteArray("keep"));
     prompter().clear();
     prompter().files = { home.file("Mine.xml") };
@@ -185,10 +187,8 @@ TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
     EXPECT_FALSE(App().projectUnsaved);
     EXPECT_FALSE(enabled("ActionMainSave"));
     EXPECT_EQ(knownProjects(), QStringList({ "NewProject=" + home.file("Mine.xml") }));
-    const QList<QAction*> items = App().service<TMainMenuCommand>().items();
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0]->text(), QString("NewProject(&1)"));
-    EXPECT_TRUE(items[0]->isChecked());
+    ASSERT_EQ(menuItems().size(), 1);
+    EXPECT_TRUE(menuItems()[0]->isChecked());
 
     modify("http://changed/");
     EXPECT_TRUE(enabled("ActionMainSave"));
@@ -196,7 +196,7 @@ TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
     EXPECT_EQ(prompter().asked.size(), 1u);
     EXPECT_TRUE(contents(home.file("Mine.xml")).contains("http://changed/"));
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0", "ProjectSaved:0", "ProjectModified:0", "ProjectSaved:0" }));
-    EXPECT_EQ(QDir(home.path()).entryList({ "*.bak" }, QDir::Files), QStringList());
+    EXPECT_EQ(homeFiles(), QStringList({ "CalverdineProjects.ini", "Mine.xml", "Taken.xml" })); // no backup left
 }
 
 TEST_F(MainActionTest, SaveAsAsksBeforeReplacingAnotherFileOnly)
@@ -208,83 +208,63 @@ TEST_F(MainActionTest, SaveAsAsksBeforeReplacingAnotherFileOnly)
     EXPECT_EQ(prompter().asked[0].request.fileName, QString("A.xml"));
 
     writeFile(home.file("B.xml"), "keep");
-    prompter().clear();
-    prompter().files = { home.file("B.xml") };
-    prompter().answers = { TPrompter::No };
-    main->SaveAs();
-    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが存在します。上書きしてよろしいですか" }));
-    EXPECT_EQ(contents(home.file("B.xml")), QByteArray("keep"));
-    EXPECT_EQ(App().projectFileName, path);
-
-    prompter().files = { home.file("B.xml") };
-    prompter().answers = { TPrompter::Yes };
-    main->SaveAs();
+    for (const int answer : { TPrompter::No, TPrompter::Yes }) {
+        prompter().clear();
+        prompter().files = { home.file("B.xml") };
+        prompter().answers = { answer };
+        main->SaveAs();
+        EXPECT_EQ(prompter().messages(), QStringList({ kAskOverwrite }));
+        if (answer == TPrompter::No) {
+            EXPECT_EQ(contents(home.file("B.xml")), QByteArray("keep"));
+            EXPECT_EQ(App().projectFileName, path);
+        }
+    }
     EXPECT_EQ(App().projectFileName, home.file("B.xml"));
     EXPECT_EQ(TXMLProjectType::LoadProjectDocument(home.file("B.xml"))->Name(), QString("A"));
 }
 
-TEST(KnownProjectsMenu, CaptionsNumberTheItemsAndShowAmpersands)
-{
-    EXPECT_EQ(KnownProjectCaption("Shop", 0), QString("Shop(&1)"));
-    EXPECT_EQ(KnownProjectCaption("R&D", 11), QString("R&&D(&12)"));
-}
-
-TEST_F(MainActionTest, SameNameAtTwoPathsKeepsOneEntryWithTheLaterPath)
+TEST_F(MainActionTest, KnownProjectsKeepOneEntryPerNameWithTheLaterPath)
 {
     openSaved("One.xml", "Same");
     openSaved("Other.xml", "Other");
     openSaved("Two.xml", "Same");
     EXPECT_EQ(knownProjects(), QStringList({ "Same=" + home.file("Two.xml"), "Other=" + home.file("Other.xml") }));
-    const QList<QAction*> items = App().service<TMainMenuCommand>().items();
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[1]->text(), QString("Other(&2)"));
-    EXPECT_TRUE(items[0]->isChecked());
-    EXPECT_FALSE(items[1]->isChecked());
+    ASSERT_EQ(menuItems().size(), 2);
+    EXPECT_EQ(menuItems()[1]->text(), QString("Other(&2)"));
+    EXPECT_TRUE(menuItems()[0]->isChecked());
+    EXPECT_FALSE(menuItems()[1]->isChecked());
+    EXPECT_EQ(KnownProjectCaption("R&D", 11), QString("R&&D(&12)"));
 }
 
-TEST_F(MainActionTest, ExitWithUnsavedChanges)
-{
-    const QString path = openSaved("A.xml", "A");
-    const QByteArray stored = contents(path);
-    modify("http://changed/");
-    events->clear();
-
-    prompter().answers = { TPrompter::Cancel };
-    main->Exit();
-    EXPECT_EQ(prompter().messages(), QStringList({ "プロジェクト設定が保存されていません\r保存しますか？" }));
-    EXPECT_EQ(*events, QStringList()); // still running: no layout saved, nothing closed
-    EXPECT_NE(App().currentProject(), nullptr);
-    EXPECT_EQ(contents(path), stored);
-
-    prompter().answers = { TPrompter::No };
-    main->Exit();
-    EXPECT_EQ(*events, QStringList({ "saveLayout", "ProjectClosed:0", "quit" }));
-    EXPECT_EQ(contents(path), stored);
-}
-
-TEST_F(MainActionTest, ExitGoesOnAfterYesOnlyWhenTheSaveCompleted)
+TEST_F(MainActionTest, ExitGoesOnOnlyWhenTheChangesWereSavedOrGivenUp)
 {
     main->New();
     events->clear();
-
-    // Yes, then the save dialog is cancelled: the new project is still only in memory.
-    prompter().answers = { TPrompter::Yes };
-    main->Exit();
-    EXPECT_EQ(*events, QStringList());
-    ASSERT_NE(App().currentProject(), nullptr);
-    EXPECT_TRUE(App().projectUnsaved);
-
-    // Yes, then the write fails.
-    prompter().clear();
-    prompter().answers = { TPrompter::Yes };
-    prompter().files = { home.file("Mine.xml") };
-    {
-        TWriteLimit limit(10);
-        main->Exit();
+    // Cancel; Yes with the save dialog cancelled; Yes with a failing write.
+    const struct {
+        int answer;
+        const char* file;
+        rlim_t writeLimit;
+    } refusals[] = { { TPrompter::Cancel, nullptr, 0 }, { TPrompter::Yes, nullptr, 0 }, { TPrompter::Yes, "Mine.xml", 10 } };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(testing::Message() << "answer " << r.answer << " file " << (r.file ? r.file : "-"));
+        prompter().clear();
+        prompter().answers = { r.answer };
+        if (r.file)
+            prompter().files = { home.file(r.file) };
+        {
+            std::optional<TWriteLimit> limit;
+            if (r.writeLimit)
+                limit.emplace(r.writeLimit);
+            main->Exit();
+        }
+        EXPECT_EQ(prompter().messages().first(), kAskSave);
+        EXPECT_EQ(*events, QStringList()); // still running: no layout saved, nothing closed
+        ASSERT_NE(App().currentProject(), nullptr);
+        EXPECT_TRUE(App().projectUnsaved);
+        EXPECT_EQ(homeFiles(), QStringList());
     }
     EXPECT_EQ(prompter().messages().last(), QString("ファイルが保存できませんでした"));
-    EXPECT_EQ(*events, QStringList());
-    EXPECT_TRUE(App().projectUnsaved);
 
     prompter().clear();
     prompter().answers = { TPrompter::Yes };
@@ -297,35 +277,42 @@ TEST_F(MainActionTest, ExitGoesOnAfterYesOnlyWhenTheSaveCompleted)
 TEST_F(MainActionTest, ReopeningTheCurrentProjectAsksAndReloadsItsFile)
 {
     const QString path = openSaved("A.xml", "A");
+    const QByteArray stored = contents(path);
     modify("http://changed/");
+    prompter().answers = { TPrompter::Cancel };
+    menuItems().at(0)->trigger();
+    EXPECT_EQ(App().currentProject()->HomePage(), QString("http://changed/"));
+    EXPECT_TRUE(App().projectUnsaved);
+
     prompter().answers = { TPrompter::No };
-    App().service<TMainMenuCommand>().items().at(0)->trigger();
-    EXPECT_EQ(prompter().messages().size(), 1);
+    menuItems().at(0)->trigger();
+    EXPECT_EQ(prompter().messages(), QStringList({ kAskSave, kAskSave }));
     ASSERT_NE(App().currentProject(), nullptr);
     EXPECT_EQ(App().currentProject()->HomePage(), QString("about:blank"));
     EXPECT_FALSE(App().projectUnsaved);
     EXPECT_EQ(*events, QStringList({ "ProjectModified:0", "ProjectClosed:0", "ProjectOpened:0" }));
     EXPECT_FALSE(App().service<TProjectState>().closing);
-    EXPECT_TRUE(App().service<TMainMenuCommand>().items().at(0)->isChecked());
+    EXPECT_TRUE(menuItems().at(0)->isChecked());
     EXPECT_EQ(App().projectFileName, path);
+    EXPECT_EQ(contents(path), stored);
 }
 
 TEST_F(MainActionTest, BadProjectFilesAreReportedAndLeftAlone)
 {
     writeFile(home.file("Broken.xml"), "<Project><Name>x</Nam");
     writeFile(home.file("Wrong.xml"), "<Other/>");
-    for (const QString& file : { home.file("Broken.xml"), home.file("Wrong.xml"), home.file("Missing.xml") }) {
+    for (const char* name : { "Broken.xml", "Wrong.xml", "Missing.xml" }) {
+        SCOPED_TRACE(name);
         prompter().clear();
-        const QByteArray before = contents(file);
-        prompter().files = { file };
+        const QByteArray before = contents(home.file(name));
+        prompter().files = { home.file(name) };
         main->Open();
-        EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが開けませんでした" })) << file.toStdString();
+        EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが開けませんでした" }));
         EXPECT_EQ(App().currentProject(), nullptr);
-        EXPECT_EQ(contents(file), before);
+        EXPECT_EQ(contents(home.file(name)), before);
     }
     EXPECT_EQ(*events, QStringList());
-    EXPECT_FALSE(QFileInfo::exists(home.file("CalverdineProjects.ini")));
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList({ "Broken.xml", "Wrong.xml" }));
+    EXPECT_EQ(homeFiles(), QStringList({ "Broken.xml", "Wrong.xml" })); // no known projects file either
 }
 
 TEST_F(MainActionTest, FailedSaveKeepsTheOldFileAndTheUnsavedState)
@@ -349,7 +336,6 @@ TEST_F(MainActionTest, CommandStatesFollowTheProject)
     for (const char* name : { "ActionMainSave", "ActionMainSaveAs", "ActionMainClose", "ActionMainConfig",
                               "ActionMainIEConfig" })
         EXPECT_FALSE(enabled(name)) << name;
-    EXPECT_EQ(App().commands().owner("ActionMainExit"), QString("TMainAction"));
     openSaved("A.xml", "A");
     EXPECT_FALSE(enabled("ActionMainSave"));
     EXPECT_TRUE(enabled("ActionMainSaveAs"));
@@ -365,43 +351,35 @@ TEST_F(MainActionTest, CommandStatesFollowTheProject)
     main->Close();
     EXPECT_FALSE(enabled("ActionMainSaveAs"));
     EXPECT_FALSE(enabled("ActionMainIEConfig"));
-    EXPECT_FALSE(window->drop);
-    EXPECT_EQ(window->caption, QString());
+    EXPECT_FALSE(window.drop);
+    EXPECT_EQ(window.caption, QString());
     EXPECT_TRUE(App().projectFileName.isEmpty());
 }
 
 TEST_F(MainActionTest, StartUpOpensTheProjectFileOnActivation)
 {
-    const QString path = openSaved("A.xml", "A");
-    main->CloseProject();
-    events->clear();
-    App().projectFileName = path;
-    App().bus().NotifyFormActivated(0);
+    const auto activate = [&](std::unique_ptr<TXMLProjectType> current, const QString& file, bool unsaved) {
+        main->CloseProject();
+        events->clear();
+        if (current)
+            App().setCurrentProject(std::move(current));
+        App().projectUnsaved = unsaved;
+        App().projectFileName = file;
+        App().bus().NotifyFormActivated(0);
+    };
+    activate(nullptr, openSaved("A.xml", "A"), false);
     ASSERT_NE(App().currentProject(), nullptr);
     EXPECT_EQ(*events, QStringList({ "ProjectOpened:0" }));
 
     // A first-run project whose file could not be written stays usable as a new project.
-    main->CloseProject();
-    events->clear();
-    auto p = TXMLProjectType::NewProjectDocument();
-    p->ApplyNewProjectValues("DefaultProject", home.path());
-    App().setCurrentProject(std::move(p));
-    App().projectUnsaved = true;
-    App().projectFileName = home.file("DefaultProject.xml");
-    App().bus().NotifyFormActivated(0);
+    activate(project("DefaultProject"), home.file("DefaultProject.xml"), true);
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0" }));
     EXPECT_TRUE(enabled("ActionMainSave"));
     EXPECT_TRUE(prompter().messages().isEmpty());
 
-    // A first-run project already in its file gives way to the start-up file; when that
-    // cannot be opened, no project is open.
-    main->CloseProject();
-    events->clear();
-    p = TXMLProjectType::NewProjectDocument();
-    p->ApplyNewProjectValues("DefaultProject", home.path());
-    App().setCurrentProject(std::move(p));
-    App().projectFileName = home.file("Missing.xml");
-    App().bus().NotifyFormActivated(0);
+    // One already in its file gives way to the start-up file; when that cannot be opened,
+    // no project is open.
+    activate(project("DefaultProject"), home.file("Missing.xml"), false);
     EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが開けませんでした" }));
     EXPECT_EQ(App().currentProject(), nullptr);
     EXPECT_EQ(*events, QStringList());
