@@ -17,7 +17,7 @@ public:
 
     int TabId() const override { return m_id; }
     QString GetUrl() const override { return document ? document->URL() : QString(); }
-    QString GetRequestedUrl() const override { return requestedUrl; }
+    QString GetRequestedUrl() const override { return QString(); }
     QString GetTitle() const override { return QString(); }
     int NavigationState() const override { return 2; }
     bool CanGoBack() const override { return false; }
@@ -38,7 +38,6 @@ public:
 
     std::unique_ptr<TCalverdineDocument> document;
     TRecordingPageChannel channel;
-    QString requestedUrl;
 
 private:
     int m_id;
@@ -60,12 +59,6 @@ public:
         current = id;
         return *tab;
     }
-    void close(int id)
-    {
-        m_tabs.erase(id);
-        if (current == id)
-            current = 0;
-    }
     TTabView* CurrentTab() override { return FindTab(current); }
     TTabView* FindTab(int id) override
     {
@@ -84,25 +77,21 @@ private:
 };
 
 // The login page of the tests: user, password, "remember me", a hidden token, a radio
-// group and a read-only field, in the form "login" of http://<host>/app/login.html.
-struct TLoginPage {
-    int user = 0, pass = 0, remember = 0, token = 0, sexMale = 0, sexFemale = 0, note = 0;
-
-    std::unique_ptr<TCalverdineDocument> build(TPageChannel* channel, const QString& host = QStringLiteral("127.0.0.2"))
-    {
-        TSnapshotBuilder b;
-        const QString url = QStringLiteral("http://") + host + QStringLiteral("/app/login.html");
-        auto& top = b.document(url);
-        const int form = top.form("login", "/app/login");
-        user = top.input(form, "text", "user", "admin");
-        pass = top.input(form, "password", "pass", "secret-1");
-        remember = top.input(form, "checkbox", "remember", "on", { { "checked", true } });
-        token = top.input(form, "hidden", "token", "T0K3N");
-        sexMale = top.input(form, "radio", "sex", "m", { { "checked", true } });
-        sexFemale = top.input(form, "radio", "sex", "f");
-        note = top.textarea(form, "note", "a=b");
-        auto model = std::make_unique<TCalverdineDocument>(url);
-        model->Parse(b.build(channel), TScreenIDSettings());
-        return model;
-    }
-};
+// group and a text area, in the form "login" of http://127.0.0.2/app/login.html.
+inline std::unique_ptr<TCalverdineDocument> BuildLoginPage(TPageChannel* channel)
+{
+    TSnapshotBuilder b;
+    const QString url = QStringLiteral("http://127.0.0.2/app/login.html");
+    auto& top = b.document(url);
+    const int form = top.form("login", "/app/login");
+    top.input(form, "text", "user", "admin");
+    top.input(form, "password", "pass", "secret-1");
+    top.input(form, "checkbox", "remember", "on", { { "checked", true } });
+    top.input(form, "hidden", "token", "T0K3N");
+    top.input(form, "radio", "sex", "m", { { "checked", true } });
+    top.input(form, "radio", "sex", "f");
+    top.textarea(form, "note", "a=b");
+    auto model = std::make_unique<TCalverdineDocument>(url);
+    model->Parse(b.build(channel), TScreenIDSettings());
+    return model;
+}
