@@ -32,14 +32,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-QStringList childNames(const TXMLProjectType& p)
-{
-    QStringList names;
-    for (pugi::xml_node n : p.root().children())
-        names << QString::fromUtf8(n.name());
-    return names;
-}
-
 // Starts the application state afresh on the same home directory, as a second run would.
 void restart(TTestHome& home)
 {
@@ -51,54 +43,46 @@ void restart(TTestHome& home)
 
 } // namespace
 
-struct CommandLineCase {
-    QStringList arguments;
-    QString environmentHome;
-    QString home;
-    QString project;
-    bool failed = false;
-};
-
-class CommandLine : public testing::TestWithParam<CommandLineCase> {};
-
-TEST_P(CommandLine, Parses)
+TEST(CommandLine, HomeProjectAndSwitches)
 {
-    const CommandLineCase& c = GetParam();
-    const TCommandLine r = ParseCommandLine(c.arguments, c.environmentHome);
-    EXPECT_EQ(!r.error.isEmpty(), c.failed) << r.error.toStdString();
-    if (!c.failed) {
-        EXPECT_EQ(r.homeDirectory, c.home);
-        EXPECT_EQ(r.projectFile, c.project);
+    const struct {
+        QStringList arguments;
+        const char* environmentHome;
+        const char* home;
+        const char* project;
+        bool failed = false;
+    } cases[] = {
+        { {}, "", "", "" },
+        { { "--home", "/tmp/h" }, "", "/tmp/h", "" },
+        { { "--home=/tmp/h/" }, "/env", "/tmp/h", "" },
+        { {}, "/env/home", "/env/home", "" },
+        { { "--home", "/a", "/p/x.xml" }, "/env", "/a", "/p/x.xml" },
+        { { "--", "/p/-odd.xml" }, "", "", "/p/-odd.xml" },
+        { { "--home" }, "", "", "", true },
+        { { "--bogus" }, "", "", "", true },
+        { { "/a.xml", "/b.xml" }, "", "", "", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.arguments.join(' ')));
+        const TCommandLine r = ParseCommandLine(c.arguments, c.environmentHome);
+        EXPECT_EQ(!r.error.isEmpty(), c.failed) << r.error.toStdString();
+        if (!c.failed) {
+            EXPECT_EQ(r.homeDirectory, QString(c.home));
+            EXPECT_EQ(r.projectFile, QString(c.project));
+        }
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CommandLine,
-    testing::Values(CommandLineCase { {}, {}, {}, {} },
-                    CommandLineCase { { "--home", "/tmp/h" }, {}, "/tmp/h", {} },
-                    CommandLineCase { { "--home=/tmp/h/" }, "/env", "/tmp/h", {} },
-                    CommandLineCase { {}, "/env/home", "/env/home", {} },
-                    CommandLineCase { { "--home", "/a", "/p/x.xml" }, "/env", "/a", "/p/x.xml" },
-                    CommandLineCase { { "--", "/p/-odd.xml" }, {}, {}, "/p/-odd.xml" },
-                    CommandLineCase { { "--home" }, {}, {}, {}, true },
-                    CommandLineCase { { "--bogus" }, {}, {}, {}, true },
-                    CommandLineCase { { "/a.xml", "/b.xml" }, {}, {}, {}, true }));
-
-TEST(CommandLineSwitches, HelpVersionUnattendedAndRelativeProject)
-{
     EXPECT_TRUE(ParseCommandLine({ "--help" }, {}).help);
     EXPECT_TRUE(ParseCommandLine({ "--version" }, {}).version);
     EXPECT_TRUE(ParseCommandLine({ "--unattended" }, {}).unattended);
     EXPECT_EQ(ParseCommandLine({ "p.xml" }, {}).projectFile, QDir::current().absoluteFilePath("p.xml"));
 }
 
-TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProject)
+TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProjectAndTheSecondStartOpensIt)
 {
     TTestHome home;
     const QString dir = home.file("Calverdine");
     home.prompter().answers = { TPrompter::Yes };
     ResolveHomeDirectory(dir);
-
     ASSERT_EQ(home.prompter().asked.size(), 1u);
     EXPECT_EQ(home.prompter().asked[0].text, QString("Application Data に Calverdine が作成されますが、よろしいですか"));
     EXPECT_EQ(home.prompter().asked[0].caption, QString("title"));
@@ -106,8 +90,8 @@ TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProject)
     EXPECT_EQ(App().homeDirectory, dir);
     EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormDefine").isDir());
     EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormData").isDir());
-    EXPECT_EQ(contents(dir + "/Calverdine.ini"),
-              ("[Global]\r\nDefaultProject=" + dir + "/DefaultProject.xml\r\n").toUtf8());
+    const QByteArray settings = ("[Global]\r\nDefaultProject=" + dir + "/DefaultProject.xml\r\n").toUtf8();
+    EXPECT_EQ(contents(dir + "/Calverdine.ini"), settings);
     ASSERT_NE(App().currentProject(), nullptr);
     EXPECT_TRUE(App().projectUnsaved);
 
@@ -115,15 +99,20 @@ TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProject)
     EXPECT_FALSE(StartupPrepareProject());
     EXPECT_EQ(App().projectFileName, dir + "/DefaultProject.xml");
     auto written = TXMLProjectType::LoadProjectDocument(dir + "/DefaultProject.xml");
-    EXPECT_EQ(childNames(*written),
-              QStringList({ "Name", "RootDirectory", "HomePage", "ScreenIdentify", "ScreenIdentifyURL", "ViewAlert",
-                            "ProxyServer", "CaptureMarginWidth", "CaptureMarginHeight", "CaptureFileType",
-                            "OutputStatusText", "OutputWarning" }));
     EXPECT_EQ(written->Name(), QString("DefaultProject"));
     EXPECT_EQ(written->RootDirectory(), dir + "/DefaultProject");
     EXPECT_EQ(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList({ "Calverdine.ini", "DefaultProject", "DefaultProject.xml" }));
     EXPECT_EQ(home.prompter().asked.size(), 1u);
+
+    restart(home);
+    ResolveHomeDirectory(dir);
+    EXPECT_TRUE(home.prompter().asked.empty());
+    EXPECT_EQ(App().currentProject(), nullptr);
+    EXPECT_FALSE(App().projectUnsaved);
+    EXPECT_TRUE(StartupPrepareProject());
+    EXPECT_EQ(App().projectFileName, dir + "/DefaultProject.xml");
+    EXPECT_EQ(contents(dir + "/Calverdine.ini"), settings);
 }
 
 TEST(FirstRun, RefusalCreatesNothing)
@@ -156,30 +145,16 @@ TEST(FirstRun, UnwritableProjectFileIsReportedAndLeavesNoPartialFile)
     }
     EXPECT_EQ(home.prompter().messages().last(), QString("ファイルが保存できませんでした"));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList({ "Calverdine.ini" }));
-    // The project stays in memory, still unsaved.
-    ASSERT_NE(App().currentProject(), nullptr);
+    ASSERT_NE(App().currentProject(), nullptr) << "kept in memory, still unsaved";
     EXPECT_TRUE(App().projectUnsaved);
 }
 
-TEST(LaterRun, ExistingHomeAsksNothingAndOpensTheStoredProject)
+TEST(LaterRun, StoredRelativeNameIsTakenFromTheHomeAndACommandLineProjectWins)
 {
     TTestHome home;
-    writeFile(home.file("Calverdine.ini"), "[Form]\r\nTop=3\r\n[Global]\r\nDefaultProject=/x/Other.xml\r\n");
-    const QByteArray before = contents(home.file("Calverdine.ini"));
-    ResolveHomeDirectory(home.path());
-    EXPECT_TRUE(home.prompter().asked.empty());
-    EXPECT_EQ(App().currentProject(), nullptr);
-    EXPECT_FALSE(App().projectUnsaved);
-
-    EXPECT_TRUE(StartupPrepareProject());
-    EXPECT_EQ(App().projectFileName, QString("/x/Other.xml"));
-    EXPECT_EQ(contents(home.file("Calverdine.ini")), before);
-
-    writeFile(home.file("Calverdine.ini"), "[Global]\r\nDefaultProject=Shop.xml\r\n");
+    writeFile(home.file("Calverdine.ini"), "[Form]\r\nTop=3\r\n[Global]\r\nDefaultProject=Shop.xml\r\n");
     EXPECT_TRUE(StartupPrepareProject());
     EXPECT_EQ(App().projectFileName, home.file("Shop.xml"));
-
-    // A project named on the command line wins over the stored one.
     restart(home);
     SetStartupProjectFile("/y/Named.xml");
     EXPECT_TRUE(StartupPrepareProject());
@@ -211,8 +186,7 @@ TEST(GlobalSettings, IntegersAndShortcutKeysFallBackToTheirDefaults)
 {
     TTestHome home;
     const std::pair<QByteArray, int> cases[] = { { "Interval=250", 250 }, { "interval=-3", -3 }, { "Other=1", 500 },
-                                                 { "Interval=abc", 500 }, { "Interval=", 500 },
-                                                 { "Interval=9999", 9999 } };
+                                                 { "Interval=abc", 500 }, { "Interval=", 500 }, { "Interval=9999", 9999 } };
     for (const auto& [line, expected] : cases) {
         writeFile(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + line + "\r\n");
         EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), expected) << line.constData();
@@ -224,20 +198,17 @@ TEST(GlobalSettings, IntegersAndShortcutKeysFallBackToTheirDefaults)
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 80);
 }
 
-TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstReleases)
+TEST(SingleInstance, SecondHolderIsRefusedAndALockOfAnEndedProcessIsTakenOver)
 {
     TTestHome home;
-    TSingleInstance first(home.path());
-    TSingleInstance second(home.path());
-    EXPECT_TRUE(first.acquire());
-    EXPECT_FALSE(second.acquire());
-    first.release();
-    EXPECT_TRUE(second.acquire());
-}
-
-TEST(SingleInstance, LockOfAProcessThatEndedIsTakenOver)
-{
-    TTestHome home;
+    {
+        TSingleInstance first(home.path());
+        TSingleInstance second(home.path());
+        EXPECT_TRUE(first.acquire());
+        EXPECT_FALSE(second.acquire());
+        first.release();
+        EXPECT_TRUE(second.acquire());
+    }
     const pid_t child = fork();
     if (child == 0)
         _exit(0);
