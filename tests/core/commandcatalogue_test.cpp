@@ -1,6 +1,5 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/eventbus.h"
 #include "core/placeholderactions.h"
 #include "core/inifile.h"
 #include "core/views/mainform.h"
@@ -21,27 +20,16 @@
 namespace {
 
 // The menu bar as the user reads it: "menu/submenu/entry", separators left out.
-QStringList walk(QMenu* menu, const QString& path)
+QStringList walk(const QList<QAction*>& actions, const QString& path = {})
 {
     QStringList lines;
-    for (QAction* a : menu->actions()) {
+    for (QAction* a : actions) {
         if (a->isSeparator())
             continue;
-        const QString line = path + QLatin1Char('/') + a->text();
+        const QString line = path.isEmpty() ? a->text() : path + QLatin1Char('/') + a->text();
         lines << line;
         if (a->menu())
-            lines << walk(a->menu(), line);
-    }
-    return lines;
-}
-
-QStringList walk(QMenuBar* bar)
-{
-    QStringList lines;
-    for (QAction* a : bar->actions()) {
-        lines << a->text();
-        if (a->menu())
-            lines << walk(a->menu(), a->text());
+            lines << walk(a->menu()->actions(), line);
     }
     return lines;
 }
@@ -108,60 +96,57 @@ QStringList expectedMenus()
 QString expectedOwner(const QString& name)
 {
     static const QHash<QString, QString> byName = {
-        { "ActionFind", "TFindAction" },
-        { "ActionFindDialogIE", "TFindAction" },
-        { "ActionFindButton", "TFindAction" },
-        { "ActionAddressSelectText", "TAddressAction" },
-        { "ActionServerProxyDisconnect", "ServerAction" },
-        { "ActionServerProxyConnect", "ServerAction" },
-        { "ActionServerProxyConnectIE", "ServerAction" },
-        { "ActionServerProxyStart", "" },
-        { "ActionServerProxyFinish", "" },
-        { "ActionServerPushConnect", "" },
+        { "ActionFind", "TFindAction" }, { "ActionFindDialogIE", "TFindAction" }, { "ActionFindButton", "TFindAction" },
+        { "ActionAddressSelectText", "TAddressAction" }, { "ActionServerProxyDisconnect", "ServerAction" },
+        { "ActionServerProxyConnect", "ServerAction" }, { "ActionServerProxyConnectIE", "ServerAction" },
+        { "ActionServerProxyStart", "" }, { "ActionServerProxyFinish", "" }, { "ActionServerPushConnect", "" },
         { "ActionServerPuchDisconnect", "" },
     };
     if (byName.contains(name))
         return byName.value(name);
-    static const std::pair<const char*, const char*> byPrefix[] = {
-        { "ActionMain", "TMainAction" },         { "ActionFile", "TFileAction" },
-        { "ActionEdit", "TEditAction" },         { "ActionView", "TViewAction" },
-        { "ActionFavorite", "TFavoriteAction" }, { "ActionForm", "TFormAction" },
-        { "ActionData", "TDataAction" },         { "ActionJS", "TJSAction" },
-        { "ActionCapture", "TCaptureAction" },   { "ActionTest", "TTestAction" },
-        { "ActionTab", "TTabAction" },           { "ActionHelp", "THelpAction" },
-        { "ActionPageControl", "TPageControlAction" },
-    };
-    for (const auto& [prefix, owner] : byPrefix) {
-        if (name.startsWith(QLatin1String(prefix)))
-            return QString::fromLatin1(owner);
+    for (const char* area : { "Main", "File", "Edit", "View", "Favorite", "Form", "Data", "JS", "Capture", "Test", "Tab",
+                              "Help", "PageControl" }) {
+        if (name.startsWith(QLatin1String("Action") + QLatin1String(area)))
+            return QLatin1String("T") + QLatin1String(area) + QLatin1String("Action");
     }
     return QStringLiteral("?");
 }
 
+// A main window built on a home whose shortcut file moves "open" to Ctrl+L.
+class CommandCatalogue : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        TIniFile keys(home.file("CalverdineShortcutKey.ini"));
+        keys.writeInteger("ShortCutKey", "FileOpen", 76);
+        ASSERT_TRUE(keys.save());
+        form = std::make_unique<TMainForm>();
+        form->FormCreate();
+    }
+    static QAction* cmd(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+};
+
 } // namespace
 
-TEST(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
+TEST_F(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
 {
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    EXPECT_EQ(walk(form.menuBar()), expectedMenus());
+    EXPECT_EQ(walk(form->menuBar()->actions()), expectedMenus());
 
     // A submenu filled at run time cannot be opened while it holds nothing.
-    QMenu* templates = form.subMenu("MenuDataTemplate");
+    QMenu* templates = form->subMenu("MenuDataTemplate");
     EXPECT_FALSE(templates->menuAction()->isEnabled());
     QAction* entry = templates->addAction("ログイン画面");
     EXPECT_TRUE(templates->menuAction()->isEnabled());
     templates->removeAction(entry);
     EXPECT_FALSE(templates->menuAction()->isEnabled());
-    EXPECT_TRUE(form.subMenu("MenuViewGo")->menuAction()->isEnabled());
+    EXPECT_TRUE(form->subMenu("MenuViewGo")->menuAction()->isEnabled());
 }
 
-TEST(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
+TEST_F(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
 {
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
     TCommandList& commands = App().commands();
     EXPECT_EQ(commands.names().size(), 111);
     EXPECT_EQ(commands.categories().size(), 16);
@@ -175,68 +160,48 @@ TEST(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
     int placeholders = 0;
     for (int i = 0; i < App().bus().ListenerCount(); ++i) {
         auto* placeholder = qobject_cast<TPlaceholderAction*>(App().bus().ListenerAt(i));
-        if (!placeholder)
-            continue;
-        ++placeholders;
-        for (const QString& name : CommandsOwnedBy(placeholder->owner())) {
+        for (const QString& name : placeholder ? CommandsOwnedBy(placeholder->owner()) : QStringList()) {
             EXPECT_FALSE(commands.action(name)->isEnabled()) << qPrintable(name);
             EXPECT_EQ(CommandHint(commands.action(name)), QString()) << qPrintable(name);
         }
+        placeholders += placeholder ? 1 : 0;
     }
     EXPECT_GT(placeholders, 0);
 
     // The captions of the commands that no menu shows.
     const std::pair<const char*, const char*> outside[] = {
-        { "ActionFindButton", "検索" },
-        { "ActionDataInputSelect", "フォームへ選択して反映(&S)" },
+        { "ActionFindButton", "検索" }, { "ActionDataInputSelect", "フォームへ選択して反映(&S)" },
         { "ActionDataInputSelectTree", "選択した階層のデータを反映(&T)" },
-        { "ActionFormFrameSource", "選択した階層のソースを表示" },
-        { "ActionFormTemplateEdit", "未登録" },
-        { "ActionServerProxyConnectIE", "インターネットオプションで接続(&I)" },
-        { "ActionServerProxyStart", "起動" },
-        { "ActionServerProxyFinish", "停止" },
-        { "ActionServerPushConnect", "接続" },
-        { "ActionServerPuchDisconnect", "切断" },
+        { "ActionFormFrameSource", "選択した階層のソースを表示" }, { "ActionFormTemplateEdit", "未登録" },
+        { "ActionServerProxyConnectIE", "インターネットオプションで接続(&I)" }, { "ActionServerProxyStart", "起動" },
+        { "ActionServerProxyFinish", "停止" }, { "ActionServerPushConnect", "接続" }, { "ActionServerPuchDisconnect", "切断" },
     };
     for (const auto& [name, caption] : outside)
-        EXPECT_EQ(commands.action(name)->text(), QString(caption)) << name;
+        EXPECT_EQ(cmd(name)->text(), QString(caption)) << name;
 }
 
-TEST(CommandCatalogue, ShortcutsAndChecks)
+TEST_F(CommandCatalogue, ShortcutsAndChecks)
 {
-    TTestHome home;
-    {
-        TIniFile keys(home.file("CalverdineShortcutKey.ini"));
-        keys.writeInteger("ShortCutKey", "FileOpen", 76); // L
-        ASSERT_TRUE(keys.save());
-    }
-    TMainForm form;
-    form.FormCreate();
-    TCommandList& commands = App().commands();
-    EXPECT_EQ(commands.action("ActionFileOpen")->shortcut(), QKeySequence("Ctrl+L"));
-    EXPECT_EQ(commands.action("ActionAddressSelectText")->shortcut(), QKeySequence("Ctrl+D"));
-    EXPECT_EQ(commands.action("ActionFilePrint")->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(cmd("ActionFileOpen")->shortcut(), QKeySequence("Ctrl+L")) << "taken from the shortcut file";
+    EXPECT_EQ(cmd("ActionAddressSelectText")->shortcut(), QKeySequence("Ctrl+D"));
+    EXPECT_EQ(cmd("ActionFilePrint")->shortcut(), QKeySequence("Ctrl+P"));
     for (const char* name : { "ActionViewShowLeftPanel", "ActionViewShowRightPanel", "ActionViewShowConsolePanel",
                               "ActionFindDialogIE", "ActionFormSaveHidden", "ActionServerProxyDisconnect" })
-        EXPECT_TRUE(commands.action(name)->isCheckable()) << name;
-    EXPECT_TRUE(commands.action("ActionViewShowConsolePanel")->isChecked());
-    commands.action("ActionServerProxyConnect")->setChecked(true);
-    commands.action("ActionServerProxyDisconnect")->setChecked(true);
-    EXPECT_FALSE(commands.action("ActionServerProxyConnect")->isChecked()) << "one proxy entry at a time";
+        EXPECT_TRUE(cmd(name)->isCheckable()) << name;
+    EXPECT_TRUE(cmd("ActionViewShowConsolePanel")->isChecked());
+    cmd("ActionServerProxyConnect")->setChecked(true);
+    cmd("ActionServerProxyDisconnect")->setChecked(true);
+    EXPECT_FALSE(cmd("ActionServerProxyConnect")->isChecked()) << "one proxy entry at a time";
 
-    QAction* area = commands.action("ActionCaptureSelectType");
-    const QList<QAction*> entries = CommandEntries(area);
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_TRUE(entries.at(0)->isChecked()) << "the visible part is the area at start";
-    EXPECT_FALSE(entries.at(1)->isChecked());
+    const QList<QAction*> area = CommandEntries(cmd("ActionCaptureSelectType"));
+    ASSERT_EQ(area.size(), 2);
+    EXPECT_TRUE(area.at(0)->isChecked()) << "the visible part is the area at start";
+    EXPECT_FALSE(area.at(1)->isChecked());
 }
 
-TEST(CommandCatalogue, TextSizeEntriesCarryTheCommandsValue)
+TEST_F(CommandCatalogue, TextSizeEntriesCarryTheCommandsValue)
 {
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    QAction* size = App().commands().action("ActionViewFontSize");
+    QAction* size = cmd("ActionViewFontSize");
     const QList<QAction*> entries = CommandEntries(size);
     ASSERT_EQ(entries.size(), 5);
     size->setEnabled(true);
@@ -251,22 +216,17 @@ TEST(CommandCatalogue, TextSizeEntriesCarryTheCommandsValue)
     EXPECT_EQ(applied, 4);
     size->setEnabled(false);
     EXPECT_FALSE(entries.at(4)->isEnabled());
-    EXPECT_FALSE(form.subMenu("MenuViewFontSize")->menuAction()->isEnabled());
+    EXPECT_FALSE(form->subMenu("MenuViewFontSize")->menuAction()->isEnabled());
 }
 
-TEST(CommandCatalogue, ToolBarButtonsInOrderWithTheirDropDowns)
+TEST_F(CommandCatalogue, ToolBarButtonsInOrderWithTheirDropDowns)
 {
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    QStringList shown;
-    QStringList hidden;
-    for (QAction* placed : form.toolBar()->actions()) {
-        auto* button = qobject_cast<QToolButton*>(form.toolBar()->widgetForAction(placed));
-        if (!button)
-            continue;
-        (placed->isVisible() ? shown : hidden) << button->defaultAction()->objectName();
-        EXPECT_FALSE(button->defaultAction()->icon().isNull()) << qPrintable(button->objectName());
+    QStringList shown, hidden;
+    for (QAction* placed : form->toolBar()->actions()) {
+        if (auto* button = qobject_cast<QToolButton*>(form->toolBar()->widgetForAction(placed))) {
+            (placed->isVisible() ? shown : hidden) << button->defaultAction()->objectName();
+            EXPECT_FALSE(button->defaultAction()->icon().isNull()) << qPrintable(button->objectName());
+        }
     }
     EXPECT_EQ(shown, QStringList({ "ActionViewBack", "ActionViewForward", "ActionViewStop", "ActionViewReload",
                                    "ActionViewHome", "ActionEditCopy", "ActionEditPaste", "ActionFind",
@@ -275,29 +235,25 @@ TEST(CommandCatalogue, ToolBarButtonsInOrderWithTheirDropDowns)
     EXPECT_EQ(hidden, QStringList({ "ActionTestExecute" }));
     for (const char* name : { "ActionViewBack", "ActionViewForward", "ActionEditCopy", "ActionEditPaste",
                               "ActionFormSave", "ActionDataInputHistory" })
-        EXPECT_NE(form.dropDownMenu(name), nullptr) << name;
-    EXPECT_EQ(form.dropDownMenu("ActionViewStop"), nullptr);
+        EXPECT_NE(form->dropDownMenu(name), nullptr) << name;
+    EXPECT_EQ(form->dropDownMenu("ActionViewStop"), nullptr);
 }
 
-TEST(CommandCatalogue, ToolButtonsShowNoToolTipWhileTheHintIsEmpty)
+TEST_F(CommandCatalogue, ToolButtonsShowNoToolTipWhileTheHintIsEmpty)
 {
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QAction* back = App().commands().action("ActionViewBack");
-    QWidget* button = form.toolBar()->findChild<QToolButton*>("ToolButtonBack");
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QWidget* button = form->toolBar()->findChild<QToolButton*>("ToolButtonBack");
     ASSERT_NE(button, nullptr);
     auto askToolTip = [&] {
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
         QCoreApplication::sendEvent(button, &help);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    SetCommandHint(back, "ページ1");
+    SetCommandHint(cmd("ActionViewBack"), "ページ1");
     EXPECT_EQ(askToolTip(), QString("ページ1"));
     QToolTip::hideText();
     ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
-    SetCommandHint(back, QString());
+    SetCommandHint(cmd("ActionViewBack"), QString());
     EXPECT_EQ(askToolTip(), QString()) << "not the caption";
 }
