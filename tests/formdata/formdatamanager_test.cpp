@@ -21,58 +21,44 @@ protected:
         SetTickCountSource([this] { return m_tick; });
     }
 
-    // Top form "a" (x, hidden h) and an iframe "inner" holding form "b" (y); two parts
-    // whose paths meet: input "p/q" of form "a" and input "q" of form "a/p".
-    std::unique_ptr<TCalverdineDocument> page()
-    {
-        TSnapshotBuilder b;
-        auto& top = b.document("http://127.0.0.2/page.html");
-        auto& inner = b.document("http://127.0.0.2/inner.html");
-        const int a = top.form("a");
-        top.input(a, "text", "x", "1");
-        top.input(a, "hidden", "h", "secret");
-        top.input(a, "text", "p/q", "first");
-        const int ap = top.form("a/p");
-        top.input(ap, "text", "q", "second");
-        top.frame("IFRAME", "inner", "inner.html", inner.id());
-        const int bForm = inner.form("b");
-        inner.input(bForm, "text", "y", "2");
-        auto model = std::make_unique<TCalverdineDocument>("http://127.0.0.2/page.html");
-        model->Parse(b.build(), TScreenIDSettings());
-        return model;
-    }
-
     TFormDataManager manager;
     quint32 m_tick = 9000;
 };
 
 }
 
-TEST_F(FormDataManagerTest, CollectsChildFramesFirstAndAMeetingPathOnceAtItsLastPlace)
+// Top form "a" (x, hidden h) and an iframe "inner" holding form "b" (y); two parts whose
+// paths meet: input "p/q" of form "a" and input "q" of form "a/p".
+TEST_F(FormDataManagerTest, CollectsChildFramesFirstAndSavesNewDataThenOverwritesIt)
 {
-    auto model = page();
-    const TTagFrame& root = *model->RootFrame();
+    TSnapshotBuilder b;
+    auto& top = b.document("http://127.0.0.2/page.html");
+    auto& inner = b.document("http://127.0.0.2/inner.html");
+    const int a = top.form("a");
+    top.input(a, "text", "x", "1");
+    top.input(a, "hidden", "h", "secret");
+    top.input(a, "text", "p/q", "first");
+    top.input(top.form("a/p"), "text", "q", "second");
+    top.frame("IFRAME", "inner", "inner.html", inner.id());
+    inner.input(inner.form("b"), "text", "y", "2");
+    TCalverdineDocument model("http://127.0.0.2/page.html");
+    model.Parse(b.build(), TScreenIDSettings());
+    const TTagFrame& root = *model.RootFrame();
+
     TFormDataStore& store = manager.store();
-    EXPECT_EQ(store.fillFromTag(1, root, false).lines(),
-              QStringList({ "//inner/b/y=2", "//a/x=1", "//a/p/q=second" }));
+    EXPECT_EQ(store.fillFromTag(1, root, false).lines(), QStringList({ "//inner/b/y=2", "//a/x=1", "//a/p/q=second" }));
     EXPECT_EQ(store.fillFromTag(1, root, true).lines(),
               QStringList({ "//inner/b/y=2", "//a/x=1", "//a/h=secret", "//a/p/q=second" }));
-    // A selected form: only its own parts.
-    EXPECT_EQ(store.fillFromTag(2, *root.Forms()[0], false).lines(), QStringList({ "//a/x=1", "//a/p/q=first" }));
-}
+    EXPECT_EQ(store.fillFromTag(2, *root.Forms()[0], false).lines(), QStringList({ "//a/x=1", "//a/p/q=first" }))
+        << "a selected form: only its own parts";
 
-TEST_F(FormDataManagerTest, SaveCreatesNewDataThenOverwritesIt)
-{
-    auto model = page();
-    const int id = manager.save("PAGE", *model->RootFrame(), 0);
+    const int id = manager.save("PAGE", root, 0);
     EXPECT_EQ(id, 9000);
-    EXPECT_EQ(manager.dataName("PAGE", id), QStringLiteral("New Data"));
     EXPECT_EQ(read("FormData/PAGE.ini"), QByteArray("[Info]\r\n9000=New Data\r\n"));
-    EXPECT_EQ(manager.save("page", *model->RootFrame(), id), id);
+    EXPECT_EQ(manager.save("page", root, id), id);
     EXPECT_EQ(manager.dataList("PAGE").count(), 1);
-    // A data ID the screen does not have is a new data set too.
     m_tick = 9100;
-    EXPECT_EQ(manager.save("PAGE", *model->RootFrame(), 4711), 9100);
+    EXPECT_EQ(manager.save("PAGE", root, 4711), 9100) << "a data ID the screen does not have is a new set";
     EXPECT_EQ(manager.dataList("PAGE").count(), 2);
 }
 
@@ -81,9 +67,8 @@ TEST_F(FormDataManagerTest, RenameDeleteAndValuesOfADeletedSet)
     write("FormData/S.ini", "[Info]\r\n5=five\r\n7=seven\r\n");
     write("FormData/5.xml", "<FormData><FormDataItem key=\"//a/x\">1</FormDataItem></FormData>");
     EXPECT_EQ(manager.loadValues("S", 5).lines(), QStringList { "//a/x=1" });
-    // The data file is read again at every load.
     write("FormData/5.xml", "<FormData><FormDataItem key=\"//a/x\">2</FormDataItem></FormData>");
-    EXPECT_EQ(manager.loadValues("S", 5).lines(), QStringList { "//a/x=2" });
+    EXPECT_EQ(manager.loadValues("S", 5).lines(), QStringList { "//a/x=2" }) << "read again at every load";
 
     manager.changeName("S", 7, "two\r\nlines");
     EXPECT_EQ(manager.dataName("S", 7), QStringLiteral("two  lines"));
@@ -97,30 +82,13 @@ TEST_F(FormDataManagerTest, RenameDeleteAndValuesOfADeletedSet)
     } catch (const TError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("データは削除されています"));
     }
-}
-
-TEST_F(FormDataManagerTest, ProjectsDoNotShareLoadedScreens)
-{
-    write("FormData/S.ini", "[Info]\r\n5=five\r\n");
-    EXPECT_EQ(manager.dataList("S").count(), 1);
+    // Another project does not share the loaded screens.
     manager.clear();
     QFile::remove(path("FormData/S.ini"));
     EXPECT_EQ(manager.dataList("S").count(), 0);
 }
 
-TEST(FormDataPopupHistory, KeepsFirstUseOrderAndTheLastUsed)
-{
-    TFormDataPopupHistory history;
-    for (int id : { 5, 7, 5 })
-        history.add("LOGIN", id);
-    history.add("OTHER", 9);
-    EXPECT_EQ(history.list("login"), QList<int>({ 5, 7 }));
-    EXPECT_EQ(history.last("LOGIN"), 5);
-    EXPECT_EQ(history.last("NONE"), 0);
-    EXPECT_TRUE(history.list("NONE").isEmpty());
-}
-
-TEST_F(FormDataManagerTest, OpenDialogNeverOffersTheCurrentScreen)
+TEST_F(FormDataManagerTest, OpenDialogNeverOffersTheCurrentScreenAndHistoryKeepsFirstUseOrder)
 {
     write("FormData/LOGIN.ini", "[Info]\r\n1=one\r\n");
     write("FormData/MENU.ini", "[Info]\r\n20=twenty\r\n10=ten\r\n");
@@ -135,6 +103,13 @@ TEST_F(FormDataManagerTest, OpenDialogNeverOffersTheCurrentScreen)
     EXPECT_EQ(model.acceptMessage(), QString());
     model.chooseData(-1);
     EXPECT_EQ(model.acceptMessage(), QStringLiteral("画面IDを選択の上、データ名を指定してください"));
+
+    TFormDataPopupHistory history;
+    for (int id : { 5, 7, 5 })
+        history.add("LOGIN", id);
+    EXPECT_EQ(history.list("login"), QList<int>({ 5, 7 }));
+    EXPECT_EQ(history.last("LOGIN"), 5);
+    EXPECT_EQ(history.last("NONE"), 0);
 }
 
 TEST_F(FormDataManagerTest, ComparisonNamesTheThirdValueByItsAliasAndEndsInNg)
