@@ -1,5 +1,4 @@
 #include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/eventbus.h"
 #include "core/inifile.h"
 #include "core/views/mainform.h"
@@ -7,13 +6,10 @@
 
 #include "support/testhome.h"
 
-#include <QAction>
 #include <QFile>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-// The real main window with every controller.
 TEST(MainWindowControllers, ListenInTheirFixedOrderWithTheWindowsOwnLast)
 {
     TTestHome home;
@@ -32,14 +28,15 @@ TEST(MainWindowControllers, ListenInTheirFixedOrderWithTheWindowsOwnLast)
     ResetApp();
 }
 
-// The close box runs the exit command.
+// The close box runs the exit command: Cancel keeps everything, No drops the changes.
 TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
 {
     TTestHome home;
+    const QString path = home.file("DefaultProject.xml");
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues("DefaultProject", home.path());
     {
-        QFile f(home.file("DefaultProject.xml"));
+        QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(project->ProjectXmlText());
     }
@@ -49,9 +46,10 @@ TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
         form.show();
         App().bus().NotifyFormActivated(0);
         ASSERT_NE(App().currentProject(), nullptr);
-        EXPECT_EQ(App().projectFileName, home.file("DefaultProject.xml"));
+        EXPECT_EQ(App().projectFileName, path);
 
         // What the settings command does when the dialog is confirmed.
+        App().currentProject()->SetHomePage("http://changed/");
         App().projectUnsaved = true;
         App().bus().NotifyProjectModified(0);
 
@@ -60,19 +58,20 @@ TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
         EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(home.prompter().messages(), QStringList({ "プロジェクト設定が保存されていません\r保存しますか？" }));
         EXPECT_FALSE(QFile::exists(home.file("Calverdine.ini")));
-        EXPECT_NE(App().currentProject(), nullptr);
+        ASSERT_NE(App().currentProject(), nullptr);
+        EXPECT_EQ(App().currentProject()->HomePage(), QString("http://changed/"));
 
         home.prompter().answers = { TPrompter::No };
         form.close();
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(App().currentProject(), nullptr);
     }
+    EXPECT_EQ(TXMLProjectType::LoadProjectDocument(path)->HomePage(), QString("about:blank"));
+    EXPECT_EQ(home.prompter().messages().size(), 2);
     TIniFile ini(home.file("Calverdine.ini"));
     ASSERT_TRUE(ini.load());
     EXPECT_TRUE(ini.keyExists("Form", "Width"));
     EXPECT_TRUE(ini.keyExists("PanelConsole", "Height"));
-    // The start-up project is written only when the home directory is created.
-    EXPECT_FALSE(ini.keyExists("Global", "DefaultProject"));
-    EXPECT_EQ(home.prompter().messages().size(), 2);
+    EXPECT_FALSE(ini.keyExists("Global", "DefaultProject")); // written only when the home is created
     ResetApp(); // the controllers outlive the window, as at the end of the process
 }
