@@ -2,30 +2,23 @@
 
 #include <gtest/gtest.h>
 
-TEST(DialogPrompter, FiltersTakeQtsForm)
+TEST(DialogPrompter, FiltersTakeQtsFormAndSavedNamesTheFirstExtension)
 {
-    const std::pair<QString, QString> cases[] = {
-        { "XMLファイル|*.xml", "XMLファイル (*.xml)" },
-        { "画像|*.bmp;*.png|すべて|*.*", "画像 (*.bmp *.png);;すべて (*.*)" },
-        { "Text|*.txt; *.log", "Text (*.txt *.log)" },
-        { "", "" },
-        { "*.xml", "*.xml" }, // no description: passed on as it is
+    const struct {
+        QString filter, qtFilter, suffix;
+    } cases[] = {
+        { "XMLファイル|*.xml", "XMLファイル (*.xml)", "xml" },
+        { "画像|*.bmp;*.png|すべて|*.*", "画像 (*.bmp *.png);;すべて (*.*)", "bmp" },
+        { "Text|*.txt; *.log", "Text (*.txt *.log)", "txt" },
+        { "すべて|*.*", "すべて (*.*)", "" },
+        { "*.xml", "*.xml", "" }, // no description: passed on as it is, and adds nothing
+        { "", "", "" },
     };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(QtFileFilter(in), out) << in.toStdString();
-}
-
-TEST(DialogPrompter, SavedNamesGetTheFiltersExtension)
-{
-    const std::pair<QString, QString> cases[] = {
-        { "XMLファイル|*.xml", "xml" },
-        { "画像|*.bmp;*.png", "bmp" },
-        { "すべて|*.*", "" },
-        { "*.xml", "" },
-        { "", "" },
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(DefaultSuffix(in), out) << in.toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter.toStdString());
+        EXPECT_EQ(QtFileFilter(c.filter), c.qtFilter);
+        EXPECT_EQ(DefaultSuffix(c.filter), c.suffix);
+    }
 }
 
 TEST(DialogPrompter, CarriageReturnsBreakLines)
