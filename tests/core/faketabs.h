@@ -6,8 +6,8 @@
 #include <QStringList>
 
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 
 // A tab whose states the test sets; it records what the commands asked of it.
 class TFakeTab : public TTabView {
@@ -37,34 +37,19 @@ public:
 
     int id;
     QString url;
-    int navigationState = 0;
-    bool canGoBack = false;
-    bool canGoForward = false;
-    bool busy = false;
-    bool html = false;
-    int textSize = 2;
+    int navigationState = 0, textSize = 2;
+    bool canGoBack = false, canGoForward = false, busy = false, html = false;
     std::optional<TPopupMessageInfo> popup;
     TDownloadInfo download;
     QStringList calls;
 };
 
-// The tab controller's registry with tabs the test adds.
+// The tab controller's registry with tabs the test adds; the last one added is current.
 class TFakeTabs : public TTabRegistry {
 public:
-    TFakeTab& add(int id)
-    {
-        auto& tab = m_tabs[id];
-        tab = std::make_unique<TFakeTab>(id);
-        current = id;
-        return *tab;
-    }
-
+    TFakeTab& add(int id) { current = id; return *(m_tabs[id] = std::make_unique<TFakeTab>(id)); }
     TTabView* CurrentTab() override { return FindTab(current); }
-    TTabView* FindTab(int tabId) override
-    {
-        auto it = m_tabs.find(tabId);
-        return it == m_tabs.end() ? nullptr : it->second.get();
-    }
+    TTabView* FindTab(int tabId) override { return m_tabs.count(tabId) ? m_tabs[tabId].get() : nullptr; }
     int TabCount() const override { return int(m_tabs.size()); }
     QString CurrentStatusText() const override { return statusText; }
     void NavigateCurrentTab(const QString& text) override { navigated << text; }
@@ -72,8 +57,7 @@ public:
 
     int current = 0;
     QString statusText;
-    QStringList navigated;
-    QStringList opened;
+    QStringList navigated, opened;
 
 private:
     std::map<int, std::unique_ptr<TFakeTab>> m_tabs;
