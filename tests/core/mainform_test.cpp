@@ -1,7 +1,6 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
-#include "core/eventbus.h"
 #include "core/inifile.h"
 #include "core/layoutsettings.h"
 #include "core/log.h"
@@ -16,12 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QMouseEvent>
-#include <QComboBox>
 #include <QLabel>
 #include <QLayout>
-#include <QMdiArea>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSet>
@@ -29,7 +27,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolBar>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -64,7 +61,7 @@ QAction* cmd(const char* name)
 
 } // namespace
 
-TEST(MainForm, RegionsPagesAndAccessors)
+TEST(MainForm, RegionsAndPages)
 {
     TTestHome home;
     TMainForm form;
@@ -74,20 +71,13 @@ TEST(MainForm, RegionsPagesAndAccessors)
     EXPECT_EQ(captions(form.rightPanel()), QStringList({ "フォーム", "データ", "JavaScript", "操作" }));
     EXPECT_EQ(captions(form.consolePanel()),
               QStringList({ "動作ログ", "ポップアップ", "ダウンロード", "JavaScript", "定型入力", "フォーム定義", "データ比較" }));
-    EXPECT_EQ(form.tabTree()->parentWidget(), form.leftPage(2));
-    EXPECT_NE(form.tabArea(), nullptr);
-    for (int i = 0; i < 7; ++i) {
-        QWidget* page = form.consolePage(i);
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->layout()->contentsMargins(), QMargins());
-    }
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(form.consolePage(i)->layout()->contentsMargins(), QMargins()) << i;
     EXPECT_EQ(form.leftPage(3), nullptr);
-
     auto* content = new QLabel("data panel");
     TMainForm::setPageContent(form.rightPage(1), content);
-    EXPECT_EQ(form.rightPage(1)->layout()->count(), 1);
     EXPECT_EQ(form.rightPage(1)->layout()->itemAt(0)->widget(), content);
-
+    EXPECT_EQ(form.rightPage(1)->layout()->count(), 1);
     ResetApp(); // the window outlives the application state without harm
 }
 
@@ -226,44 +216,6 @@ TEST(MainForm, FormActivatedIsRaisedOnceAndOnlyWithAHomeDirectory)
         form.FormActivate();
         EXPECT_EQ(*events, withHome ? QStringList({ "FormActivated:0" }) : QStringList());
     }
-}
-
-TEST(MainForm, CloseBoxRunsTheExitCommand)
-{
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    int exits = 0;
-    QAction* exit = cmd("ActionMainExit");
-    QObject::connect(exit, &QAction::triggered, [&] { ++exits; });
-    ASSERT_TRUE(exit->isEnabled());
-
-    // The exit sequence saves the layout and ends the application.
-    EXPECT_TRUE(form.close());
-    EXPECT_EQ(exits, 1);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(QFile::exists(home.file("Calverdine.ini")));
-}
-
-TEST(MainForm, CancelledExitKeepsTheWindowOpen)
-{
-    TTestHome home;
-    TMainForm form;
-    form.FormCreate();
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues("P", home.path());
-    App().setCurrentProject(std::move(project));
-    App().bus().NotifyProjectNewed(0); // unsaved, save enabled
-    App().projectUnsaved = true;
-    home.prompter().answers.push_back(TPrompter::Cancel);
-
-    EXPECT_FALSE(form.close());
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(QFile::exists(home.file("Calverdine.ini")));
 }
 
 TEST(MainForm, PageShortcutsPutTheKeyboardFocusIntoThePage)
