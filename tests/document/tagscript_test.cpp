@@ -1,5 +1,3 @@
-#include "document/calverdinedocument.h"
-#include "document/pagesnapshot.h"
 #include "document/support/documenttesting.h"
 #include "document/support/snapshotbuilder.h"
 #include "document/tagscript.h"
@@ -10,12 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ScanCase {
-    const char* source;
-    QStringList variables;
-    QStringList functions; // "name(param,param)"
-};
 
 QStringList functionsOf(const TTagScript& script)
 {
@@ -29,64 +21,61 @@ QStringList functionsOf(const TTagScript& script)
     return list;
 }
 
-class Scanner : public ::testing::TestWithParam<ScanCase> {};
-
-TEST_P(Scanner, FindsVariablesAndFunctions)
+TEST(Scanner, FindsVariablesAndFunctions)
 {
-    auto script = TTagScript::FromText(QString::fromUtf8(GetParam().source));
-    QStringList names;
-    for (const QString& line : script->Variables())
-        names.append(line.chopped(1));
-    EXPECT_EQ(names, GetParam().variables) << GetParam().source;
-    EXPECT_EQ(functionsOf(*script), GetParam().functions) << GetParam().source;
+    const struct {
+        const char* source;
+        QStringList variables;
+        QStringList functions; // "name(param,param)"
+    } cases[] = {
+        // Declarations
+        { "var a, b;", { "a", "b" }, {} }, { "var a = 1, b = 2;", { "a" }, {} }, { "var  a;", {}, {} },
+        { "var A; var a; Var c;", { "A", "c" }, {} }, { "count = 0;", { "count" }, {} },
+        { "count=0;", { "count" }, {} }, { "total += 2;", { "total" }, {} }, { "x /= 2;", { "x" }, {} },
+        { "obj.x = 1;", {}, {} }, { "if (a == b) { c = 1; }", {}, {} },
+        { "function g() { inner = 1; }", {}, { "g()" } }, { "this.x = 1; new Foo(); return = 2;", {}, {} },
+        // Reserved in any letter case, the unusual ones too; others are names.
+        { "var comment, label, goto, native, Synchronized, typeof, let, undefined; start = 1;", { "let", "undefined" }, {} },
+        // Functions
+        { "function f(a, b) {}", {}, { "f(a,b)" } },
+        { "function f() { var q; function inner(x) {} }", {}, { "f()", "inner(x)" } },
+        { "x = function(a) {}", { "x" }, {} }, { "function(a) {}", {}, {} },
+        { "function (a) {}", {}, { "(a)" } }, { "function\nspread(\n a ,\tb\n) {}", {}, { "spread(a,b)" } },
+        // Text skipped
+        { "s = \"var hidden = 1; function no() {}\";", { "s" }, {} },
+        { "s = 'it\\'s var x = 1';", { "s" }, {} }, { "// var commented = 1;\nvar real;", { "real" }, {} },
+        { "/* function no() {} */ var real;", { "real" }, {} }, { "<!--\nvar a;\n//-->", { "a" }, {} },
+        { "list[i] = 1; var after;", { "list", "after" }, {} },
+        { "t = \"\\u0041\\x41\\101\"; u = 1;", { "t", "u" }, {} },
+        { "var open = \"never closed", { "open" }, {} }, { "", {}, {} },
+        { "function unfinished(a", {}, { "unfinished(a)" } }, { "}}}} x = 1;", {}, {} },
+    };
+    for (const auto& c : cases) {
+        auto script = TTagScript::FromText(QString::fromUtf8(c.source));
+        QStringList names;
+        for (const QString& line : script->Variables())
+            names.append(line.chopped(1));
+        EXPECT_EQ(names, c.variables) << c.source;
+        EXPECT_EQ(functionsOf(*script), c.functions) << c.source;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Declarations, Scanner,
-    ::testing::Values(ScanCase { "var a, b;", { "a", "b" }, {} }, ScanCase { "var a = 1, b = 2;", { "a" }, {} },
-                      ScanCase { "var  a;", {}, {} }, ScanCase { "var A; var a; Var c;", { "A", "c" }, {} },
-                      ScanCase { "count = 0;", { "count" }, {} }, ScanCase { "count=0;", { "count" }, {} },
-                      ScanCase { "total += 2;", { "total" }, {} }, ScanCase { "x /= 2;", { "x" }, {} },
-                      ScanCase { "obj.x = 1;", {}, {} }, ScanCase { "if (a == b) { c = 1; }", {}, {} },
-                      ScanCase { "function g() { inner = 1; }", {}, { "g()" } },
-                      ScanCase { "this.x = 1; new Foo(); return = 2;", {}, {} },
-                      // Reserved in any letter case, the unusual ones too; others are names.
-                      ScanCase { "var comment, label, goto, native, Synchronized, typeof, let, undefined; start = 1;",
-                                 { "let", "undefined" }, {} }));
-
-INSTANTIATE_TEST_SUITE_P(
-    Functions, Scanner,
-    ::testing::Values(ScanCase { "function f(a, b) {}", {}, { "f(a,b)" } },
-                      ScanCase { "function f() { var q; function inner(x) {} }", {}, { "f()", "inner(x)" } },
-                      ScanCase { "x = function(a) {}", { "x" }, {} }, ScanCase { "function(a) {}", {}, {} },
-                      ScanCase { "function (a) {}", {}, { "(a)" } },
-                      ScanCase { "function\nspread(\n a ,\tb\n) {}", {}, { "spread(a,b)" } }));
-
-INSTANTIATE_TEST_SUITE_P(
-    Skipped, Scanner,
-    ::testing::Values(ScanCase { "s = \"var hidden = 1; function no() {}\";", { "s" }, {} },
-                      ScanCase { "s = 'it\\'s var x = 1';", { "s" }, {} },
-                      ScanCase { "// var commented = 1;\nvar real;", { "real" }, {} },
-                      ScanCase { "/* function no() {} */ var real;", { "real" }, {} },
-                      ScanCase { "<!--\nvar a;\n//-->", { "a" }, {} },
-                      ScanCase { "list[i] = 1; var after;", { "list", "after" }, {} },
-                      ScanCase { "t = \"\\u0041\\x41\\101\"; u = 1;", { "t", "u" }, {} },
-                      ScanCase { "var open = \"never closed", { "open" }, {} }, ScanCase { "", {}, {} },
-                      ScanCase { "function unfinished(a", {}, { "unfinished(a)" } },
-                      ScanCase { "}}}} x = 1;", {}, {} }));
-
+// Inline and cached scripts, in the top document and in a frame, each under its own document's address.
 TEST(ScriptNodes, CaptionsAndSources)
 {
     TDocumentTestHome home;
     TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/app/page.html");
+    auto& top = b.document("http://localhost/app/index.php?next=/x/y");
     top.setId(top.script("var inline;"), "main");
     top.script("", "lib/cached.js");
     top.script("", "/missing.js");
     top.scriptText("http://localhost/app/lib/cached.js", "function fromCache(x) {}");
-    TCalverdineDocument model("http://localhost/app/page.html");
-    model.Parse(b.build(), TScreenIDSettings());
-    const auto& scripts = model.RootFrame()->Scripts();
+    top.frame("IFRAME", "f", "sub/frame.html", 1);
+    auto& frame = b.document("http://localhost/app/sub/frame.html");
+    frame.script("", "lib.js");
+    frame.scriptText("http://localhost/app/sub/lib.js", "var fromFrame;");
+    auto model = parseModel(b.build());
+    const auto& scripts = model->RootFrame()->Scripts();
     ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts[0]->GetCaption(), "main");
     EXPECT_EQ(scripts[0]->Variables(), QStringList({ "inline=" }));
@@ -95,24 +84,7 @@ TEST(ScriptNodes, CaptionsAndSources)
     EXPECT_EQ(scripts[2]->Text(), "") << "a script the browser has not cached is not fetched";
     EXPECT_TRUE(scripts[2]->Variables().isEmpty());
     EXPECT_EQ(TTagScript::FromText("")->GetCaption(), "SCRIPT");
-}
-
-TEST(ScriptNodes, ExternalScriptsAreFoundUnderTheAddressOfTheirOwnDocument)
-{
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/app/index.php?next=/x/y");
-    top.script("", "top.js");
-    top.scriptText("http://localhost/app/top.js", "var fromTop;");
-    top.frame("IFRAME", "f", "sub/frame.html", 1);
-    auto& frame = b.document("http://localhost/app/sub/frame.html");
-    frame.script("", "lib.js");
-    frame.scriptText("http://localhost/app/sub/lib.js", "var fromFrame;");
-    TCalverdineDocument model("http://localhost/app/index.php?next=/x/y");
-    model.Parse(b.build(), TScreenIDSettings());
-    ASSERT_EQ(model.RootFrame()->Scripts().size(), 1u);
-    EXPECT_EQ(model.RootFrame()->Scripts()[0]->Variables(), QStringList({ "fromTop=" }));
-    const TTagFrame* inner = model.RootFrame()->ChildFrames().at(0).get();
+    const TTagFrame* inner = model->RootFrame()->ChildFrames().at(0).get();
     ASSERT_EQ(inner->Scripts().size(), 1u);
     EXPECT_EQ(inner->Scripts()[0]->Variables(), QStringList({ "fromFrame=" }));
 }
@@ -131,14 +103,13 @@ TEST(ScriptNodes, LocalScriptFilesAreReadAndAMissingOneOnlyWarns)
     top.script("", "./gone.js");
     top.script("", "file:///dev/zero"); // never ends: not read at all
     top.input(top.form("f"), "text", "still");
-    TCalverdineDocument model(pageUrl);
-    model.Parse(b.build(), TScreenIDSettings());
-    const auto& scripts = model.RootFrame()->Scripts();
+    auto model = parseModel(b.build());
+    const auto& scripts = model->RootFrame()->Scripts();
     ASSERT_EQ(scripts.size(), 3u);
     EXPECT_EQ(scripts[0]->Variables(), QStringList({ "fromDisk=" }));
     EXPECT_TRUE(scripts[1]->Text().isEmpty());
     EXPECT_TRUE(scripts[2]->Text().isEmpty());
-    EXPECT_TRUE(model.HasAnyFormPart()) << "the page is still parsed";
+    EXPECT_TRUE(model->HasAnyFormPart()) << "the page is still parsed";
     bool warned = false;
     for (const QString& line : home.logLines())
         warned = warned || (line.startsWith("[WARN] script load error:") && line.contains("gone.js"));
