@@ -1,41 +1,24 @@
-#include "document/calverdinedocument.h"
 #include "document/documentparser.h"
-#include "document/pagesnapshot.h"
 #include "document/support/documenttesting.h"
 #include "document/support/snapshotbuilder.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A chain of inline frames, each document holding the next one and a form.
-QByteArray nestedFrames(int depth)
+std::shared_ptr<TPageSnapshot> nestedFrames(int depth)
 {
-    QJsonArray documents;
-    int handle = 1;
+    TSnapshotBuilder b;
     for (int i = 0; i <= depth; ++i) {
-        QJsonArray elements;
-        QJsonArray frames;
-        const int form = handle++;
-        const int input = handle++;
-        elements.append(QJsonObject { { "h", form }, { "tag", "FORM" }, { "name", "f" }, { "items", QJsonArray { input } } });
-        elements.append(QJsonObject { { "h", input }, { "tag", "INPUT" }, { "type", "text" }, { "name", "q" },
-                                      { "form", form } });
-        if (i < depth) {
-            elements.append(QJsonObject { { "h", handle++ }, { "tag", "IFRAME" }, { "name", "n" } });
-            frames.append(QJsonObject { { "doc", i + 1 } });
-        }
-        documents.append(QJsonObject { { "id", i },
-                                       { "url", "http://localhost/" },
-                                       { "elements", elements },
-                                       { "frames", frames },
-                                       { "forms", QJsonArray { form } } });
+        auto& doc = b.document("http://localhost/");
+        doc.input(doc.form("f"), "text", "q");
+        if (i < depth)
+            doc.frame("IFRAME", "n", "", i + 1);
     }
-    return QJsonDocument(QJsonObject { { "format", 1 }, { "documents", documents } }).toJson(QJsonDocument::Compact);
+    return b.build();
 }
 
 TEST(HostilePages, NamesWithPathCharactersStandUnescaped)
@@ -47,16 +30,15 @@ TEST(HostilePages, NamesWithPathCharactersStandUnescaped)
     const int f = top.form(odd);
     top.input(f, "text", odd, "v=1");
     top.input(f, "submit", odd);
-    TCalverdineDocument model("http://localhost/a.html");
-    model.Parse(b.build(), TScreenIDSettings());
+    auto model = parseModel(b.build());
     const QString path = "//" + odd + "/" + odd;
-    ASSERT_EQ(model.FormParts().count(), 1);
-    EXPECT_EQ(model.FormParts().keyAt(0), path);
-    EXPECT_EQ(model.GetValue(path), "v=1");
-    EXPECT_EQ(model.Buttons().keyAt(0), odd + "." + odd);
+    ASSERT_EQ(model->FormParts().count(), 1);
+    EXPECT_EQ(model->FormParts().keyAt(0), path);
+    EXPECT_EQ(model->GetValue(path), "v=1");
+    EXPECT_EQ(model->Buttons().keyAt(0), odd + "." + odd);
 
     QList<std::pair<QString, QString>> values;
-    model.CollectValues(values, true);
+    model->CollectValues(values, true);
     ASSERT_EQ(values.size(), 1);
     EXPECT_EQ(values[0].first, path) << "the pair form keeps a path holding \"=\" whole";
     EXPECT_EQ(values[0].second, "v=1");
@@ -75,32 +57,28 @@ TEST(HostilePages, HundredThousandFields)
         json += R"(,{"h":)" + QByteArray::number(i + 2) + R"(,"tag":"INPUT","type":"text","name":"n)"
             + QByteArray::number(i % 1000) + R"(","value":"x","form":1})";
     json += "]}]}";
-    TCalverdineDocument model("http://localhost/");
-    model.Parse(TPageSnapshot::fromJson(json), TScreenIDSettings());
-    EXPECT_EQ(model.FormParts().count(), count);
-    EXPECT_EQ(model.FormParts().keyAt(count - 1), "//f/n999[99]");
+    auto model = parseModel(TPageSnapshot::fromJson(json));
+    EXPECT_EQ(model->FormParts().count(), count);
+    EXPECT_EQ(model->FormParts().keyAt(count - 1), "//f/n999[99]");
 }
 
-TEST(HostilePages, FramesNestedAHundredDeepAreParsed)
+TEST(HostilePages, FramesNestedAHundredDeepAreParsedAndDeeperOnesCutWithAWarning)
 {
     TDocumentTestHome home;
-    TCalverdineDocument model("http://localhost/");
-    model.Parse(TPageSnapshot::fromJson(nestedFrames(100)), TScreenIDSettings());
-    EXPECT_EQ(model.FormParts().count(), 101);
-    EXPECT_EQ(model.FormParts().keyAt(0).count("/n"), 100);
-}
+    const auto warned = [&] {
+        const QStringList log = home.logLines();
+        return std::any_of(log.begin(), log.end(), [](const QString& line) {
+            return line.startsWith("[WARN] FRAME nesting too deep");
+        });
+    };
+    auto model = parseModel(nestedFrames(100));
+    EXPECT_EQ(model->FormParts().count(), 101);
+    EXPECT_EQ(model->FormParts().keyAt(0).count("/n"), 100);
+    EXPECT_FALSE(warned());
 
-TEST(HostilePages, DeeperNestingIsCutWithAWarning)
-{
-    TDocumentTestHome home;
-    const int depth = TDocumentParser::kMaxNesting + 50;
-    TCalverdineDocument model("http://localhost/");
-    model.Parse(TPageSnapshot::fromJson(nestedFrames(depth)), TScreenIDSettings());
-    EXPECT_EQ(model.FormParts().count(), TDocumentParser::kMaxNesting + 1);
-    bool warned = false;
-    for (const QString& line : home.logLines())
-        warned = warned || line.startsWith("[WARN] FRAME nesting too deep");
-    EXPECT_TRUE(warned);
+    model = parseModel(nestedFrames(TDocumentParser::kMaxNesting + 50));
+    EXPECT_EQ(model->FormParts().count(), TDocumentParser::kMaxNesting + 1);
+    EXPECT_TRUE(warned());
 }
 
 TEST(HostilePages, DeepFramesetNestingInOneDocumentIsCut)
@@ -113,9 +91,7 @@ TEST(HostilePages, DeepFramesetNestingInOneDocumentIsCut)
         parent = top.frameset("", "*", parent);
     top.frame("FRAME", "bottom", "b.html", 1, parent);
     b.document("http://localhost/b.html").body(10, 10);
-    TCalverdineDocument model("http://localhost/");
-    model.Parse(b.build(), TScreenIDSettings());
-    EXPECT_EQ(model.Width(), 0);
+    EXPECT_EQ(parseModel(b.build())->Width(), 0);
 }
 
 } // namespace
