@@ -1,26 +1,27 @@
 #include "fakebrowser.h"
 
-void TFakeBrowser::answerSnapshot(const QString& url, const QByteArray& elements)
+void TFakeBrowser::answerSnapshot()
 {
-    if (snapshots.empty())
-        return;
-    SnapshotCallback callback = std::move(snapshots.front());
-    snapshots.erase(snapshots.begin());
     SnapshotResult result;
-    result.json = "{\"format\":1,\"documents\":[{\"id\":0,\"url\":\"" + (url.isEmpty() ? location : url).toUtf8()
-                  + "\",\"title\":\"Page\",\"readyState\":\"complete\",\"frames\":[],\"body\":null,\"elements\":"
-                  + elements + ",\"forms\":[],\"scripts\":[],\"ids\":{},\"scriptTexts\":{}}]}";
-    callback(result);
+    result.json = "{\"format\":1,\"documents\":[{\"id\":0,\"url\":\"" + location.toUtf8()
+                  + "\",\"title\":\"Page\",\"readyState\":\"complete\",\"frames\":[],\"body\":null,\"elements\":[],"
+                    "\"forms\":[],\"scripts\":[],\"ids\":{},\"scriptTexts\":{}}]}";
+    answer(result);
 }
 
 void TFakeBrowser::failSnapshot(const QString& error)
 {
+    SnapshotResult result;
+    result.error = error;
+    answer(result);
+}
+
+void TFakeBrowser::answer(const SnapshotResult& result)
+{
     if (snapshots.empty())
         return;
     SnapshotCallback callback = std::move(snapshots.front());
     snapshots.erase(snapshots.begin());
-    SnapshotResult result;
-    result.error = error;
     callback(result);
 }
 

@@ -26,36 +26,22 @@ namespace {
 // Tab windows on fake browsers; a window that closes reports and goes later.
 class TFakeTabFactory : public TTabWindowFactory {
 public:
-    struct Window : TTabWindowFrame {
-        void SetCaption(const QString&) override {}
-        bool IsNormalState() const override { return true; }
-        void SetFrameLeft(int) override {}
-        void SetFrameTop(int) override {}
-        void SetFrameWidth(int) override {}
-        void SetFrameHeight(int) override {}
-        void CloseFrame() override
-        {
-            tab->FormClose();
-            tab->deleteLater();
-        }
-        bool MayActivateBrowser() const override { return true; }
-        TTabWindow* tab = nullptr;
+    struct Window {
+        TFakeFrame frame;
         TFakeBrowser browser;
     };
 
     TTabWindow* CreateTabWindow(TTabWindow*) override
     {
-        auto window = std::make_unique<Window>();
-        window->browser.autoNavigate = true;
-        window->tab = new TTabWindow(&window->browser, window.get());
-        windows.push_back(std::move(window));
-        return windows.back()->tab;
+        auto& window = *windows.emplace_back(std::make_unique<Window>());
+        window.browser.autoNavigate = true;
+        window.frame.destroyTab = true;
+        return window.frame.tab = new TTabWindow(&window.browser, &window.frame);
     }
-
     TFakeBrowser* browserOf(TTabWindow* tab)
     {
         for (auto& w : windows) {
-            if (w->tab == tab)
+            if (w->frame.tab == tab)
                 return &w->browser;
         }
         return nullptr;
@@ -78,19 +64,16 @@ public:
     }
     void SetNodeImage(TTabWindow* tab, int image) override { images[tab] = image; }
     void SetRootText(const QString& text) override { root = text; }
-    void BringToFront(TTabWindow* tab) override { front = tab; }
-    void Arrange(TTabArrangement a) override { arranged.append(int(a)); }
+    void BringToFront(TTabWindow*) override {}
+    void Arrange(TTabArrangement) override {}
     void ShowAddress(const QString& url) override { address = url; }
-    void FocusFindBox() override { ++findBoxFocus; }
+    void FocusFindBox() override {}
 
     QList<TTabWindow*> order;
     TTabWindow* selected = nullptr;
-    TTabWindow* front = nullptr;
     QHash<TTabWindow*, QString> stripCaptions, nodeTexts;
     QHash<TTabWindow*, int> images;
     QString root, address;
-    QList<int> arranged;
-    int findBoxFocus = 0;
 };
 
 class TabActionTest : public ::testing::Test {
@@ -108,27 +91,29 @@ protected:
     }
     ~TabActionTest() override { App().bus().clear(); }
 
-    void openProject()
+    void openProject(bool withDataDirectory = true)
     {
         auto project = TXMLProjectType::NewProjectDocument();
         project->ApplyNewProjectValues(QStringLiteral("Tabs"), home.path());
         project->SetHomePage(QStringLiteral("http://127.0.0.1/home.html"));
-        QDir().mkpath(project->RootDirectory());
+        if (withDataDirectory)
+            QDir().mkpath(project->RootDirectory());
+        else
+            project->SetRootDirectory(QString());
         App().setCurrentProject(std::move(project));
         App().service<TProjectState>().closing = false;
         App().bus().NotifyProjectOpened(0);
     }
-
     void closeProject()
     {
         App().service<TProjectState>().closing = true;
         App().takeCurrentProject().reset();
         App().bus().NotifyProjectClosed(0);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        deleteClosed();
     }
+    static void deleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     QString listPath() const { return home.path() + "/Tabs/TabWindow/TabWindowList.ini"; }
-
     // "id=address" lines of the tab list file.
     QStringList tabList() const
     {
@@ -139,7 +124,6 @@ protected:
             lines.append(key + "=" + file.readString("Info", key));
         return lines;
     }
-
     QStringList urls() const
     {
         QStringList list;
@@ -147,7 +131,7 @@ protected:
             list.append(tab->GetUrl());
         return list;
     }
-
+    TFakeBrowser& browser(int position) { return *factory.browserOf(strip.order.at(position)); }
     QAction* action(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
 
     TTestHome home;
@@ -160,28 +144,20 @@ protected:
 TEST_F(TabActionTest, AProjectWithoutATabListOpensItsHomePage)
 {
     openProject();
-    ASSERT_EQ(strip.order.size(), 1);
-    EXPECT_EQ(urls(), QStringList { "http://127.0.0.1/home.html" });
+    ASSERT_EQ(urls(), QStringList { "http://127.0.0.1/home.html" });
     EXPECT_EQ(strip.root, "Tabs");
-    const int id = strip.order[0]->TabId();
-    EXPECT_NE(id, 0);
-    EXPECT_EQ(tabList(), QStringList { QString::number(id) + "=http://127.0.0.1/home.html" });
-    EXPECT_TRUE(events->contains("TabWindowAdded:" + QString::number(id)));
+    const QString id = QString::number(strip.order[0]->TabId());
+    EXPECT_EQ(tabList(), QStringList { id + "=http://127.0.0.1/home.html" });
+    EXPECT_TRUE(events->contains("TabWindowAdded:" + id));
     EXPECT_TRUE(action("ActionTabOpen")->isEnabled());
     EXPECT_EQ(CommandHint(action("ActionTabClose")), "ウィンドウを閉じる");
 }
 
 TEST_F(TabActionTest, AProjectWithoutADataDirectoryOpensItsHomePageAndKeepsNoList)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("Tabs"), home.path());
-    project->SetHomePage(QStringLiteral("http://127.0.0.1/home.html"));
-    project->SetRootDirectory(QString());
-    App().setCurrentProject(std::move(project));
-    App().service<TProjectState>().closing = false;
-    App().bus().NotifyProjectOpened(0);
+    openProject(false);
     EXPECT_EQ(urls(), QStringList { "http://127.0.0.1/home.html" });
-    factory.browserOf(strip.order[0])->Navigate("http://127.0.0.1/next.html");
+    browser(0).Navigate("http://127.0.0.1/next.html");
     EXPECT_FALSE(QFileInfo::exists("/TabWindow"));
     EXPECT_FALSE(QFileInfo::exists(home.path() + "/TabWindow"));
 }
@@ -208,7 +184,7 @@ TEST_F(TabActionTest, TabListIsRestoredInFileOrderWithNewIds)
     tabs->PopupOnTab(strip.order[0]);
     tabs->MoveNext();
     EXPECT_EQ(strip.order[1]->GetUrl(), "http://127.0.0.1/c.html");
-    factory.browserOf(strip.order[2])->Navigate("http://127.0.0.1/b2.html");
+    browser(2).Navigate("http://127.0.0.1/b2.html");
     expected[2] = expected[2].section('=', 0, 0) + "=http://127.0.0.1/b2.html";
     EXPECT_EQ(tabList(), expected);
 
@@ -220,32 +196,7 @@ TEST_F(TabActionTest, TabListIsRestoredInFileOrderWithNewIds)
     EXPECT_EQ(urls(), (QStringList { "http://127.0.0.1/c.html", "http://127.0.0.1/a.html", "http://127.0.0.1/b2.html" }));
 }
 
-TEST_F(TabActionTest, ClosingTheLastTabDisablesTheTabCommands)
-{
-    openProject();
-    TTabWindow* first = strip.order[0];
-    tabs->OpenNewTab(true);
-    EXPECT_EQ(factory.browserOf(strip.order[1])->calls.value(0), "Navigate about:blank");
-    EXPECT_TRUE(action("ActionTabMovePrev")->isEnabled());
-    EXPECT_FALSE(action("ActionTabMoveNext")->isEnabled());
-    EXPECT_TRUE(action("ActionTabCloseOther")->isEnabled());
-
-    tabs->CloseOther();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(strip.order, QList<TTabWindow*> { strip.order.value(0) });
-    EXPECT_NE(strip.order[0], first);
-    events->clear();
-    const int id = strip.order[0]->TabId();
-    tabs->CloseTab(strip.order[0]);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(events->contains("TabWindowWasNothing:" + QString::number(id))) << events->join(',').toStdString();
-    for (const char* name : { "ActionTabClose", "ActionTabCloseAll", "ActionTabCloseOther", "ActionTabMovePrev",
-                              "ActionTabMoveNext", "ActionTabLinesCascade", "ActionTabLinesTileH", "ActionTabLinesTileV" })
-        EXPECT_FALSE(action(name)->isEnabled()) << name;
-    EXPECT_TRUE(tabList().isEmpty());
-}
-
-TEST_F(TabActionTest, CloseBeforeAndAfterWorkFromTheChosenTab)
+TEST_F(TabActionTest, CloseBeforeAfterAndOtherWorkFromTheChosenTabAndTheLastDisablesTheCommands)
 {
     openProject();
     for (int i = 0; i < 4; ++i)
@@ -254,12 +205,32 @@ TEST_F(TabActionTest, CloseBeforeAndAfterWorkFromTheChosenTab)
     tabs->PopupOnTab(all[2]);
     EXPECT_EQ(strip.selected, all[2]);
     tabs->CloseNext();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    deleteClosed();
     EXPECT_EQ(strip.order, all.mid(0, 3));
     tabs->PopupOnTab(all[2]);
     tabs->ClosePrev();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(strip.order.size(), 1);
+    deleteClosed();
+    EXPECT_EQ(strip.order, all.mid(2, 1));
+
+    tabs->OpenNewTab(true);
+    EXPECT_EQ(browser(1).calls.value(0), "Navigate about:blank");
+    EXPECT_TRUE(action("ActionTabMovePrev")->isEnabled());
+    EXPECT_FALSE(action("ActionTabMoveNext")->isEnabled());
+    EXPECT_TRUE(action("ActionTabCloseOther")->isEnabled());
+    tabs->CloseOther();
+    deleteClosed();
+    ASSERT_EQ(strip.order.size(), 1);
+    EXPECT_NE(strip.order[0], all[2]);
+
+    events->clear();
+    const int id = strip.order[0]->TabId();
+    tabs->CloseTab(strip.order[0]);
+    deleteClosed();
+    EXPECT_TRUE(events->contains("TabWindowWasNothing:" + QString::number(id))) << events->join(',').toStdString();
+    for (const char* name : { "ActionTabClose", "ActionTabCloseAll", "ActionTabCloseOther", "ActionTabMovePrev",
+                              "ActionTabMoveNext", "ActionTabLinesCascade", "ActionTabLinesTileH", "ActionTabLinesTileV" })
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(tabList().isEmpty());
 }
 
 TEST_F(TabActionTest, ReportsBecomeBusEventsOfTheirTab)
@@ -270,9 +241,10 @@ TEST_F(TabActionTest, ReportsBecomeBusEventsOfTheirTab)
     events->clear();
 
     // Navigation events only for the current tab; titles and status texts for any tab.
-    factory.browserOf(first)->Navigate("http://127.0.0.1/x.html");
-    factory.browserOf(first)->events->TitleChange("A title longer than fifteen");
-    factory.browserOf(first)->events->StatusTextChange("status");
+    TFakeBrowser& b = browser(0);
+    b.Navigate("http://127.0.0.1/x.html");
+    b.events->TitleChange("A title longer than fifteen");
+    b.events->StatusTextChange("status");
     const QString id = QString::number(first->TabId());
     EXPECT_EQ(*events, (QStringList { "BrowserTitleChanged:" + id, "BrowserStatusTextChanged:" + id }));
     EXPECT_EQ(tabs->CurrentStatusText(), "status");
@@ -281,16 +253,16 @@ TEST_F(TabActionTest, ReportsBecomeBusEventsOfTheirTab)
     EXPECT_EQ(strip.images[first], TTabAction::kImageBeforeNavigate);
 
     events->clear();
-    factory.browserOf(second)->Navigate("http://127.0.0.1/y.html");
-    factory.browserOf(second)->completePage("http://127.0.0.1/y.html");
-    factory.browserOf(second)->answerSnapshot();
+    browser(1).Navigate("http://127.0.0.1/y.html");
+    browser(1).completePage("http://127.0.0.1/y.html");
+    browser(1).answerSnapshot();
     const QString id2 = QString::number(second->TabId());
     EXPECT_EQ(*events, (QStringList { "BrowserBeforeNavigate:" + id2, "BrowserNavigateCompleted:" + id2,
                                       "BrowserCommandBusyStateChanged:" + id2, "DocumentParseCompleted:" + id2 }));
     EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.contains("http://127.0.0.1/y.html"));
     EXPECT_EQ(strip.images[second], TTabAction::kImagePage);
 
-    // Bringing the first tab to the front makes it current and first in the front order's end.
+    // Bringing the first tab to the front makes it current and last in the front order.
     first->FormActivate();
     first->FormActivate();
     EXPECT_EQ(tabs->CurrentTab(), first);
@@ -302,22 +274,19 @@ TEST_F(TabActionTest, ReportsBecomeBusEventsOfTheirTab)
 TEST_F(TabActionTest, UpGestureClosesTheTabAfterAskingAndDownOpensOne)
 {
     openProject();
+    auto drag = [](TTabWindow* tab, int toY) {
+        tab->RightButtonDown({ 100, 100 });
+        tab->RightButtonUp({ 100, toY });
+    };
     TTabWindow* tab = strip.order[0];
-    home.prompter().answers.push_back(TPrompter::No);
-    tab->RightButtonDown({ 100, 100 });
-    tab->RightButtonUp({ 100, 50 });
+    home.prompter().answers = { TPrompter::No, TPrompter::Yes };
+    drag(tab, 50);
     EXPECT_EQ(strip.order.size(), 1);
     EXPECT_EQ(home.prompter().messages(), QStringList { "タブを閉じてもいいですか" });
-
-    tab->RightButtonDown({ 100, 100 });
-    tab->RightButtonUp({ 100, 150 });
-    EXPECT_EQ(strip.order.size(), 2);
-
-    home.prompter().answers.push_back(TPrompter::Yes);
-    TTabWindow* current = strip.order[1];
-    current->RightButtonDown({ 100, 100 });
-    current->RightButtonUp({ 100, 50 });
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    drag(tab, 150);
+    ASSERT_EQ(strip.order.size(), 2);
+    drag(strip.order[1], 50);
+    deleteClosed();
     EXPECT_EQ(strip.order, QList<TTabWindow*> { tab });
 }
 
@@ -329,12 +298,12 @@ TEST_F(TabActionTest, AFailedTabListWriteIsReportedOnceAndKeepsTheOldList)
     {
         TWriteLimit limit(16);
         tabs->OpenNewTab(true);
-        factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z.html");
-        factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z2.html");
+        browser(1).Navigate("http://127.0.0.1/z.html");
+        browser(1).Navigate("http://127.0.0.1/z2.html");
     }
     EXPECT_EQ(home.prompter().messages().filter("file save error: ").size(), 1);
     EXPECT_EQ(tabList(), before) << "the old list stays whole";
-    factory.browserOf(strip.order[1])->Navigate("http://127.0.0.1/z3.html");
+    browser(1).Navigate("http://127.0.0.1/z3.html");
     EXPECT_EQ(tabList().size(), 2);
 }
 
@@ -343,13 +312,12 @@ TEST_F(TabActionTest, NavigatingByAFavoriteTitleGoesToItsAddressAndOpensATabWhen
     App().service<TFavoriteTitleMap>().entries = { { "Home", "http://127.0.0.1/fav-home.html" },
                                                    { "Home", "http://127.0.0.1/second.html" } };
     tabs->NavigateCurrentTab("Home");
-    ASSERT_EQ(strip.order.size(), 1) << "a tab is opened for it";
-    EXPECT_EQ(strip.order[0]->GetUrl(), "http://127.0.0.1/fav-home.html");
+    ASSERT_EQ(urls(), QStringList { "http://127.0.0.1/fav-home.html" }) << "a tab is opened for it";
     tabs->NavigateCurrentTab("home");
-    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate http://127.0.0.1/fav-home.html")
+    EXPECT_EQ(browser(0).calls.last(), "Navigate http://127.0.0.1/fav-home.html")
         << "titles match without regard to case, the first one wins";
     tabs->NavigateCurrentTab("Homepage");
-    EXPECT_EQ(factory.browserOf(strip.order[0])->calls.last(), "Navigate Homepage");
+    EXPECT_EQ(browser(0).calls.last(), "Navigate Homepage");
 }
 
 }

@@ -6,7 +6,6 @@
 #include "project/projectdocument.h"
 #include "support/testhome.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -26,15 +25,6 @@ protected:
         tab->SetTabId(7);
         tab->SetOwner(&owner);
         frame.tab = tab.get();
-    }
-
-    void openProject(int viewAlert)
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("P"), home.path());
-        project->SetViewAlert(viewAlert);
-        project->SetOutputWarning(1);
-        App().setCurrentProject(std::move(project));
     }
 
     // A page loaded and parsed.
@@ -57,6 +47,7 @@ protected:
 TEST_F(TabWindowTest, FramesetIsParsedOnceWhenTheTopDocumentCompletes)
 {
     const QStringList frames { "http://127.0.0.1/menu.html", "http://127.0.0.1/main.html", "http://127.0.0.1/help.html" };
+    EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateNew);
     browser.location = kTop;
     browser.events->BeforeNavigate2(kTop, true);
     for (const QString& f : frames)
@@ -80,59 +71,21 @@ TEST_F(TabWindowTest, FramesetIsParsedOnceWhenTheTopDocumentCompletes)
     EXPECT_EQ(tab->GetUrl(), kTop);
 }
 
-TEST_F(TabWindowTest, JavascriptAddressChangesNeitherStateNorRecords)
+TEST_F(TabWindowTest, NavigationStatesOfScriptAddressStopErrorAndReload)
 {
+    for (int i = 0; i < 150; ++i)
+        browser.history.append({ QString::number(i), QStringLiteral("http://127.0.0.1/%1.html").arg(i) });
     loadPage();
+    EXPECT_EQ(tab->BackEntries().size(), 10);
+    EXPECT_EQ(tab->ForwardEntries().size(), 10);
+    EXPECT_EQ(tab->AllEntries().size(), 100);
+
     const TDownloadInfo before = tab->NavigationInfo();
     browser.events->BeforeNavigate2(QStringLiteral("javascript:void(0)"), false);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateLoaded);
     EXPECT_EQ(tab->NavigationInfo(), before);
     EXPECT_EQ(tab->GetRequestedUrl(), kTop);
-}
 
-TEST_F(TabWindowTest, AFrameCompletingLaterParsesThePageAgain)
-{
-    loadPage();
-    owner.take();
-    browser.events->BeforeNavigate2(QStringLiteral("http://127.0.0.1/later.html"), false);
-    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
-    EXPECT_TRUE(tab->PendingUrls().isEmpty());
-    browser.answerSnapshot();
-    EXPECT_TRUE(owner.reports.contains("DocumentParsed"));
-    EXPECT_EQ(tab->EventDocument(), 1);
-
-    // While the top page itself is loading, a frame's completion is part of that load.
-    browser.readyState = QStringLiteral("loading");
-    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
-    EXPECT_TRUE(browser.snapshots.empty());
-}
-
-TEST_F(TabWindowTest, SnapshotOfAPageLeftBehindIsDroppedAndFailuresAreReported)
-{
-    browser.location = kTop;
-    browser.events->BeforeNavigate2(kTop, true);
-    browser.completePage(kTop);
-    browser.events->BeforeNavigate2(QStringLiteral("http://127.0.0.1/next.html"), true);
-    browser.answerSnapshot();
-    EXPECT_FALSE(owner.reports.contains("DocumentParsed"));
-    EXPECT_EQ(tab->GetDocumentModel(), nullptr);
-
-    QSignalSpy failed(tab.get(), &TTabWindow::parseFailed);
-    browser.completePage(QStringLiteral("http://127.0.0.1/next.html"));
-    browser.failSnapshot(QStringLiteral("the page is gone"));
-    EXPECT_EQ(failed.size(), 1);
-    EXPECT_FALSE(tab->IsReady());
-    EXPECT_TRUE(home.prompter().messages().value(0).contains("the page is gone"));
-
-    browser.completePage(QStringLiteral("http://127.0.0.1/next.html"));
-    TBrowserControl::SnapshotResult broken;
-    broken.json = "{\"format\":1,\"documents\":";
-    browser.snapshots.front()(broken);
-    EXPECT_EQ(failed.size(), 2) << "a truncated snapshot builds no model";
-}
-
-TEST_F(TabWindowTest, NavigationStatesOfStopErrorAndReload)
-{
     browser.events->BeforeNavigate2(kTop, true);
     tab->StopLoading();
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateStopped);
@@ -153,28 +106,67 @@ TEST_F(TabWindowTest, NavigationStatesOfStopErrorAndReload)
     EXPECT_TRUE(tab->Busy());
     EXPECT_EQ(owner.take(), QStringList { "CommandState:3+" });
     EXPECT_EQ(browser.calls.last(), "Refresh 3");
-
     browser.html = false;
     browser.calls.clear();
     tab->Reload(false);
     EXPECT_TRUE(browser.calls.isEmpty()) << "only an HTML document is reloaded";
 }
 
+TEST_F(TabWindowTest, AFrameCompletingLaterParsesThePageAgain)
+{
+    loadPage();
+    owner.take();
+    browser.events->BeforeNavigate2(QStringLiteral("http://127.0.0.1/later.html"), false);
+    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
+    EXPECT_TRUE(tab->PendingUrls().isEmpty());
+    browser.answerSnapshot();
+    EXPECT_TRUE(owner.reports.contains("DocumentParsed"));
+    EXPECT_EQ(tab->EventDocument(), 1);
+    // While the top page itself is loading, a frame's completion is part of that load.
+    browser.readyState = QStringLiteral("loading");
+    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
+    EXPECT_TRUE(browser.snapshots.empty());
+}
+
+TEST_F(TabWindowTest, SnapshotOfAPageLeftBehindIsDroppedAndFailuresAreReported)
+{
+    const QString next = QStringLiteral("http://127.0.0.1/next.html");
+    browser.location = kTop;
+    browser.events->BeforeNavigate2(kTop, true);
+    browser.completePage(kTop);
+    browser.events->BeforeNavigate2(next, true);
+    browser.answerSnapshot();
+    EXPECT_FALSE(owner.reports.contains("DocumentParsed"));
+    EXPECT_EQ(tab->GetDocumentModel(), nullptr);
+
+    QSignalSpy failed(tab.get(), &TTabWindow::parseFailed);
+    browser.completePage(next);
+    browser.failSnapshot(QStringLiteral("the page is gone"));
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_FALSE(tab->IsReady());
+    EXPECT_TRUE(home.prompter().messages().value(0).contains("the page is gone"));
+
+    browser.completePage(next);
+    TBrowserControl::SnapshotResult broken;
+    broken.json = "{\"format\":1,\"documents\":";
+    browser.snapshots.front()(broken);
+    EXPECT_EQ(failed.size(), 2) << "a truncated snapshot builds no model";
+}
+
 TEST_F(TabWindowTest, DownloadsAreReportedOncePerNavigationWithTheirStatusLines)
 {
+    const QString connecting = QStringLiteral("サイト 127.0.0.1 に接続しています...");
     browser.events->BeforeNavigate2(QStringLiteral("http://127.0.0.1/file.csv"), true);
-    browser.events->StatusTextChange(QStringLiteral("サイト 127.0.0.1 に接続しています..."));
-    browser.events->StatusTextChange(QStringLiteral("サイト 127.0.0.1 に接続しています..."));
-    browser.events->StatusTextChange(QStringLiteral("http://127.0.0.1/other.html"));
+    for (const QString& status : { connecting, connecting, QStringLiteral("http://127.0.0.1/other.html") })
+        browser.events->StatusTextChange(status);
     owner.take();
 
     browser.events->FileDownload(QStringLiteral("http://127.0.0.1/file.csv"));
     browser.events->FileDownload(QStringLiteral("http://127.0.0.1/file.csv"));
     EXPECT_EQ(owner.take(), QStringList { "Download" });
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateDownload);
-    const TDownloadInfo info = tab->LastDownloadInfo();
-    EXPECT_EQ(info.Url, "http://127.0.0.1/file.csv");
-    EXPECT_EQ(info.Lines, QStringList { "サイト 127.0.0.1 に接続しています..." });
+    EXPECT_EQ(tab->LastDownloadInfo().Url, "http://127.0.0.1/file.csv");
+    EXPECT_EQ(tab->LastDownloadInfo().Lines, QStringList { connecting });
 
     browser.events->BeforeNavigate2(QStringLiteral("http://127.0.0.1/file2.csv"), true);
     EXPECT_EQ(tab->LastDownloadInfo().Url, QString()) << "a navigation starts empty records";
@@ -182,108 +174,73 @@ TEST_F(TabWindowTest, DownloadsAreReportedOncePerNavigationWithTheirStatusLines)
     EXPECT_TRUE(owner.take().contains("Download"));
 }
 
-struct PopupCase {
-    const char* name;
-    bool remote;
-    int type;
-    int viewAlert;
-    int answerResult;
-    int answerButton;
-    int result;
-    int button;
-};
-
-class PopupDecision : public TabWindowTest, public ::testing::WithParamInterface<PopupCase> {};
-
-TEST_P(PopupDecision, DecidesWhetherTheBoxIsShown)
+// Local pages (127.0.0.1) follow the project's ViewAlert and the PopupOpen handler's answer;
+// the boxes of remote pages are always shown.
+TEST_F(TabWindowTest, MessageBoxesAreShownOrAnsweredByTheirRules)
 {
-    const PopupCase c = GetParam();
-    openProject(c.viewAlert);
-    loadPage(c.remote ? QStringLiteral("http://127.0.0.2/page.html") : kTop);
-    owner.popupOpen = [&] {
-        tab->PopupInfo()->AnswerResult = c.answerResult;
-        tab->PopupInfo()->AnswerButton = c.answerButton;
+    const struct {
+        const char* name;
+        bool remote;
+        int type, viewAlert, answerResult, answerButton, result, button;
+    } cases[] = {
+        { "LocalAlertHiddenByProject", false, 48, 0, -1, -1, 0, -1 },
+        { "LocalAlertShownByProject", false, 48, 1, -1, -1, 1, -1 },
+        { "LocalAlertAnswerWins", false, 48, 1, 0, -1, 0, -1 },
+        { "RemoteAlertAlwaysShown", true, 48, 0, 0, 1, 1, -1 },
+        { "LocalConfirmAnsweredCancel", false, 33, 1, 0, 2, 0, 2 },
+        { "LocalConfirmWithResultOnlyShown", false, 33, 1, 0, -1, 1, -1 },
+        { "RemoteConfirmShown", true, 33, 1, 0, 2, 1, -1 },
+        { "OtherBoxesShown", false, 64, 0, 0, 1, 1, -1 },
     };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("P"), home.path());
+        project->SetViewAlert(c.viewAlert);
+        App().setCurrentProject(std::move(project));
+        loadPage(c.remote ? QStringLiteral("http://127.0.0.2/page.html") : kTop);
+        owner.popupOpen = [&] {
+            tab->PopupInfo()->AnswerResult = c.answerResult;
+            tab->PopupInfo()->AnswerButton = c.answerButton;
+        };
+        owner.take();
+        const TMessageBoxAnswer answer = browser.events->ShowMessage(QStringLiteral("text"), QStringLiteral("caption"), c.type);
+        EXPECT_EQ(answer.result, c.result);
+        EXPECT_EQ(answer.button, c.button);
+        EXPECT_EQ(tab->PopupInfo()->Result, c.result);
+        EXPECT_EQ(tab->PopupInfo()->ResultButton, c.button);
+        EXPECT_EQ(tab->PopupInfo()->MessageType, c.type);
+        EXPECT_EQ(owner.take(), (QStringList { "PopupOpen", "PopupOpened" }));
+    }
+}
+
+TEST_F(TabWindowTest, ShortcutsAndRightButtonGesturesOfTheTab)
+{
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool handled;
+        const char* report;
+    } keys[] = {
+        { Qt::Key_N, Qt::ControlModifier, true, "Key:0" },
+        { Qt::Key_F, Qt::ControlModifier, true, "Key:1" },
+        { Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
+        { Qt::Key_E, Qt::ControlModifier, true, "Key:2" },
+        { Qt::Key_O, Qt::ControlModifier, true, "Key:3" },
+        { Qt::Key_N, Qt::NoModifier, false, "" },
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(testing::Message() << k.key << " " << k.modifiers);
+        EXPECT_EQ(tab->KeyDown(k.key, k.modifiers), k.handled);
+        EXPECT_EQ(owner.take().join(','), QString::fromLatin1(k.report));
+    }
+    TTabWindow::SetFileOpenKey(Qt::Key_P);
+    EXPECT_TRUE(tab->KeyDown(Qt::Key_P, Qt::ControlModifier));
+    EXPECT_FALSE(tab->KeyDown(Qt::Key_O, Qt::ControlModifier));
+    TTabWindow::SetFileOpenKey(Qt::Key_O);
     owner.take();
-    const TMessageBoxAnswer answer = browser.events->ShowMessage(QStringLiteral("text"), QStringLiteral("caption"), c.type);
-    EXPECT_EQ(answer.result, c.result);
-    EXPECT_EQ(answer.button, c.button);
-    EXPECT_EQ(tab->PopupInfo()->Result, c.result);
-    EXPECT_EQ(tab->PopupInfo()->ResultButton, c.button);
-    EXPECT_EQ(tab->PopupInfo()->MessageType, c.type);
-    EXPECT_EQ(owner.take(), (QStringList { "PopupOpen", "PopupOpened" }));
-}
 
-INSTANTIATE_TEST_SUITE_P(MessageBoxes, PopupDecision, ::testing::Values(
-    PopupCase { "LocalAlertHiddenByProject", false, 48, 0, -1, -1, 0, -1 },
-    PopupCase { "LocalAlertShownByProject", false, 48, 1, -1, -1, 1, -1 },
-    PopupCase { "LocalAlertAnswerWins", false, 48, 1, 0, -1, 0, -1 },
-    PopupCase { "RemoteAlertAlwaysShown", true, 48, 0, 0, 1, 1, -1 },
-    PopupCase { "LocalConfirmAnsweredCancel", false, 33, 1, 0, 2, 0, 2 },
-    PopupCase { "LocalConfirmWithResultOnlyShown", false, 33, 1, 0, -1, 1, -1 },
-    PopupCase { "RemoteConfirmShown", true, 33, 1, 0, 2, 1, -1 },
-    PopupCase { "OtherBoxesShown", false, 64, 0, 0, 1, 1, -1 }),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct GestureCase {
-    QPoint press;
-    QPoint release;
-    int code;
-};
-
-class Gestures : public ::testing::TestWithParam<GestureCase> {};
-
-TEST_P(Gestures, OneDirectionOfMoreThanTwentyPixels)
-{
-    EXPECT_EQ(TTabWindow::GestureCode(GetParam().press, GetParam().release), GetParam().code);
-}
-
-INSTANTIATE_TEST_SUITE_P(RightButtonDrags, Gestures, ::testing::Values(
-    GestureCase { { 100, 100 }, { 100, 70 }, 1 },   // up
-    GestureCase { { 100, 100 }, { 100, 130 }, 2 },  // down
-    GestureCase { { 100, 100 }, { 70, 100 }, 4 },   // left
-    GestureCase { { 100, 100 }, { 130, 105 }, 8 },  // right
-    GestureCase { { 100, 100 }, { 70, 70 }, 0 },    // up and left: two directions
-    GestureCase { { 100, 100 }, { 120, 80 }, 0 })); // exactly 20 is no move
-
-TEST_F(TabWindowTest, RightButtonGestureIsReportedAndHandled)
-{
-    tab->RightButtonDown({ 200, 200 });
-    EXPECT_TRUE(tab->RightButtonUp({ 200, 160 }));
-    tab->RightButtonDown({ 200, 200 });
-    EXPECT_FALSE(tab->RightButtonUp({ 230, 230 }));
-    EXPECT_EQ(owner.take(), QStringList { "Gesture:1" });
-}
-
-struct KeyCase {
-    const char* name;
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    bool handled;
-    const char* report;
-};
-
-class KeyTranslation : public TabWindowTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyTranslation, ShortcutsOfTheTab)
-{
-    const KeyCase c = GetParam();
-    EXPECT_EQ(tab->KeyDown(c.key, c.modifiers), c.handled);
-    EXPECT_EQ(owner.take().join(','), QString::fromLatin1(c.report));
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, KeyTranslation, ::testing::Values(
-    KeyCase { "CtrlN", Qt::Key_N, Qt::ControlModifier, true, "Key:0" },
-    KeyCase { "CtrlF", Qt::Key_F, Qt::ControlModifier, true, "Key:1" },
-    KeyCase { "CtrlAltF", Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
-    KeyCase { "CtrlE", Qt::Key_E, Qt::ControlModifier, true, "Key:2" },
-    KeyCase { "CtrlO", Qt::Key_O, Qt::ControlModifier, true, "Key:3" },
-    KeyCase { "N", Qt::Key_N, Qt::NoModifier, false, "" },
-    KeyCase { "F5", Qt::Key_F5, Qt::NoModifier, false, "" }),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(TabWindowTest, F5StartsNavigatingAndEscapeStops)
-{
+    // F5 and Escape are left to the page's host, and start and stop a navigation.
     loadPage();
     EXPECT_FALSE(tab->KeyDown(Qt::Key_F5, Qt::NoModifier));
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateNavigating);
@@ -291,10 +248,20 @@ TEST_F(TabWindowTest, F5StartsNavigatingAndEscapeStops)
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateStopped);
     EXPECT_TRUE(browser.calls.contains("Stop"));
 
-    TTabWindow::SetFileOpenKey(Qt::Key_P);
-    EXPECT_TRUE(tab->KeyDown(Qt::Key_P, Qt::ControlModifier));
-    EXPECT_FALSE(tab->KeyDown(Qt::Key_O, Qt::ControlModifier));
-    TTabWindow::SetFileOpenKey(Qt::Key_O);
+    // One direction of more than 20 pixels: 1 up, 2 down, 4 left, 8 right.
+    const struct {
+        QPoint release;
+        int code;
+    } drags[] = { { { 100, 70 }, 1 }, { { 100, 130 }, 2 }, { { 70, 100 }, 4 }, { { 130, 105 }, 8 },
+                  { { 70, 70 }, 0 }, { { 120, 80 }, 0 } };
+    for (const auto& d : drags)
+        EXPECT_EQ(TTabWindow::GestureCode({ 100, 100 }, d.release), d.code) << d.release.x() << "," << d.release.y();
+    owner.take();
+    tab->RightButtonDown({ 200, 200 });
+    EXPECT_TRUE(tab->RightButtonUp({ 200, 160 }));
+    tab->RightButtonDown({ 200, 200 });
+    EXPECT_FALSE(tab->RightButtonUp({ 230, 230 }));
+    EXPECT_EQ(owner.take(), QStringList { "Gesture:1" });
 }
 
 TEST_F(TabWindowTest, CommandStatesAreReportedWhenTheyChange)
@@ -350,7 +317,7 @@ TEST_F(TabWindowTest, ScriptCloseEndsEveryReportAndResizeRespectsMaximised)
     EXPECT_TRUE(tab->isClosing()) << "the bus delivers nothing about the tab from now on";
 }
 
-TEST_F(TabWindowTest, ActivationFocusAndTitle)
+TEST_F(TabWindowTest, ActivationFocusTitleAndTextSize)
 {
     tab->FormActivate();
     EXPECT_TRUE(owner.take().isEmpty()) << "the first activation is not reported";
@@ -373,38 +340,15 @@ TEST_F(TabWindowTest, ActivationFocusAndTitle)
     browser.events->DocumentEvent({ TDocumentEvent::FocusOut, 0, -1, {} });
     tab->PointerMoved();
     EXPECT_EQ(browser.calls.count("FocusPage"), 2) << "the address box keeps its focus";
-}
 
-TEST_F(TabWindowTest, SentTextMovesTheFocusOnlyWhenAValueChanged)
-{
-    loadPage();
-    tab->SendTextToFocusedInput(QStringLiteral("abc"), 1);
-    QTest::qWait(30);
-    EXPECT_TRUE(browser.calls.filter("AppendText").isEmpty()) << "no element is active";
-
-    browser.events->DocumentEvent({ TDocumentEvent::FocusIn, 0, 5, {} });
-    tab->SendTextToFocusedInput(QStringLiteral("abc"), -1);
-    QTest::qWait(30);
-    EXPECT_EQ(browser.calls.filter(QRegularExpression("AppendText|Tab")), (QStringList { "AppendText 5 abc", "ShiftTab" }));
-
-    browser.calls.clear();
-    browser.appendChanges = false; // a read-only field
-    tab->SendTextToFocusedInput(QStringLiteral("abc"), 1);
-    QTest::qWait(30);
-    EXPECT_EQ(browser.calls, QStringList { "AppendText 5 abc" });
-}
-
-TEST_F(TabWindowTest, TextSizesMapOntoZoomAndBack)
-{
-    for (int size = 0; size < 5; ++size) {
+    for (int size : { 0, 2, 4, 1 }) {
         tab->SetTextSize(size);
         EXPECT_EQ(tab->TextSize(), size);
     }
-    tab->SetTextSize(1);
-    const qreal before = browser.zoom;
+    const qreal small = browser.zoom;
     tab->SetTextSize(7);
-    EXPECT_EQ(browser.zoom, before) << "sizes outside 0..4 change nothing";
-    EXPECT_LT(before, 1.0);
+    EXPECT_EQ(browser.zoom, small) << "sizes outside 0..4 change nothing";
+    EXPECT_LT(small, 1.0);
 }
 
 }
