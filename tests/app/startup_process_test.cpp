@@ -1,4 +1,4 @@
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 // The shipped program, started as a user would start it (offscreen, unattended).
 namespace {
 
@@ -17,18 +15,6 @@ QByteArray contents(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool waitFor(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
 }
 
 struct ProcessRun {
@@ -75,8 +61,12 @@ TEST(StartupProcess, FirstRunCreatesTheHomeAndASecondInstanceOnlySaysSo)
     // Without a screen nobody could answer the first-run question: the run is unattended.
     first.start(QStringLiteral(CALVERDINE_BINARY), { "--home", home });
     ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(home + "/Calverdine.lock")
-                                  && QFileInfo::exists(home + "/DefaultProject.xml"); }, 60000));
+    const auto started = [&] {
+        return QFileInfo::exists(home + "/Calverdine.lock") && QFileInfo::exists(home + "/DefaultProject.xml");
+    };
+    for (QDeadlineTimer deadline(60000); !started() && !deadline.hasExpired();)
+        QThread::msleep(50);
+    ASSERT_TRUE(started());
     const QByteArray settings = contents(home + "/Calverdine.ini");
     EXPECT_EQ(settings, ("[Global]\r\nDefaultProject=" + home + "/DefaultProject.xml\r\n").toUtf8());
     EXPECT_TRUE(QFileInfo(home + "/DefaultProject/FormData").isDir());
@@ -84,7 +74,8 @@ TEST(StartupProcess, FirstRunCreatesTheHomeAndASecondInstanceOnlySaysSo)
     const QByteArray projectFile = contents(home + "/DefaultProject.xml");
     const ProcessRun second = runToEnd({ "--home", home, "--unattended" });
     EXPECT_EQ(second.exitCode, 1);
-    EXPECT_EQ(second.err.split('\n').filter(QRegularExpression("^message: ")), QStringList({ "message: すでに起動しています" }));
+    EXPECT_EQ(second.err.split('\n').filter(QRegularExpression("^message: ")),
+              QStringList({ "message: すでに起動しています" }));
     EXPECT_EQ(contents(home + "/Calverdine.ini"), settings);
     EXPECT_EQ(contents(home + "/DefaultProject.xml"), projectFile);
     EXPECT_EQ(first.state(), QProcess::Running);
