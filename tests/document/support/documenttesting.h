@@ -4,10 +4,13 @@
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
 #include "document/pagesnapshot.h"
+#include "document/support/snapshotbuilder.h"
 #include "project/projectdocument.h"
 #include "support/testhome.h"
 
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <ostream>
@@ -55,3 +58,16 @@ inline QStringList formPartPaths(const TCalverdineDocument& model)
         paths.append(model.FormParts().keyAt(i));
     return paths;
 }
+
+// A test of one page built by calls, its top document at a local address.
+class TPageTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TCalverdineDocument> parse(const TScreenIDSettings& settings = {}) const
+    {
+        return parseModel(builder.build(), settings);
+    }
+
+    TDocumentTestHome home;
+    TSnapshotBuilder builder;
+    TSnapshotBuilder::Doc& top = builder.document("http://localhost/index.html");
+};
