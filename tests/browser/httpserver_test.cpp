@@ -41,7 +41,7 @@ Fetched fetch(const QUrl& url, const QByteArray& postBody = QByteArray())
 
 }
 
-TEST(HttpServer, ServesPagesOnBothLoopbackAddressesAndRecordsRequests)
+TEST(HttpServer, ServesPagesDownloadsAndDelaysOnBothLoopbackAddressesAndRecordsRequests)
 {
     THttpServer server;
     ASSERT_TRUE(server.start());
@@ -62,12 +62,7 @@ TEST(HttpServer, ServesPagesOnBothLoopbackAddressesAndRecordsRequests)
     EXPECT_TRUE(server.requests()[1].remote);
     EXPECT_EQ(server.requests()[3].method, "POST");
     EXPECT_EQ(server.requestCount(QStringLiteral("/a.html")), 2);
-}
 
-TEST(HttpServer, DownloadsScriptsAndDelays)
-{
-    THttpServer server;
-    ASSERT_TRUE(server.start());
     server.addDownload(QStringLiteral("/file.csv"), "a,b\n", QStringLiteral("file.csv"));
     server.addPage(QStringLiteral("/lib.js"), "var x = 1;", "text/javascript; charset=utf-8");
     server.addPage(QStringLiteral("/slow.html"), "slow");
