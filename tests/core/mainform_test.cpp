@@ -218,7 +218,7 @@ TEST(MainForm, FormActivatedIsRaisedOnceAndOnlyWithAHomeDirectory)
     }
 }
 
-TEST(MainForm, PageShortcutsPutTheKeyboardFocusIntoThePage)
+TEST(MainForm, PageShortcutsBringTheirPagesToTheFrontWithTheKeyboardFocus)
 {
     TTestHome home;
     TMainForm form;
@@ -226,12 +226,31 @@ TEST(MainForm, PageShortcutsPutTheKeyboardFocusIntoThePage)
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::keyClick(&form, Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(form.leftPanel()->currentIndex(), 2);
-    EXPECT_EQ(QApplication::focusWidget(), form.tabTree());
-    QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier); // a page with nothing to focus yet
-    EXPECT_EQ(form.leftPanel()->currentIndex(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), form.leftPanel()->tabBar());
+    TLayoutSettings& layout = App().service<TLayoutSettings>();
+    layout.togglePanel(TPanel::Right); // collapsed: showing a page opens it again
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QTabWidget* panel;
+        int page;
+    } pages[] = {
+        { Qt::Key_H, Qt::ControlModifier, form.leftPanel(), 1 },
+        { Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, form.rightPanel(), 0 },
+        { Qt::Key_D, Qt::ControlModifier | Qt::AltModifier, form.rightPanel(), 1 },
+        { Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, form.rightPanel(), 2 },
+        { Qt::Key_T, Qt::ControlModifier, form.leftPanel(), 2 },
+        { Qt::Key_I, Qt::ControlModifier, form.leftPanel(), 0 },
+    };
+    for (const auto& p : pages) {
+        SCOPED_TRACE(QKeySequence(p.key | p.modifiers).toString().toStdString());
+        QTest::keyClick(&form, p.key, p.modifiers);
+        EXPECT_EQ(p.panel->currentIndex(), p.page);
+        if (p.key == Qt::Key_T) {
+            EXPECT_EQ(QApplication::focusWidget(), form.tabTree());
+        }
+    }
+    EXPECT_EQ(QApplication::focusWidget(), form.leftPanel()->tabBar()) << "a page with nothing to focus yet";
+    EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
 }
 
 TEST(MainForm, ScreenshotIsWrittenAtTheRequestedSizeAndEndsTheRun)

@@ -4,7 +4,6 @@
 #include "core/helpaction.h"
 #include "core/layoutsettings.h"
 #include "core/mainformaction.h"
-#include "core/mainwindowhost.h"
 #include "core/memo.h"
 #include "core/pagecontrolaction.h"
 #include "core/viewaction.h"
@@ -300,46 +299,6 @@ TEST_F(ViewActionTest, PanelTogglesRememberSizesAndCarryCheckMarks)
 
     layout().resizePanel(TPanel::Console, 0); // collapsed by dragging the splitter
     EXPECT_FALSE(console->isChecked()) << "checks follow the panel however it changed";
-}
-
-namespace {
-
-class TRecordingHost : public TMainWindowHost {
-public:
-    void saveLayout() override {}
-    void quitApplication() override {}
-    void setFileDropEnabled(bool) override {}
-    void setMainCaption(const QString&) override {}
-    void showConsolePage(int index) override { shown << QStringLiteral("console %1").arg(index); }
-    void showRightPage(int index) override { shown << QStringLiteral("right %1").arg(index); }
-    void showLeftPage(int index) override { shown << QStringLiteral("left %1").arg(index); }
-    QStringList shown;
-};
-
-} // namespace
-
-TEST(PageControlAction, ShortcutsBringTheirPagesToTheFront)
-{
-    TTestHome home;
-    BuildCommandCatalogue(App().commands());
-    TLayoutSettings& layout = App().service<TLayoutSettings>();
-    App().bus().AddListener(std::make_unique<TPageControlAction>(layout));
-    TRecordingHost host;
-    App().mainWindow = &host;
-    layout.togglePanel(TPanel::Right); // collapsed: showing a page opens it again
-    const std::pair<const char*, const char*> pages[] = {
-        { "Favorite", "Ctrl+I" }, { "History", "Ctrl+H" },       { "Tab", "Ctrl+T" },
-        { "Form", "Ctrl+Alt+F" }, { "Data", "Ctrl+Alt+D" }, { "JS", "Ctrl+Alt+J" },
-    };
-    for (const auto& [page, keys] : pages) {
-        QAction* a = App().commands().action(QStringLiteral("ActionPageControlShowTabSheet") + page);
-        EXPECT_EQ(a->shortcut(), QKeySequence(keys)) << page;
-        a->trigger();
-    }
-    EXPECT_EQ(host.shown, QStringList({ "left 0", "left 1", "left 2", "right 0", "right 1", "right 2" }));
-    EXPECT_EQ(layout.pageIndex(TPanel::Right), 2);
-    EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
-    App().mainWindow = nullptr;
 }
 
 TEST(HelpAction, HelpPageVersionAndHomepage)
