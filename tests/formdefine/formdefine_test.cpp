@@ -9,10 +9,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include "support/testhome.h"
 #include "support/writelimit.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -111,9 +111,14 @@ TEST_F(FormDefineTest, PickListsAreReadFromTheirTwoFiles)
     EXPECT_TRUE(lists.columnItems(4).isEmpty());
     EXPECT_TRUE(lists.references().isEmpty());
 
-    write("_ItemsPickList.ini", textcodec::toCp932("[Items]\r\nCOL_4=必須,任意\r\nCOL_4=ignored\r\ncol_15=\"数値 型\",文字\r\nCOL_x=1\r\n"));
-    write("_ReferencePickList.ini", textcodec::toCp932("[Reference]\r\n会員番号=,○,,半角,,○\r\n=nameless\r\nlong=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\r\n"));
+    const QByteArray items
+        = textcodec::toCp932("[Items]\r\nCOL_4=必須,任意\r\nCOL_4=ignored\r\ncol_15=\"数値 型\",文字\r\nCOL_x=1\r\n");
+    const QByteArray references = textcodec::toCp932(
+        "[Reference]\r\n会員番号=,○,,半角,,○\r\n=nameless\r\nlong=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\r\n");
+    write("_ItemsPickList.ini", items);
+    write("_ReferencePickList.ini", references);
     lists.load();
+    EXPECT_EQ(read("_ItemsPickList.ini") + read("_ReferencePickList.ini"), items + references) << "only read";
     EXPECT_EQ(lists.columnItems(4), QStringList({ "必須", "任意" }));
     EXPECT_EQ(lists.columnItems(15), QStringList({ "数値 型", "文字" }));
     ASSERT_EQ(lists.referenceNames(), QStringList({ "会員番号", "long" }));
