@@ -2,7 +2,6 @@
 #include "document/pagesnapshot.h"
 #include "document/support/documenttesting.h"
 #include "document/support/recordingpagechannel.h"
-#include "document/support/snapshotbuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -74,11 +73,10 @@ TEST(Snapshot, UnreachableFrameFailsWithItsMessage)
     EXPECT_THROW(snapshot->topDocument()->frameDocument(1), TError);
 }
 
-class SnapshotWrites : public ::testing::Test {
+class SnapshotWrites : public TPageTest {
 protected:
     void SetUp() override
     {
-        auto& top = builder.document("http://localhost/form.html");
         const int f = top.form("f");
         text = top.input(f, "text", "q", "old");
         box = top.input(f, "checkbox", "c", "on");
@@ -88,8 +86,6 @@ protected:
         snapshot = builder.build(&channel);
     }
 
-    TDocumentTestHome home;
-    TSnapshotBuilder builder;
     TRecordingPageChannel channel;
     std::shared_ptr<TPageSnapshot> snapshot;
     int text = 0, box = 0, radioA = 0, radioB = 0, list = 0;
