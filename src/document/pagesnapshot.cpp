@@ -363,23 +363,24 @@ private:
     void loadElements(int index, const QJsonObject& object)
     {
         TSnapshotDocument* document = m_snapshot.m_documents[size_t(index)].get();
+        const QString at = where(index);
         int id = 0;
         if (!toInteger(object.value(QLatin1String("id")), &id) || id != index)
-            fail(where(index) + QStringLiteral(": \"id\" must be its position"));
+            fail(at + QStringLiteral(": \"id\" must be its position"));
         const QJsonValue elements = object.value(QLatin1String("elements"));
         if (!elements.isUndefined() && !elements.isNull() && !elements.isArray())
-            fail(where(index) + QStringLiteral(": \"elements\" is not an array"));
+            fail(at + QStringLiteral(": \"elements\" is not an array"));
         const QJsonArray list = elements.toArray();
         for (const QJsonValue& value : list) {
             if (!value.isObject())
-                fail(where(index) + QStringLiteral(": an element is not an object"));
+                fail(at + QStringLiteral(": an element is not an object"));
             const QJsonObject e = value.toObject();
-            const int handle = requiredInteger(e, QLatin1String("h"), where(index));
+            const int handle = requiredInteger(e, QLatin1String("h"), at);
             const QJsonValue tagValue = e.value(QLatin1String("tag"));
             if (!tagValue.isString() || tagValue.toString().isEmpty())
-                fail(where(index) + QStringLiteral(": element %1 has no tag").arg(handle));
+                fail(at + QStringLiteral(": element %1 has no tag").arg(handle));
             if (m_snapshot.m_byHandle.contains(handle))
-                fail(where(index) + QStringLiteral(": handle %1 is used twice").arg(handle));
+                fail(at + QStringLiteral(": handle %1 is used twice").arg(handle));
             TSnapshotElement* raw = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle,
                                                                         internTag(tagValue.toString()));
             fillElement(*raw, e);
