@@ -86,6 +86,10 @@ TEST_F(TabWindowE2E, FramesetWithThreeFramesIsParsedOnceWithItsTagPaths)
     EXPECT_TRUE(tab.tab().PendingUrls().isEmpty());
     EXPECT_FALSE(tab.tab().Busy());
     EXPECT_EQ(tab.tab().NavigationState(), TTabWindow::kStateLoaded);
+    // The engine has no status texts of its own: connecting and page-done are made up.
+    const QStringList status = tab.owner().matching(QStringLiteral("StatusText"));
+    EXPECT_TRUE(status.contains(QStringLiteral("StatusText:1:サイト 127.0.0.1 に接続しています..."))) << status.join('\n').toStdString();
+    EXPECT_EQ(status.last(), QStringLiteral("StatusText:1:ページが表示されました"));
 
     TCalverdineDocument* model = tab.tab().GetDocumentModel();
     ASSERT_NE(model, nullptr);
