@@ -10,13 +10,6 @@
 
 #include "support/testhome.h"
 
-#include <ostream>
-
-// Readable texts in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // A test home with an open project whose data directory is <home>/data, and file helpers.
 class FormDataFixture : public ::testing::Test {

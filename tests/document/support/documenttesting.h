@@ -13,13 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
-
-// Readable texts in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // A test home with an open project whose warnings are logged, so tests can read them.
 class TDocumentTestHome : public TTestHome {
