@@ -70,47 +70,6 @@ private:
     void answer(const SnapshotResult& result);
 };
 
-// The reports of a tab window as "Name:detail" lines (the tab ID is left out).
-class TRecordingOwner : public TTabWindowOwner {
-public:
-    void OnBeforeNavigate(int, const QString& url) override { add(QStringLiteral("BeforeNavigate:") + url); }
-    void OnNavigateComplete(int, const QString& url) override { add(QStringLiteral("NavigateComplete:") + url); }
-    void OnDocumentComplete(int, const QString& url, const QString& title) override
-    {
-        add(QStringLiteral("DocumentComplete:") + url + QLatin1Char(' ') + title);
-    }
-    void OnDocumentParsed(int) override { add(QStringLiteral("DocumentParsed")); }
-    void OnCommandState(int, int code, bool enabled) override
-    {
-        add(QStringLiteral("CommandState:%1%2").arg(code).arg(enabled ? QLatin1Char('+') : QLatin1Char('-')));
-    }
-    void OnStatusText(int, const QString& text) override { add(QStringLiteral("StatusText:") + text); }
-    void OnTitleChange(int) override { add(QStringLiteral("TitleChange")); }
-    TBrowserControl* OnNewWindow(int) override { return nullptr; }
-    void OnNavigateError(int) override { add(QStringLiteral("NavigateError")); }
-    void OnClose(int) override { add(QStringLiteral("Close")); }
-    void OnActivate(int) override { add(QStringLiteral("Activate")); }
-    void OnGesture(int, int code) override { add(QStringLiteral("Gesture:%1").arg(code)); }
-    void OnPopupOpen(int) override
-    {
-        add(QStringLiteral("PopupOpen"));
-        if (popupOpen)
-            popupOpen();
-    }
-    void OnPopupOpened(int) override { add(QStringLiteral("PopupOpened")); }
-    void OnDownload(int) override { add(QStringLiteral("Download")); }
-    void OnKeyCommand(int, TTabKeyCommand command) override { add(QStringLiteral("Key:%1").arg(int(command))); }
-    bool IsCurrentTab(int) const override { return true; }
-
-    QStringList take() { return std::exchange(reports, {}); }
-
-    QStringList reports;
-    std::function<void()> popupOpen;
-
-private:
-    void add(const QString& line) { reports.append(line); }
-};
-
 // A tab's window: records what the tab asks of it. With destroyTab, closing it also
 // destroys its tab later, as the window of the tab area does.
 class TFakeFrame : public TTabWindowFrame {

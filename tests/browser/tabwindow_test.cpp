@@ -4,6 +4,7 @@
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
 #include "project/projectdocument.h"
+#include "support/recordingtabowner.h"
 #include "support/testhome.h"
 
 #include <QSignalSpy>
@@ -40,7 +41,7 @@ protected:
     TTestHome home;
     TFakeBrowser browser;
     TFakeFrame frame;
-    TRecordingOwner owner;
+    TRecordingTabOwner owner { false };
     std::unique_ptr<TTabWindow> tab;
 };
 
@@ -211,11 +212,11 @@ TEST_F(TabWindowTest, ShortcutsAndRightButtonGesturesOfTheTab)
         bool handled;
         const char* report;
     } keys[] = {
-        { Qt::Key_N, Qt::ControlModifier, true, "Key:0" },
-        { Qt::Key_F, Qt::ControlModifier, true, "Key:1" },
+        { Qt::Key_N, Qt::ControlModifier, true, "KeyCommand:0" },
+        { Qt::Key_F, Qt::ControlModifier, true, "KeyCommand:1" },
         { Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
-        { Qt::Key_E, Qt::ControlModifier, true, "Key:2" },
-        { Qt::Key_O, Qt::ControlModifier, true, "Key:3" },
+        { Qt::Key_E, Qt::ControlModifier, true, "KeyCommand:2" },
+        { Qt::Key_O, Qt::ControlModifier, true, "KeyCommand:3" },
         { Qt::Key_N, Qt::NoModifier, false, "" },
     };
     for (const auto& k : keys) {

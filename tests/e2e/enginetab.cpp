@@ -9,24 +9,6 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
-QStringList TRecordingTabOwner::matching(const QString& prefix) const
-{
-    QStringList found;
-    for (const QString& line : reports) {
-        if (line.startsWith(prefix))
-            found.append(line);
-    }
-    return found;
-}
-
-void TRecordingTabOwner::add(const QString& name, int tabId, const QString& detail)
-{
-    QString line = name + QLatin1Char(':') + QString::number(tabId);
-    if (!detail.isNull())
-        line += QLatin1Char(':') + detail;
-    reports.append(line);
-}
-
 TEngineTab::TEngineTab(TEngineProfile& profile, int tabId, TRecordingTabOwner* owner)
 {
     if (!owner) {
