@@ -2,7 +2,7 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/eventbus.h"
-#include "core/faketabs.h"
+#include "support/faketabs.h"
 #include "core/tabaccess.h"
 #include "core/views/mainform.h"
 #include "project/projectdocument.h"
@@ -20,8 +20,6 @@ namespace {
 
 class AddressTest : public testing::Test {
 protected:
-    void SetUp() override { App().tabs = &tabs; }
-    void TearDown() override { App().tabs = nullptr; }
     void openProject()
     {
         auto project = TXMLProjectType::NewProjectDocument();

@@ -8,7 +8,7 @@
 #include "core/views/consolesplitter.h"
 #include "core/views/mainform.h"
 #include "core/views/screenshot.h"
-#include "faketabs.h"
+#include "support/faketabs.h"
 #include "project/projectdocument.h"
 #include "support/recordinglistener.h"
 #include "support/testhome.h"
@@ -96,7 +96,6 @@ TEST(MainForm, ConsoleAndStatusBarShowWhatTheControllersKeep)
     EXPECT_EQ(form.statusLabel()->text(), QString()) << "the pointer over the window itself";
     App().bus().NotifyBrowserStatusTextChanged(1);
     EXPECT_EQ(form.statusLabel()->text(), QString("http://127.0.0.1/link")) << "the same text reported again";
-    App().tabs = nullptr;
 
     LogInfo("hello");
     App().service<TConsoleMemos>().compare.appendLine("1 [比較結果 OK]");

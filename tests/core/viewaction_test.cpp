@@ -7,7 +7,7 @@
 #include "core/memo.h"
 #include "core/pagecontrolaction.h"
 #include "core/viewaction.h"
-#include "faketabs.h"
+#include "support/faketabs.h"
 #include "project/projectdocument.h"
 #include "support/testhome.h"
 
@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         BuildCommandCatalogue(App().commands());
-        App().tabs = &tabs;
+        App().tabs = &tabs; // again after a test's own ResetApp()
         App().bus().AddListener(std::make_unique<TViewAction>(layout()));
     }
 
@@ -308,12 +308,10 @@ TEST(HelpAction, HelpPageVersionAndHomepage)
     App().bus().AddListener(std::make_unique<THelpAction>());
     App().bus().AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
     App().bus().AddListener(std::make_unique<TPageControlAction>(App().service<TLayoutSettings>()));
-    TFakeTabs tabs;
-
     App().commands().action("ActionHelpView")->trigger(); // no tab controller yet
     ASSERT_EQ(home.prompter().messages(), QStringList({ "ヘルプを表示できません" }));
 
-    App().tabs = &tabs;
+    TFakeTabs tabs;
     App().commands().action("ActionHelpView")->trigger();
     ASSERT_EQ(tabs.opened.size(), 1);
     const QString url = tabs.opened.at(0);
@@ -330,7 +328,6 @@ TEST(HelpAction, HelpPageVersionAndHomepage)
     EXPECT_TRUE(home.prompter().asked[0].text.startsWith("Calverdine "));
 
     EXPECT_EQ(App().commands().action("ActionHelpViewHomepage")->isEnabled(), !THelpAction::HomepageUrl().isEmpty());
-    App().tabs = nullptr;
 }
 
 TEST(MainFormAction, FileOpenShortcutFromTheVirtualKey)

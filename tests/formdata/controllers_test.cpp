@@ -36,7 +36,9 @@ protected:
             TEvent::FormDataDeleted, TEvent::FormDataLoading, TEvent::FormDataLoaded }));
         App().bus().NotifyProjectOpened(0);
         SetTickCountSource([this] { return ++m_tick; });
-        TFakeTab& tab = tabs.open(7);
+        TFakeTab& tab = tabs.add(7);
+        tab.navigationState = 2;
+        tab.html = true;
         tab.channel.refreshAnswer = R"({"format":1,"values":[]})";
         tab.document = BuildLoginPage(&tab.channel);
         screenId = tab.document->ScreenID();

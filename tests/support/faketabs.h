@@ -1,7 +1,10 @@
 #pragma once
 
 #include "browser/popupinfo.h"
+#include "core/appcontext.h"
 #include "core/tabaccess.h"
+#include "document/calverdinedocument.h"
+#include "document/support/recordingpagechannel.h"
 
 #include <QStringList>
 
@@ -9,13 +12,14 @@
 #include <memory>
 #include <optional>
 
-// A tab whose states the test sets; it records what the commands asked of it.
+// A tab whose states the test sets; it records what the commands asked of it. A test that
+// gives it a document model builds it on the tab's recording page channel.
 class TFakeTab : public TTabView {
 public:
     explicit TFakeTab(int id) : id(id) {}
 
     int TabId() const override { return id; }
-    QString GetUrl() const override { return url; }
+    QString GetUrl() const override { return url.isEmpty() && document ? document->URL() : url; }
     QString GetRequestedUrl() const override { return url; }
     QString GetTitle() const override { return QString(); }
     int NavigationState() const override { return navigationState; }
@@ -31,7 +35,7 @@ public:
     void StopLoading() override { calls << QStringLiteral("StopLoading"); }
     void Reload(bool completely) override { calls << QStringLiteral("Reload:%1").arg(completely); }
     void ViewSource() override { calls << QStringLiteral("ViewSource"); }
-    TCalverdineDocument* GetDocumentModel() override { return nullptr; }
+    TCalverdineDocument* GetDocumentModel() override { return document.get(); }
     TPopupMessageInfo* PopupInfo() override { return popup ? &*popup : nullptr; }
     TDownloadInfo LastDownloadInfo() const override { return download; }
 
@@ -42,11 +46,20 @@ public:
     std::optional<TPopupMessageInfo> popup;
     TDownloadInfo download;
     QStringList calls;
+    std::unique_ptr<TCalverdineDocument> document;
+    TRecordingPageChannel channel;
 };
 
 // The tab controller's registry with tabs the test adds; the last one added is current.
+// It stands behind App().tabs while it lives.
 class TFakeTabs : public TTabRegistry {
 public:
+    TFakeTabs() { App().tabs = this; }
+    ~TFakeTabs() override
+    {
+        if (App().tabs == this)
+            App().tabs = nullptr;
+    }
     TFakeTab& add(int id) { current = id; return *(m_tabs[id] = std::make_unique<TFakeTab>(id)); }
     TTabView* CurrentTab() override { return FindTab(current); }
     TTabView* FindTab(int tabId) override { return m_tabs.count(tabId) ? m_tabs[tabId].get() : nullptr; }
