@@ -7,7 +7,7 @@
 #include "formdata/formdatastore.h"
 #include "formdata/formvaluelist.h"
 #include "formdefine/formdefinemanager.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -130,7 +130,7 @@ void BM_CompareDataSet(benchmark::State& state)
     for (auto _ : state) {
         TMemo report;
         TDataActionCommand command;
-        if (!command.compare(QStringLiteral("BIG"), QStringLiteral("New Data"), values, *s.document, report, defines))
+        if (!command.compare(QStringLiteral("BIG"), QStringLiteral("New Data"), values, *s.document, report, &defines))
             state.SkipWithError("values differ");
     }
 }

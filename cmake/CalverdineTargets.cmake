@@ -1,8 +1,8 @@
-# The three kinds of code are kept in three libraries, so the layering shows in the build:
-#   calverdine_logic  - models, files, algorithms, controllers (QtCore/QtGui only)
+# Each layer of src/ is a library of its own (src/CMakeLists.txt). A test links the layer it
+# tests, or one of the umbrellas over all of them:
+#   calverdine_logic  - every layer's models, files, algorithms, controllers (QtCore/QtGui)
 #   calverdine_engine - the Qt WebEngine adapter (the only code that includes WebEngine)
-#   calverdine_views  - widgets, dialogs and the main window
-# Every subsystem's CMakeLists.txt adds its sources to these with target_sources().
+#   calverdine_views  - widgets, dialogs, the main window and its composition root
 
 function(calverdine_add_test name)
   # calverdine_add_test(<name> SOURCES ... LIBS ... [ENGINE])

@@ -1,5 +1,6 @@
 #include "app/unattendedprompter.h"
 #include "app/views/dialogprompter.h"
+#include "app/views/controllers.h"
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/startup.h"
@@ -87,7 +88,7 @@ int main(int argc, char* argv[])
     int result = 0;
     {
         TMainForm form;
-        form.FormCreate();
+        form.FormCreate(CreateControllers);
         form.show();
         ScheduleScreenshot(form, screenshot);
         result = QApplication::exec();

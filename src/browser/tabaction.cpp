@@ -9,9 +9,9 @@
 #include "core/prompter.h"
 #include "core/startup.h"
 #include "core/textcodec.h"
-#include "formdata/fileidallocator.h"
-#include "project/projectdocument.h"
-#include "project/projectstate.h"
+#include "core/fileidallocator.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
 
 #include <QAction>
 #include <QDir>

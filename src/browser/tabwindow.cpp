@@ -7,7 +7,7 @@
 #include "document/localhost.h"
 #include "document/pagesnapshot.h"
 #include "document/screenidparser.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QMutexLocker>
 

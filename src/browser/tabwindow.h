@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browser/browsercontrol.h"
-#include "browser/popupinfo.h"
+#include "core/popupinfo.h"
 #include "core/eventbus.h"
 #include "core/tabaccess.h"
 

@@ -3,7 +3,7 @@
 #include "core/commandlist.h"
 #include "core/eventbus.h"
 #include "core/memo.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 namespace {
 std::unique_ptr<TAppContext>& instance()

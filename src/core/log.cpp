@@ -4,7 +4,7 @@
 #include "core/memo.h"
 #include "core/prompter.h"
 #include "core/tickcount.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QMutexLocker>
 

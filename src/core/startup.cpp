@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/prompter.h"
 #include "core/safefile.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QDir>
 #include <QFileInfo>

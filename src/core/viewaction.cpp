@@ -1,6 +1,6 @@
 #include "core/viewaction.h"
 
-#include "browser/popupinfo.h"
+#include "core/popupinfo.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
@@ -8,7 +8,7 @@
 #include "core/mainwindowhost.h"
 #include "core/memo.h"
 #include "core/tabaccess.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QAction>
 #include <QGuiApplication>

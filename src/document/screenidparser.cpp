@@ -5,7 +5,7 @@
 #include "document/commalist.h"
 #include "document/htmldocument.h"
 #include "document/urlextract.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "document/commalist.h"
 #include "document/htmldocument.h"
 #include "document/localhost.h"
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 
 #include <QHash>
 #include <QSet>

@@ -3,7 +3,7 @@
 #include "document/htmldocument.h"
 #include "document/tagaccess.h"
 #include "document/tagscript.h"
-#include "formdata/masterpassword.h"
+#include "crypto/masterpassword.h"
 
 namespace {
 

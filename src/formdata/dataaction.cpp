@@ -14,7 +14,7 @@
 #include "formdata/formdatamanager.h"
 #include "formdata/formdatapopuphistory.h"
 #include "formdata/liverefresh.h"
-#include "formdefine/formdefinemanager.h"
+#include "formdata/fieldaliases.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -289,7 +289,7 @@ void TDataAction::compare(int dataId, std::function<void(bool)> done)
                               TDataActionCommand command;
                               allEqual = command.compare(screenId, manager.dataName(screenId, dataId), values, *document,
                                                          App().service<TConsoleMemos>().compare,
-                                                         App().service<TFormDefineManager>());
+                                                         App().service<TFieldAliasSource>().aliases);
                           });
                           finish(allEqual);
                       });

@@ -7,9 +7,9 @@
 #include "document/htmldocument.h"
 #include "document/tagaccess.h"
 #include "formdata/formvaluelist.h"
-#include "formdata/masterpassword.h"
-#include "formdata/passwordcrypt.h"
-#include "formdefine/formdefinemanager.h"
+#include "crypto/masterpassword.h"
+#include "crypto/passwordcrypt.h"
+#include "formdata/fieldaliases.h"
 
 #include <QDateTime>
 
@@ -69,10 +69,11 @@ void TDataActionCommand::inputValues(const TFormValueList& values, TCalverdineDo
 }
 
 bool TDataActionCommand::compare(const QString& screenId, const QString& dataName, const TFormValueList& values,
-                                 const TCalverdineDocument& document, TMemo& memo, TFormDefineManager& defines)
+                                 const TCalverdineDocument& document, TMemo& memo, TFieldAliases* aliases)
 {
     try {
-        defines.definitionList(screenId);
+        if (aliases)
+            aliases->loadScreen(screenId);
     } catch (const TError& e) {
         // Aliases are a help for reading; a broken definition file does not stop the comparison.
         LogWarn(e.message());
@@ -104,7 +105,7 @@ bool TDataActionCommand::compare(const QString& screenId, const QString& dataNam
         ++m_compared;
         if (equal)
             ++m_equal;
-        memo.appendLine(CompareLine(i + 1, equal, defines.field(screenId, path), path, dataValue, formValue));
+        memo.appendLine(CompareLine(i + 1, equal, aliases ? aliases->field(screenId, path) : QString(), path, dataValue, formValue));
     }
     memo.appendLine(kSeparator);
     const bool allEqual = m_compared == m_equal;

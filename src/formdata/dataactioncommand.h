@@ -3,7 +3,7 @@
 #include <QString>
 
 class TCalverdineDocument;
-class TFormDefineManager;
+class TFieldAliases;
 class TFormValueList;
 class TMemo;
 
@@ -19,7 +19,7 @@ public:
     // Passwords are equal when the stored value decrypts to what the field holds; the
     // report shows them only in their stored (encrypted) form.
     bool compare(const QString& screenId, const QString& dataName, const TFormValueList& values,
-                 const TCalverdineDocument& document, TMemo& memo, TFormDefineManager& defines);
+                 const TCalverdineDocument& document, TMemo& memo, TFieldAliases* aliases);
 
     int comparedCount() const { return m_compared; }
     int equalCount() const { return m_equal; }

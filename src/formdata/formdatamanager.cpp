@@ -2,7 +2,7 @@
 
 #include "core/appcontext.h"
 #include "core/tabaccess.h"
-#include "formdata/fileidallocator.h"
+#include "core/fileidallocator.h"
 #include "formdata/formdatapopuphistory.h"
 
 QString NewDataName()

@@ -2,7 +2,7 @@
 
 #include "core/error.h"
 #include "document/tagtree.h"
-#include "formdata/masterpassword.h"
+#include "crypto/masterpassword.h"
 
 QString DeletedDataMessage()
 {

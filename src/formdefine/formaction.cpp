@@ -12,7 +12,7 @@
 #include "formdata/formdatapopuphistory.h"
 #include "formdata/liverefresh.h"
 #include "formdefine/formdefinemanager.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QAction>
 #include <QDir>

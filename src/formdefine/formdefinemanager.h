@@ -3,6 +3,7 @@
 #include "formdefine/formdefineeventhandler.h"
 #include "formdefine/formdefinefilecommand.h"
 #include "formdefine/formdefinerow.h"
+#include "formdata/fieldaliases.h"
 
 #include <QHash>
 #include <QString>
@@ -11,7 +12,7 @@
 
 // The form definitions of every screen used in this run, loaded from their files on first
 // request. A process-wide service: App().service<TFormDefineManager>().
-class TFormDefineManager {
+class TFormDefineManager final : public TFieldAliases {
 public:
     TFormDefineManager();
     ~TFormDefineManager();
@@ -21,7 +22,9 @@ public:
     // The row of the element; a new empty row (bound, not saved yet) when there is none.
     TFormDefineRow& definition(const QString& screenId, const QString& path);
     // The alias of the element, only when the screen's definitions are loaded already.
-    QString field(const QString& screenId, const QString& path) const;
+    QString field(const QString& screenId, const QString& path) const override;
+    // Loads the screen's definitions (the aliases come with them).
+    void loadScreen(const QString& screenId) override { definitionList(screenId); }
     // Removes the row and saves the screen's file.
     void deleteDefinition(const QString& screenId, const QString& path);
 

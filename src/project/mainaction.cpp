@@ -10,10 +10,10 @@
 #include "core/prompter.h"
 #include "core/safefile.h"
 #include "core/tickcount.h"
-#include "formdata/masterpassword.h"
+#include "crypto/masterpassword.h"
 #include "project/mainmenucommand.h"
-#include "project/projectdocument.h"
-#include "project/projectstate.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "project/projectsettings.h"
 
 #include "core/prompter.h"
-#include "formdata/passwordcrypt.h"
-#include "project/projectdocument.h"
+#include "crypto/passwordcrypt.h"
+#include "core/projectdocument.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,9 @@
+#include "app/views/controllers.h"
 #include "core/appcontext.h"
 #include "core/eventbus.h"
 #include "core/inifile.h"
 #include "core/views/mainform.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include "support/testhome.h"
 
@@ -14,7 +15,7 @@ TEST(MainWindowControllers, ListenInTheirFixedOrderWithTheWindowsOwnLast)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     QStringList names;
     for (int i = 0; i < App().bus().ListenerCount(); ++i) {
         const TActionCalverdine* listener = App().bus().ListenerAt(i);
@@ -42,7 +43,7 @@ TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
     }
     {
         TMainForm form;
-        form.FormCreate();
+        form.FormCreate(CreateControllers);
         form.show();
         App().bus().NotifyFormActivated(0);
         ASSERT_NE(App().currentProject(), nullptr);

@@ -3,7 +3,7 @@
 #include "core/appcontext.h"
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/recordingtabowner.h"
 #include "support/testhome.h"
 

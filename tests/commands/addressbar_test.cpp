@@ -1,11 +1,12 @@
 #include "commands/addressaction.h"
+#include "app/views/controllers.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/eventbus.h"
 #include "support/faketabs.h"
 #include "core/tabaccess.h"
 #include "core/views/mainform.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/testhome.h"
 
 #include <QComboBox>
@@ -69,7 +70,7 @@ TEST_F(AddressTest, ActionGoesToTrimmedTextsOnlyWhileAProjectIsOpen)
 TEST_F(AddressTest, BarEnterAndTheGoButtonNavigateEscRestoresTheAddress)
 {
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     tabs.add(1).url = "http://127.0.0.1/current.html";
     openProject();
     App().bus().NotifyProjectOpened(0);

@@ -1,3 +1,4 @@
+#include "app/views/controllers.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/placeholderactions.h"
@@ -121,7 +122,7 @@ protected:
         keys.writeInteger("ShortCutKey", "FileOpen", 76);
         ASSERT_TRUE(keys.save());
         form = std::make_unique<TMainForm>();
-        form->FormCreate();
+        form->FormCreate(CreateControllers);
     }
     static QAction* cmd(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
 

@@ -2,7 +2,7 @@
 #include "core/log.h"
 #include "core/memo.h"
 #include "core/tickcount.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/testhome.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "app/views/controllers.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
@@ -9,7 +10,7 @@
 #include "core/views/mainform.h"
 #include "core/views/screenshot.h"
 #include "support/faketabs.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/recordinglistener.h"
 #include "support/testhome.h"
 
@@ -65,7 +66,7 @@ TEST(MainForm, RegionsAndPages)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     EXPECT_EQ(App().mainWindow, &form);
     EXPECT_EQ(captions(form.leftPanel()), QStringList({ "お気に入り", "履歴", "ウィンドウ" }));
     EXPECT_EQ(captions(form.rightPanel()), QStringList({ "フォーム", "データ", "JavaScript", "操作" }));
@@ -86,7 +87,7 @@ TEST(MainForm, ConsoleAndStatusBarShowWhatTheControllersKeep)
     TTestHome home;
     TFakeTabs tabs;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     App().tabs = &tabs;
     tabs.statusText = "http://127.0.0.1/link";
     App().bus().NotifyBrowserStatusTextChanged(1);
@@ -124,7 +125,7 @@ TEST(MainForm, LayoutIsReadFromAndWrittenToCalverdineIni)
                   "[PanelConsole]\r\nIndex=3\r\nShow=120\r\nHeight=120\r\n[PanelFind]\r\nWidth=180\r\n");
     {
         TMainForm form;
-        form.FormCreate();
+        form.FormCreate(CreateControllers);
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         EXPECT_EQ(form.geometry(), QRect(20, 10, 760, 560));
@@ -172,7 +173,7 @@ TEST(MainForm, FirstRunKeepsTheDesignLayout)
     project->ApplyNewProjectValues("DefaultProject", home.path());
     App().setCurrentProject(std::move(project));
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     EXPECT_EQ(App().service<TLayoutSettings>().panel(TPanel::Left).shown, TLayoutSettings::kDesignLeftWidth);
 }
 
@@ -180,7 +181,7 @@ TEST(MainForm, ConsoleSplitterDragIsLimitedToTheSpaceAvailable)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     form.resize(800, 600);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -209,7 +210,7 @@ TEST(MainForm, FormActivatedIsRaisedOnceAndOnlyWithAHomeDirectory)
             App().homeDirectory.clear();
         auto events = std::make_shared<QStringList>();
         TMainForm form;
-        form.FormCreate();
+        form.FormCreate(CreateControllers);
         App().bus().AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::FormActivated }));
         form.FormActivate();
         form.FormActivate();
@@ -221,7 +222,7 @@ TEST(MainForm, PageShortcutsBringTheirPagesToTheFrontWithTheKeyboardFocus)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -256,7 +257,7 @@ TEST(MainForm, ScreenshotIsWrittenAtTheRequestedSizeAndEndsTheRun)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     form.show();
     TScreenshotRequest request;
     request.fileName = home.file("main.png");

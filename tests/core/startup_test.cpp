@@ -1,7 +1,7 @@
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/startup.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include "support/testhome.h"
 #include "support/writelimit.h"

@@ -8,7 +8,7 @@
 #include "core/pagecontrolaction.h"
 #include "core/viewaction.h"
 #include "support/faketabs.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/testhome.h"
 
 #include <QAction>

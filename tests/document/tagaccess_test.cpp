@@ -6,7 +6,7 @@
 #include "document/support/recordingpagechannel.h"
 #include "document/support/snapshotbuilder.h"
 #include "document/tagaccess.h"
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 
 #include <gtest/gtest.h>
 

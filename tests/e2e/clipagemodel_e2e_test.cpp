@@ -1,6 +1,6 @@
 #include "enginetab.h"
 
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/httpserver.h"
 
 #include <QJsonArray>

@@ -2,9 +2,9 @@
 
 #include "core/textcodec.h"
 #include "formdata/formdatafilecommand.h"
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 #include "formdata/formvaluelist.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/httpserver.h"
 
 #include <QDir>

@@ -11,9 +11,9 @@
 #include "document/calverdinedocument.h"
 #include "formdata/dataaction.h"
 #include "formdata/formdatamanager.h"
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 #include "formdefine/formaction.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
 

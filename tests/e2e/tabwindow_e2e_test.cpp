@@ -8,7 +8,7 @@
 #include "document/calverdinedocument.h"
 #include "document/pagechannel.h"
 #include "document/tagtree.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
 

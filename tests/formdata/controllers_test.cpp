@@ -5,7 +5,7 @@
 #include "core/tickcount.h"
 #include "formdata/dataaction.h"
 #include "formdata/formdatamanager.h"
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 #include "formdefine/formaction.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/appcontext.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -131,7 +131,7 @@ TEST_F(FormDataManagerTest, ComparisonNamesTheThirdValueByItsAliasAndEndsInNg)
 
     TMemo report;
     TDataActionCommand command;
-    EXPECT_FALSE(command.compare("MEMBER", "会員", values, model, report, defines));
+    EXPECT_FALSE(command.compare("MEMBER", "会員", values, model, report, &defines));
     EXPECT_EQ(command.comparedCount(), 3);
     EXPECT_EQ(command.equalCount(), 1);
     const QStringList lines = report.lines();

@@ -4,7 +4,7 @@
 #include "core/tickcount.h"
 #include "formdefine/formdefinemanager.h"
 #include "formdefine/formdefinepicklists.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "project/views/formproject.h"
 
 #include "support/scriptedprompter.h"

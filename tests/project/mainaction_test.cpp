@@ -5,8 +5,8 @@
 #include "core/mainwindowhost.h"
 #include "project/mainaction.h"
 #include "project/mainmenucommand.h"
-#include "project/projectdocument.h"
-#include "project/projectstate.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
 
 #include "support/recordinglistener.h"
 #include "support/testhome.h"

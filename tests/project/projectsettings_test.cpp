@@ -1,6 +1,6 @@
 #include "core/prompter.h"
-#include "formdata/passwordcrypt.h"
-#include "project/projectdocument.h"
+#include "crypto/passwordcrypt.h"
+#include "core/projectdocument.h"
 #include "project/projectsettings.h"
 
 #include "support/scriptedprompter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/popupinfo.h"
+#include "core/popupinfo.h"
 #include "core/appcontext.h"
 #include "core/tabaccess.h"
 #include "document/calverdinedocument.h"

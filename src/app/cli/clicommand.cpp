@@ -2,7 +2,7 @@
 
 #include "core/appcontext.h"
 #include "core/error.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <algorithm>
 

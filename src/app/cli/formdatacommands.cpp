@@ -9,7 +9,7 @@
 #include "formdata/dataactioncommand.h"
 #include "formdata/formdatamanager.h"
 #include "formdata/liverefresh.h"
-#include "formdata/masterpassword.h"
+#include "crypto/masterpassword.h"
 #include "formdefine/formdefinemanager.h"
 
 #include <QPointer>
@@ -122,7 +122,7 @@ private:
                 TMemo report;
                 TDataActionCommand command;
                 const bool allEqual = command.compare(screenId, dataName, values, document, report,
-                                                      App().service<TFormDefineManager>());
+                                                      &App().service<TFormDefineManager>());
                 for (const QString& line : report.lines())
                     m_context.out() << line << '\n';
                 end(allEqual ? 0 : 1);

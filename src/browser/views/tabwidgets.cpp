@@ -7,7 +7,7 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/views/mainform.h"
-#include "project/projectstate.h"
+#include "core/projectstate.h"
 
 #include <QApplication>
 #include <QComboBox>

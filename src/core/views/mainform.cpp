@@ -11,10 +11,8 @@
 #include "core/startup.h"
 #include "core/views/appicons.h"
 #include "core/views/consolesplitter.h"
-#include "core/views/controllers.h"
 #include "core/views/memoview.h"
 #include "core/views/menutable.h"
-#include "project/mainmenucommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,17 +94,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_layout(App().serv
 
     createToolBar();
     createPanels();
-
-    TMainMenuCommand& known = App().service<TMainMenuCommand>();
-    auto fillKnownProjects = [this, &known] {
-        if (QMenu* reopen = subMenu(QStringLiteral("MenuMainReopen"))) {
-            reopen->clear();
-            reopen->addActions(known.items());
-            reopen->setEnabled(!known.items().isEmpty());
-        }
-    };
-    connect(&known, &TMainMenuCommand::itemsChanged, this, fillKnownProjects);
-    fillKnownProjects();
 
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("StatusText"));
@@ -361,7 +348,7 @@ void TMainForm::setStatusText(const QString& text)
     m_statusLabel->setText(text);
 }
 
-void TMainForm::FormCreate()
+void TMainForm::FormCreate(const TControllerFactory& createControllers)
 {
     if (StartupPrepareProject() && !App().homeDirectory.isEmpty()) {
         const QString path = GlobalSettingsPath();
@@ -370,7 +357,8 @@ void TMainForm::FormCreate()
             LogError(QStringLiteral("file load error: ") + path);
         applyLayout();
     }
-    CreateControllers(*this);
+    if (createControllers)
+        createControllers(*this);
 }
 
 void TMainForm::FormActivate()

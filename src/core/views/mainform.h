@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QMdiArea;
@@ -20,6 +22,10 @@ class QTreeWidget;
 class TConsoleSplitter;
 class TLayoutSettings;
 class TMainFormAction;
+class TMainForm;
+
+// Creates the controllers of a main window; supplied by the application's composition root.
+using TControllerFactory = std::function<void(TMainForm&)>;
 enum class TPanel;
 
 // The main window: tool bar, the left panel (favorites, history, tabs), the address and
@@ -34,7 +40,8 @@ public:
 
     // Binds the operation log, prepares the start-up project, reads the layout (not after a
     // first run) and creates the controllers.
-    void FormCreate();
+    // Reads the layout and lets the composition root create the controllers.
+    void FormCreate(const TControllerFactory& createControllers);
     // The window became active: the first time raises FormActivated (once per run).
     void FormActivate();
 

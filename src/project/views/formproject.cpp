@@ -1,7 +1,7 @@
 #include "project/views/formproject.h"
 
 #include "core/prompter.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QCheckBox>
 #include <QComboBox>

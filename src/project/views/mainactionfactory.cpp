@@ -2,9 +2,12 @@
 
 #include "core/appcontext.h"
 #include "core/prompter.h"
+#include "core/views/mainform.h"
 #include "project/mainaction.h"
+#include "project/mainmenucommand.h"
 #include "project/views/formproject.h"
 
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -29,7 +32,21 @@ private:
 
 } // namespace
 
-std::unique_ptr<TActionCalverdine> CreateMainAction(QWidget* dialogParent)
+std::unique_ptr<TActionCalverdine> CreateMainAction(TMainForm& form)
 {
-    return std::make_unique<TMainAction>(std::make_unique<TFormProjectEditor>(dialogParent));
+    // The "reopen" submenu lists the known projects and follows their changes.
+    TMainMenuCommand& known = App().service<TMainMenuCommand>();
+    QPointer<TMainForm> window(&form);
+    auto fillKnownProjects = [window, &known] {
+        if (!window)
+            return;
+        if (QMenu* reopen = window->subMenu(QStringLiteral("MenuMainReopen"))) {
+            reopen->clear();
+            reopen->addActions(known.items());
+            reopen->setEnabled(!known.items().isEmpty());
+        }
+    };
+    QObject::connect(&known, &TMainMenuCommand::itemsChanged, &form, fillKnownProjects);
+    fillKnownProjects();
+    return std::make_unique<TMainAction>(std::make_unique<TFormProjectEditor>(&form));
 }

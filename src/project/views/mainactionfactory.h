@@ -4,7 +4,8 @@
 
 #include <memory>
 
-class QWidget;
+class TMainForm;
 
-// The project controller, showing the real project settings dialog over dialogParent.
-std::unique_ptr<TActionCalverdine> CreateMainAction(QWidget* dialogParent);
+// The project controller, showing the real project settings dialog over the main window,
+// and the window's list of known projects to reopen.
+std::unique_ptr<TActionCalverdine> CreateMainAction(TMainForm& form);

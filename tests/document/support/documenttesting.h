@@ -5,7 +5,7 @@
 #include "document/calverdinedocument.h"
 #include "document/pagesnapshot.h"
 #include "document/support/snapshotbuilder.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/testhome.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/tickcount.h"
-#include "formdata/fileidallocator.h"
+#include "core/fileidallocator.h"
 
 #include <QDir>
 #include <QFile>

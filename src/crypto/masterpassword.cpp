@@ -1,11 +1,11 @@
-#include "formdata/masterpassword.h"
+#include "crypto/masterpassword.h"
 
 #include "core/appcontext.h"
 #include "core/prompter.h"
 #include "core/textcodec.h"
 #include "core/tickcount.h"
-#include "formdata/passwordcrypt.h"
-#include "project/projectdocument.h"
+#include "crypto/passwordcrypt.h"
+#include "core/projectdocument.h"
 
 TMasterPassword::TMasterPassword()
     : m_openingNumber(QString::number(TickCount()))

@@ -1,6 +1,6 @@
 #include "core/error.h"
-#include "formdata/blowfish.h"
-#include "formdata/crypt.h"
+#include "crypto/blowfish.h"
+#include "crypto/crypt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/tickcount.h"
-#include "formdata/masterpassword.h"
-#include "formdata/passwordcrypt.h"
-#include "project/projectdocument.h"
+#include "crypto/masterpassword.h"
+#include "crypto/passwordcrypt.h"
+#include "core/projectdocument.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "formdata/crypt.h"
+#include "crypto/crypt.h"
 
 #include "core/error.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formdata/cipher.h"
+#include "crypto/cipher.h"
 
 #include <array>
 

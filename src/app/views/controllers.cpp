@@ -1,4 +1,4 @@
-#include "core/views/controllers.h"
+#include "app/views/controllers.h"
 
 #include "browser/views/tabwidgets.h"
 #include "commands/views/addressbar.h"
@@ -12,6 +12,8 @@
 #include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "formdata/views/dataactionfactory.h"
+#include "formdata/fieldaliases.h"
+#include "formdefine/formdefinemanager.h"
 #include "formdefine/views/formactionfactory.h"
 #include "project/views/mainactionfactory.h"
 
@@ -40,12 +42,13 @@ void CreateControllers(TMainForm& form)
 {
     TEventBus& bus = App().bus();
     TLayoutSettings& layout = App().service<TLayoutSettings>();
+    App().service<TFieldAliasSource>().aliases = &App().service<TFormDefineManager>();
 
     // Created first: other controllers reach them while they are being created.
     std::unique_ptr<TActionCalverdine> tabAction = CreateTabAction(form);
     std::unique_ptr<TActionCalverdine> dataAction = CreateDataAction(form);
 
-    bus.AddListener(CreateMainAction(&form));
+    bus.AddListener(CreateMainAction(form));
 
     auto view = std::make_unique<TViewAction>(layout);
     connectViewAction(*view, form);

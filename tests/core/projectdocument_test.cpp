@@ -1,5 +1,5 @@
 #include "core/error.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "formdata/fileidallocator.h"
+#include "core/fileidallocator.h"
 
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/log.h"
 #include "core/tickcount.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include <QDir>
 

@@ -1,12 +1,12 @@
-#include "formdata/passwordcrypt.h"
+#include "crypto/passwordcrypt.h"
 
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/textcodec.h"
 #include "core/tickcount.h"
-#include "formdata/blowfish.h"
-#include "formdata/crypt.h"
-#include "formdata/masterpassword.h"
+#include "crypto/blowfish.h"
+#include "crypto/crypt.h"
+#include "crypto/masterpassword.h"
 
 #include <QCryptographicHash>
 

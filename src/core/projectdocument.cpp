@@ -1,4 +1,4 @@
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 
 #include "core/error.h"
 #include "core/safefile.h"

@@ -1,4 +1,4 @@
-#include "formdata/blowfishtables.h"
+#include "crypto/blowfishtables.h"
 
 // The fraction of pi in hexadecimal digits: the P-array first, then the four S-boxes.
 namespace Internal {

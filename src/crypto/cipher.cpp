@@ -1,4 +1,4 @@
-#include "formdata/cipher.h"
+#include "crypto/cipher.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "formdata/blowfish.h"
+#include "crypto/blowfish.h"
 
-#include "formdata/blowfishtables.h"
+#include "crypto/blowfishtables.h"
 
 #include <algorithm>
 #include <utility>
