@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webchannel-dev
+  qt6-httpserver-dev qt6-websockets-dev
   libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev libxkbcommon-dev
   libpugixml-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk xvfb xauth

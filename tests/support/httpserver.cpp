@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QPointer>
+#include <QHttpServer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -16,24 +17,6 @@
 #endif
 
 namespace {
-
-constexpr int kMaxHeaderBytes = 64 * 1024;
-constexpr qint64 kMaxBodyBytes = 16 * 1024 * 1024;
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 304: return "Not Modified";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
-    }
-}
 
 QByteArray contentTypeFor(const QString& path, const QByteArray& body)
 {
@@ -61,13 +44,26 @@ QByteArray contentTypeFor(const QString& path, const QByteArray& body)
     return "application/octet-stream";
 }
 
+QByteArray methodName(QHttpServerRequest::Method method)
+{
+    switch (method) {
+    case QHttpServerRequest::Method::Get: return "GET";
+    case QHttpServerRequest::Method::Post: return "POST";
+    case QHttpServerRequest::Method::Head: return "HEAD";
+    case QHttpServerRequest::Method::Put: return "PUT";
+    case QHttpServerRequest::Method::Delete: return "DELETE";
+    case QHttpServerRequest::Method::Options: return "OPTIONS";
+    case QHttpServerRequest::Method::Patch: return "PATCH";
+    default: return "OTHER";
+    }
 }
 
-struct THttpServer::Connection {
-    QPointer<QTcpSocket> socket;
-    QByteArray buffer;
-    bool remote = false;
-    bool answered = false;
+} // namespace
+
+struct THttpServer::Pending {
+    QHttpServerResponder responder;
+    Response response;
+    QString path;
 };
 
 QString THttpServer::Request::formValue(const QString& name) const
@@ -109,10 +105,8 @@ THttpServer::THttpServer(QObject* parent) : QObject(parent), m_root(fixturePages
 
 THttpServer::~THttpServer()
 {
-    for (auto& c : m_connections) {
-        if (c->socket)
-            c->socket->abort();
-    }
+    // Held responses go before the server whose connections they answer.
+    m_pending.clear();
 }
 
 QString THttpServer::fixturePagesDirectory()
@@ -131,12 +125,12 @@ bool THttpServer::start()
         if (!remote->listen(QHostAddress(QStringLiteral("127.0.0.2")), local->serverPort()))
             continue;
         m_port = local->serverPort();
-        m_local = std::move(local);
-        m_remote = std::move(remote);
-        QTcpServer* l = m_local.get();
-        QTcpServer* r = m_remote.get();
-        connect(l, &QTcpServer::newConnection, this, [this, l] { handleNewConnection(l, false); });
-        connect(r, &QTcpServer::newConnection, this, [this, r] { handleNewConnection(r, true); });
+        m_server = std::make_unique<QHttpServer>();
+        m_server->setMissingHandler([this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+            handle(request, std::move(responder));
+        });
+        m_server->bind(local.release()); // the HTTP server owns the listening sockets
+        m_server->bind(remote.release());
         return true;
     }
     return false;
@@ -188,95 +182,37 @@ int THttpServer::requestCount(const QString& path) const
                              [&](const Request& r) { return r.path == path; }));
 }
 
-void THttpServer::handleNewConnection(QTcpServer* server, bool remote)
+void THttpServer::handle(const QHttpServerRequest& incoming, QHttpServerResponder&& responder)
 {
-    while (QTcpSocket* socket = server->nextPendingConnection()) {
-        auto connection = std::make_unique<Connection>();
-        connection->socket = socket;
-        connection->remote = remote;
-        Connection* c = connection.get();
-        m_connections.push_back(std::move(connection));
-        socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this, c] { handleReadyRead(c); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, c] { dropConnection(c); });
-    }
-}
-
-void THttpServer::dropConnection(Connection* connection)
-{
-    auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                           [connection](const auto& c) { return c.get() == connection; });
-    if (it == m_connections.end())
-        return;
-    if (QTcpSocket* socket = (*it)->socket)
-        socket->deleteLater();
-    m_connections.erase(it);
-}
-
-void THttpServer::handleReadyRead(Connection* connection)
-{
-    if (!connection->socket || connection->answered)
-        return;
-    connection->buffer += connection->socket->readAll();
-    if (!parseRequest(connection) && connection->buffer.size() > kMaxHeaderBytes + kMaxBodyBytes) {
-        Response bad;
-        bad.status = 400;
-        connection->answered = true;
-        sendResponse(connection->socket, bad); // may drop the connection
-    }
-}
-
-bool THttpServer::parseRequest(Connection* connection)
-{
-    const int headerEnd = connection->buffer.indexOf("\r\n\r\n");
-    if (headerEnd < 0)
-        return false;
-    const QList<QByteArray> lines = connection->buffer.left(headerEnd).split('\n');
-    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-    if (requestLine.size() < 2) {
-        Response bad;
-        bad.status = 400;
-        connection->answered = true;
-        sendResponse(connection->socket, bad);
-        return true;
-    }
     Request request;
-    request.method = requestLine[0];
-    request.remote = connection->remote;
-    for (int i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const int colon = line.indexOf(':');
-        if (colon > 0)
-            request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
-    }
-    bool ok = false;
-    const qint64 length = request.headers.value("content-length").toLongLong(&ok);
-    const qint64 bodyLength = ok ? std::clamp<qint64>(length, 0, kMaxBodyBytes) : 0;
-    if (connection->buffer.size() - (headerEnd + 4) < bodyLength)
-        return false;
-    request.body = connection->buffer.mid(headerEnd + 4, bodyLength);
+    request.method = methodName(incoming.method());
+    for (const auto& header : incoming.headers())
+        request.headers.insert(header.first.toLower(), header.second);
     request.host = request.headers.value("host");
-    const QUrl target(QString::fromUtf8(requestLine[1]));
-    request.path = target.path(QUrl::FullyDecoded);
-    request.query = QUrlQuery(target.query(QUrl::FullyEncoded));
-    connection->answered = true;
+    // The Host header tells the two addresses apart (both are reached from 127.0.0.1).
+    request.remote = request.host.startsWith("127.0.0.2");
+    request.body = incoming.body();
+    request.path = incoming.url().path(QUrl::FullyDecoded);
+    request.query = incoming.query();
     m_requests.append(request);
 
     const Response response = respond(request);
-    int delay = std::max(response.delayMs, m_delays.value(request.path, 0));
-    QPointer<QTcpSocket> socket = connection->socket;
-    const QString path = request.path;
-    auto send = [this, socket, response, path] {
-        if (!socket)
-            return;
-        sendResponse(socket, response);
+    const int delay = std::max(response.delayMs, m_delays.value(request.path, 0));
+    if (delay <= 0) {
+        send(responder, response);
+        Q_EMIT requestServed(request.path);
+        return;
+    }
+    auto pending = std::unique_ptr<Pending>(new Pending{ std::move(responder), response, request.path });
+    Pending* held = pending.get();
+    m_pending.push_back(std::move(pending));
+    QTimer::singleShot(delay, this, [this, held] {
+        send(held->responder, held->response);
+        const QString path = held->path;
+        m_pending.erase(std::find_if(m_pending.begin(), m_pending.end(),
+                                     [held](const auto& p) { return p.get() == held; }));
         Q_EMIT requestServed(path);
-    };
-    if (delay > 0)
-        QTimer::singleShot(delay, this, send);
-    else
-        send();
-    return true;
+    });
 }
 
 THttpServer::Response THttpServer::respond(const Request& request)
@@ -303,26 +239,21 @@ THttpServer::Response THttpServer::serveFile(const QString& path) const
     return r;
 }
 
-void THttpServer::sendResponse(QTcpSocket* socket, const Response& response)
+void THttpServer::send(QHttpServerResponder& responder, const Response& response)
 {
-    if (!socket)
-        return;
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(response.status));
     bool hasCacheControl = false;
     for (const auto& h : response.headers)
         hasCacheControl = hasCacheControl || h.first.toLower() == "cache-control";
     if (!response.contentType.isEmpty())
-        head += "Content-Type: " + response.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        responder.writeHeader("Content-Type", response.contentType);
+    responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
     if (!hasCacheControl) {
         // Scripts stay in the browser's cache (the tool reads them from there); pages do not.
-        head += response.contentType.startsWith("text/javascript") ? "Cache-Control: max-age=3600\r\n"
-                                                                    : "Cache-Control: no-cache\r\n";
+        responder.writeHeader("Cache-Control", response.contentType.startsWith("text/javascript") ? "max-age=3600"
+                                                                                                  : "no-cache");
     }
     for (const auto& h : response.headers)
-        head += h.first + ": " + h.second + "\r\n";
-    head += "Connection: close\r\n\r\n";
-    socket->write(head);
-    socket->write(response.body);
-    socket->disconnectFromHost();
+        responder.writeHeader(h.first, h.second);
+    responder.writeBody(response.body);
 }

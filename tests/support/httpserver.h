@@ -13,13 +13,15 @@
 #include <memory>
 #include <vector>
 
+class QHttpServer;
+class QHttpServerRequest;
+class QHttpServerResponder;
 class QTcpServer;
-class QTcpSocket;
 
-// An HTTP/1.1 server inside the test process, for end-to-end tests on the real engine.
-// It listens on 127.0.0.1 (a local page) and 127.0.0.2 (a remote page) on the same port and
-// serves files of a folder, registered pages, handlers and downloads. Every request is
-// recorded. One connection per request (the server answers "Connection: close").
+// An HTTP/1.1 server inside the test process, for end-to-end tests on the real engine, on
+// Qt's HTTP server. It listens on 127.0.0.1 (a local page) and 127.0.0.2 (a remote page) on
+// the same port and serves files of a folder, registered pages, handlers and downloads,
+// each at once or after a delay. Every request is recorded.
 class THttpServer : public QObject {
     Q_OBJECT
 public:
@@ -86,22 +88,18 @@ private:
         Handler handler;
         int delayMs = 0;
     };
-    struct Connection;
+    struct Pending; // a response held back by a delay
 
-    void handleNewConnection(QTcpServer* server, bool remote);
-    void handleReadyRead(Connection* connection);
-    bool parseRequest(Connection* connection);
+    void handle(const QHttpServerRequest& request, QHttpServerResponder&& responder);
     Response respond(const Request& request);
     Response serveFile(const QString& path) const;
-    void sendResponse(QTcpSocket* socket, const Response& response);
-    void dropConnection(Connection* connection);
+    static void send(QHttpServerResponder& responder, const Response& response);
 
-    std::unique_ptr<QTcpServer> m_local;
-    std::unique_ptr<QTcpServer> m_remote;
+    std::unique_ptr<QHttpServer> m_server;
     quint16 m_port = 0;
     QString m_root;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_delays;
     QList<Request> m_requests;
-    std::vector<std::unique_ptr<Connection>> m_connections;
+    std::vector<std::unique_ptr<Pending>> m_pending;
 };
