@@ -11,6 +11,7 @@ packages=(
   libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev libxkbcommon-dev
   libpugixml-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk xvfb xauth
+  dpkg-dev file desktop-file-utils
 )
 for arg in "$@"; do
   case "$arg" in

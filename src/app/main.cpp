@@ -1,3 +1,4 @@
+#include "app/enginenoise.h"
 #include "app/unattendedprompter.h"
 #include "app/views/dialogprompter.h"
 #include "app/views/controllers.h"
@@ -47,6 +48,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    QuietEngineMessages(commandLine.verbose);
     // The engine's sandbox cannot run as root.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -46,6 +46,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments, const QString& envir
             result.version = true;
         } else if (!optionsEnded && a == QLatin1String("--unattended")) {
             result.unattended = true;
+        } else if (!optionsEnded && a == QLatin1String("--verbose")) {
+            result.verbose = true;
         } else if (!optionsEnded && a == QLatin1String("--home")) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
                 result.error = QStringLiteral("--home needs a directory");
@@ -88,6 +90,7 @@ QString CommandLineUsage()
         "  --unattended    show no dialogs: messages go to standard error, questions are\n"
         "                  answered Yes, file dialogs are cancelled (for scripted runs;\n"
         "                  always so with QT_QPA_PLATFORM=offscreen)\n"
+        "  --verbose       let the browser engine's own messages through to standard error\n"
         "  --version       print the version and exit\n"
         "  --help          print this help and exit\n");
 }

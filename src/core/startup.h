@@ -7,11 +7,12 @@
 
 class QLockFile;
 
-// What the command line asks for: calverdine [--home DIR] [--unattended] [PROJECT.xml]
+// What the command line asks for: calverdine [--home DIR] [--unattended] [--verbose] [PROJECT.xml]
 struct TCommandLine {
     QString homeDirectory; // --home DIR, else CALVERDINE_HOME, else empty (the per-user folder)
     QString projectFile;   // a project file to open instead of Global/DefaultProject
     bool unattended = false;
+    bool verbose = false; // --verbose: the engine's own messages reach standard error
     bool help = false;
     bool version = false;
     QString error; // set when the arguments cannot be understood

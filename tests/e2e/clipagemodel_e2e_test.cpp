@@ -72,6 +72,25 @@ TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
     EXPECT_EQ(page.value("width").toInt() > 0, true);
 }
 
+TEST(CliInspect, StandardErrorHoldsOnlyTheToolsOwnMessagesUnlessVerbose)
+{
+    THttpServer server;
+    ASSERT_TRUE(server.start());
+    const QString url = server.urlText(QStringLiteral("/login.html"));
+    const TCliResult quiet = RunCli({ QStringLiteral("inspect"), url });
+    ASSERT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, QByteArray()) << "the engine's start-up lines reached standard error";
+
+    // The option may stand before or after the command; the engine's own lines come through.
+    for (const QStringList& arguments : { QStringList { QStringLiteral("--verbose"), QStringLiteral("inspect"), url },
+                                          QStringList { QStringLiteral("inspect"), QStringLiteral("--verbose"), url } }) {
+        const TCliResult verbose = RunCli(arguments);
+        EXPECT_EQ(verbose.exitCode, 0) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(verbose.err.isEmpty()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(QJsonDocument::fromJson(verbose.out).array().size(), 1);
+    }
+}
+
 TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
 {
     quint16 closedPort = 0;

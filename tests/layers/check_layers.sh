@@ -21,7 +21,7 @@ while IFS= read -r -d '' file; do
   layer="${rel%%/*}"
   [ -n "${rank[$layer]+x}" ] || continue
   case "$rel" in
-    app/main.cpp | app/cli/*) part=program ;;
+    app/main.cpp | app/cli/* | app/desktop/*) part=program ;;
     */views/*) part=views ;;
     browser/engine/*) part=engine ;;
     *) part=logic ;;

@@ -1,10 +1,10 @@
 #include "app/cli/clicommand.h"
+#include "app/enginenoise.h"
 
 #include "browser/engine/engineprofile.h"
 #include "core/appcontext.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <QTimer>
 
 #include <cstdio>
@@ -40,7 +40,9 @@ private:
 
 void printUsage(FILE* stream)
 {
-    QString text = QStringLiteral("usage: calverdine-cli <command> [arguments]\n\ncommands:\n");
+    QString text = QStringLiteral("usage: calverdine-cli [--verbose] <command> [arguments]\n\n"
+                                  "--verbose lets the browser engine's own messages through to standard error.\n\n"
+                                  "commands:\n");
     for (const TCliCommand* command : TCliRegistry::instance().commands())
         text += QStringLiteral("  %1 %2\n      %3\n").arg(command->name, command->usage, command->summary);
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -53,13 +55,14 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    const bool verbose = TakeVerboseArgument(arguments);
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")) {
         printUsage(arguments.isEmpty() ? stderr : stdout);
         return arguments.isEmpty() ? 2 : 0;
     }
     const TCliCommand* command = TCliRegistry::instance().find(arguments.first());
     if (!command) {
-        std::fprintf(stderr, "calverdine-cli: unknown command '%s'\n", argv[1]);
+        std::fprintf(stderr, "calverdine-cli: unknown command '%s'\n", arguments.first().toLocal8Bit().constData());
         printUsage(stderr);
         return 2;
     }
@@ -68,12 +71,10 @@ int main(int argc, char* argv[])
     // Headless unless the caller chose a platform; the engine without its sandbox as root.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QuietEngineMessages(verbose);
     TEngineProfile::PrepareEnvironment();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    // The engine's start-up report is not the command's output.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // No one answers questions here: message boxes of pages are dismissed, downloads cancelled.
     App().setPrompter(nullptr);
 

@@ -34,11 +34,10 @@ void UseInstalledIconTheme()
     }
 }
 
-namespace {
 
-QPixmap drawApplicationIcon(int size)
+QImage ApplicationIconImage(int size)
 {
-    QPixmap pixmap(size, size);
+    QImage pixmap(size, size, QImage::Format_ARGB32_Premultiplied);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -62,16 +61,15 @@ QPixmap drawApplicationIcon(int size)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0x2e, 0x9d, 0x4a), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(check);
+    p.end();
     return pixmap;
 }
-
-} // namespace
 
 QIcon ApplicationIcon()
 {
     QIcon icon;
-    for (int size : { 16, 24, 32, 48, 64, 128 })
-        icon.addPixmap(drawApplicationIcon(size));
+    for (int size : kApplicationIconSizes)
+        icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
     return icon;
 }
 
