@@ -622,6 +622,8 @@ void TTabAction::OnClose(int tabId)
     // The tab is out of the lists first, so the bus finds no closing tab for this event.
     if (m_tabs.empty())
         App().bus().NotifyTabWindowWasNothing(tabId);
+    else // the remaining tabs have new neighbours
+        setPositionStates(m_commandTab ? m_commandTab.data() : m_current.data());
     m_tabIdList.removeAll(QString::number(tabId));
     if (!App().service<TProjectState>().closing)
         WriteTabList();

@@ -207,6 +207,10 @@ TEST_F(TabActionTest, CloseBeforeAfterAndOtherWorkFromTheChosenTabAndTheLastDisa
     tabs->CloseNext();
     deleteClosed();
     EXPECT_EQ(strip.order, all.mid(0, 3));
+    // The chosen tab is now the last one: nothing after it to close or to move past.
+    EXPECT_FALSE(action("ActionTabCloseNext")->isEnabled());
+    EXPECT_FALSE(action("ActionTabMoveNext")->isEnabled());
+    EXPECT_TRUE(action("ActionTabClosePrev")->isEnabled());
     tabs->PopupOnTab(all[2]);
     tabs->ClosePrev();
     deleteClosed();
@@ -221,6 +225,11 @@ TEST_F(TabActionTest, CloseBeforeAfterAndOtherWorkFromTheChosenTabAndTheLastDisa
     deleteClosed();
     ASSERT_EQ(strip.order.size(), 1);
     EXPECT_NE(strip.order[0], all[2]);
+    // One tab left: no other, earlier or later tab to close or move past.
+    for (const char* name : { "ActionTabCloseOther", "ActionTabClosePrev", "ActionTabCloseNext", "ActionTabMovePrev",
+                              "ActionTabMoveNext" })
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(action("ActionTabClose")->isEnabled());
 
     events->clear();
     const int id = strip.order[0]->TabId();

@@ -161,6 +161,23 @@ TEST_F(TabWindowE2E, KeysAndRightButtonDragsInThePageReachTheTab)
     EXPECT_EQ(s_server->requestCount(QStringLiteral("/keys/page.html")), 2);
 }
 
+TEST_F(TabWindowE2E, ABlankPageIsAnnouncedLikeAnyOtherAddress)
+{
+    s_server->addPage(QStringLiteral("/blank/before.html"), "<html><body>before</body></html>");
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/blank/before.html"))));
+    tab.owner().reports.clear();
+
+    tab.tab().Navigate(QStringLiteral("about:blank"));
+    ASSERT_TRUE(WaitUntil([&] { return tab.owner().count(QStringLiteral("NavigateComplete:1:about:blank")) > 0; }));
+    // Announced once, before it completes, with the tab's state and requested address.
+    EXPECT_EQ(tab.owner().matching(QStringLiteral("BeforeNavigate")),
+              QStringList { QStringLiteral("BeforeNavigate:1:about:blank") });
+    EXPECT_LT(tab.owner().reports.indexOf(QStringLiteral("BeforeNavigate:1:about:blank")),
+              tab.owner().reports.indexOf(QStringLiteral("NavigateComplete:1:about:blank")));
+    EXPECT_EQ(tab.tab().GetRequestedUrl(), QStringLiteral("about:blank"));
+}
+
 TEST_F(TabWindowE2E, PageRoundTripsAreOnePerParseWriteBatchAndRefresh)
 {
     QByteArray fields;

@@ -141,7 +141,14 @@ TEngineBrowser::~TEngineBrowser()
 
 void TEngineBrowser::Navigate(const QString& url)
 {
-    m_page->load(QUrl::fromUserInput(url));
+    const QUrl target = QUrl::fromUserInput(url);
+    // The engine opens its own pages ("about:blank") without asking first: announce them
+    // here, so they pass the same steps as any other address.
+    if (target.scheme() == QLatin1String("about")) {
+        handleNavigationRequest(target, QWebEnginePage::NavigationTypeTyped, true);
+        m_selfAnnounced = target.toString();
+    }
+    m_page->load(target);
 }
 
 void TEngineBrowser::GoBack()
@@ -270,6 +277,12 @@ bool TEngineBrowser::handleNavigationRequest(const QUrl& url, int type, bool isM
     if (type == QWebEnginePage::NavigationTypeRedirect)
         return true;
     const QString text = url.toString();
+    if (isMainFrame && !m_selfAnnounced.isEmpty()) {
+        const bool already = text == m_selfAnnounced;
+        m_selfAnnounced.clear();
+        if (already)
+            return true;
+    }
     if (isMainFrame) {
         m_frameUrls.clear();
         m_topUrl = text;

@@ -98,6 +98,7 @@ private:
     QString m_readyState = QStringLiteral("uninitialized");
     QString m_topUrl;        // the address the top document's navigation was announced with
     bool m_topCommitted = true; // the top navigation reported its address (urlChanged)
+    QString m_selfAnnounced; // an address announced by Navigate itself, not again by the engine
     QStringList m_frameUrls; // frame navigations of the current page, in order
     int m_loadSerial = 0;
 
