@@ -1,5 +1,6 @@
 #include "document/calverdinedocument.h"
 #include "document/pagesnapshot.h"
+#include "document/tagscript.h"
 
 #include <benchmark/benchmark.h>
 
@@ -102,8 +103,38 @@ void BM_SnapshotOnly(benchmark::State& state)
         benchmark::DoNotOptimize(TPageSnapshot::fromJson(json)->elementCount());
 }
 
+// The crafted script that used to freeze the window: a long word holding a dot, then a long
+// run of operators (400 K each, 800 KB).
+void BM_ScanCraftedScript(benchmark::State& state)
+{
+    const qsizetype n = state.range(0);
+    const QString text = QString(n, QLatin1Char('A')) + QStringLiteral(". ") + QString(n, QLatin1Char('+'));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TTagScript::FromText(text)->Variables().size());
+    state.SetComplexityN(n);
 }
 
+// An ordinary library-like script of about 5 MB: declarations, functions, strings, comments.
+void BM_ScanOrdinaryScript(benchmark::State& state)
+{
+    QString text;
+    for (int i = 0; text.size() < 5 * 1024 * 1024; ++i) {
+        const QString n = QString::number(i);
+        text += QStringLiteral("/* block ") + n + QStringLiteral(" */\nvar total") + n + QStringLiteral(" = 0, name")
+            + n + QStringLiteral(" = \"it's \\u0041 string\";\nfunction handler") + n
+            + QStringLiteral("(event, index) {\n    // a comment line\n    if (index > 0 && list[index] != null) {\n"
+                             "        total = total + event.value * 2 / 3;\n    }\n    return { a: 1, b: [1, 2, 3] };\n}\n")
+            + QStringLiteral("counter") + n + QStringLiteral(" = handler") + n + QStringLiteral("(window.x, 1);\n");
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TTagScript::FromText(text)->Functions().size());
+    state.counters["kB"] = double(text.size()) / 1024.0;
+}
+
+}
+
+BENCHMARK(BM_ScanCraftedScript)->Arg(100000)->Arg(200000)->Arg(400000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_ScanOrdinaryScript)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotOnly)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModelFromSnapshot)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 

@@ -83,26 +83,25 @@ public:
         while (!atEnd()) {
             const QChar c = read();
             if (isWhitespace(c)) {
-                const QString word = m_buffer;
-                if (word.isEmpty()) {
-                } else if (depth0() && word.compare(QLatin1String("VAR"), Qt::CaseInsensitive) == 0) {
+                if (m_buffer.isEmpty()) {
+                } else if (depth0() && m_buffer.compare(QLatin1String("VAR"), Qt::CaseInsensitive) == 0) {
                     readDeclaration();
                     m_atStatementStart = false;
-                } else if (m_atStatementStart && word.compare(QLatin1String("FUNCTION"), Qt::CaseInsensitive) == 0) {
+                } else if (m_atStatementStart && m_buffer.compare(QLatin1String("FUNCTION"), Qt::CaseInsensitive) == 0) {
                     readFunction();
                 } else {
                     if (depth0() && m_atStatementStart)
-                        m_lastWord = word;
+                        setLastWordToBuffer();
                     m_atStatementStart = false;
                 }
-                m_buffer.clear();
+                clearBuffer();
                 continue;
             }
             if (isOperator(c) && depth0() && m_atStatementStart)
-                m_lastWord = m_buffer; // an assignment written without blanks
+                setLastWordToBuffer(); // an assignment written without blanks
             if (c == QLatin1Char('/')) {
                 if (!skipAfterSlash()) {
-                    m_buffer.clear();
+                    clearBuffer();
                     continue;
                 }
             } else if (c == QLatin1Char('[')) {
@@ -118,23 +117,23 @@ public:
                 --m_depth;
             if (c == QLatin1Char(';') || c == QLatin1Char('}')) {
                 m_atStatementStart = true;
-                m_buffer.clear();
-                m_lastWord.clear();
+                clearLastWord();
+                clearBuffer();
                 continue;
             }
             if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
                 skipString(c);
-                m_buffer.clear();
+                clearBuffer();
                 continue;
             }
-            if (depth0() && isOperator(c) && !m_lastWord.isEmpty() && !hasExpressionCharacter(m_lastWord)) {
-                m_script.AddVariable(m_lastWord);
+            if (depth0() && isOperator(c) && !lastWordIsEmpty() && !m_lastWordHasExpression) {
+                m_script.AddVariable(lastWord());
                 m_atStatementStart = false;
-                m_lastWord.clear();
+                clearLastWord();
             }
-            m_buffer += c;
-            if (m_buffer == QLatin1String("<!--"))
-                m_buffer.clear();
+            appendToBuffer(c);
+            if (m_buffer.size() == 4 && m_buffer == QLatin1String("<!--"))
+                clearBuffer();
         }
     }
 
@@ -143,18 +142,58 @@ private:
     QChar read() { return atEnd() ? QChar() : m_text[m_position++]; }
     bool depth0() const { return m_depth == 0; }
 
-    static bool hasExpressionCharacter(const QString& word)
+    static bool isExpressionCharacter(QChar c)
     {
-        for (QChar c : word)
-            switch (c.unicode()) {
-            case '.': case '!': case '(': case ')': case '=': case '<': case '>':
-            case '+': case '-': case '*': case '/':
-                return true;
-            default:
-                break;
-            }
-        return false;
+        switch (c.unicode()) {
+        case '.': case '!': case '(': case ')': case '=': case '<': case '>':
+        case '+': case '-': case '*': case '/':
+            return true;
+        default:
+            return false;
+        }
     }
+
+    // The word being read grows one character at a time and is cleared as a whole; where
+    // its first expression character sits is kept as it grows, so no step looks at the
+    // whole word again.
+    void appendToBuffer(QChar c)
+    {
+        if (m_bufferExpressionAt < 0 && isExpressionCharacter(c))
+            m_bufferExpressionAt = m_buffer.size();
+        m_buffer += c;
+    }
+
+    // The last word is often the word being read, taken again at each operator that
+    // follows it: it is then kept as a length of the buffer and copied only when the buffer
+    // is cleared, once per word rather than once per operator.
+    void setLastWordToBuffer()
+    {
+        m_lastWord.clear();
+        m_lastWordInBuffer = true;
+        m_lastWordLength = m_buffer.size();
+        m_lastWordHasExpression = m_bufferExpressionAt >= 0;
+    }
+
+    void clearBuffer()
+    {
+        if (m_lastWordInBuffer) {
+            m_lastWord = m_lastWordLength == m_buffer.size() ? m_buffer : m_buffer.left(m_lastWordLength);
+            m_lastWordInBuffer = false;
+        }
+        m_buffer.clear();
+        m_bufferExpressionAt = -1;
+    }
+
+    void clearLastWord()
+    {
+        m_lastWord.clear();
+        m_lastWordInBuffer = false;
+        m_lastWordLength = 0;
+        m_lastWordHasExpression = false;
+    }
+
+    bool lastWordIsEmpty() const { return m_lastWordInBuffer ? m_lastWordLength == 0 : m_lastWord.isEmpty(); }
+    QString lastWord() const { return m_lastWordInBuffer ? m_buffer.left(m_lastWordLength) : m_lastWord; }
 
     // After a "/": true for the operator "/=", which skips nothing; otherwise a comment
     // (or a division or pattern, which loses the character after "/") is skipped.
@@ -268,7 +307,11 @@ private:
     bool m_atStatementStart = true;
     qint64 m_depth = 0;
     QString m_buffer;
-    QString m_lastWord;
+    qsizetype m_bufferExpressionAt = -1; // index of the buffer's first expression character
+    QString m_lastWord;                  // when not kept in the buffer
+    bool m_lastWordInBuffer = false;
+    qsizetype m_lastWordLength = 0;      // when kept in the buffer: its first characters
+    bool m_lastWordHasExpression = false;
 };
 
 TTagScriptFunction::TTagScriptFunction(TTagScript* script, const QString& name)

@@ -2,6 +2,7 @@
 #include "document/support/snapshotbuilder.h"
 #include "document/tagscript.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QUrl>
 
@@ -58,6 +59,35 @@ TEST(Scanner, FindsVariablesAndFunctions)
         EXPECT_EQ(names, c.variables) << c.source;
         EXPECT_EQ(functionsOf(*script), c.functions) << c.source;
     }
+}
+
+// Long words followed by runs of operators: every path of the scanner stays linear, so a
+// crafted script of a few megabytes scans at once instead of freezing the window for minutes.
+TEST(Scanner, LongWordsFollowedByOperatorsScanInLinearTime)
+{
+    const qsizetype n = 1000000;
+    const struct {
+        const char* name;
+        QString source;
+        QStringList variables;
+    } cases[] = {
+        { "word with a dot, blank, then operators", QString(n, 'A') + ". " + QString(n, '+'), {} },
+        { "dotted word, then operators", "a." + QString(n, 'A') + QString(n, '+'), {} },
+        { "word ending in a dot, then operators", QString(n, 'A') + "." + QString(n, '+'), {} },
+        { "plain word, blank, then operators", QString(n, 'B') + " " + QString(n, '+') + ";",
+          { QString(n, 'B') } },
+    };
+    QElapsedTimer timer;
+    timer.start();
+    for (const auto& c : cases) {
+        auto script = TTagScript::FromText(c.source);
+        QStringList names;
+        for (const QString& line : script->Variables())
+            names.append(line.chopped(1));
+        EXPECT_EQ(names, c.variables) << c.name;
+    }
+    // Linear: well under a second on any machine; quadratic: hours.
+    EXPECT_LT(timer.elapsed(), 20000);
 }
 
 // Inline and cached scripts, in the top document and in a frame, each under its own document's address.
