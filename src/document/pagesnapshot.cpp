@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QUrl>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
@@ -183,6 +184,17 @@ private:
     std::unique_ptr<TElementExtra> m_extra;
 };
 
+// One form for the addresses of cached scripts, whoever wrote them: the page gives them
+// percent-encoded ("my%20script.js"), an address resolved from the attribute keeps the
+// blank or the non-ASCII letters as written.
+static QString ScriptAddressKey(const QString& address)
+{
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
+    if (!url.isValid())
+        return address;
+    return QUrl::fromPercentEncoding(url.adjusted(QUrl::RemoveFragment).toEncoded());
+}
+
 class TSnapshotDocument final : public THtmlDocument {
 public:
     TSnapshotDocument(TPageSnapshot* snapshot, int handle) : m_snapshot(snapshot), m_handle(handle) {}
@@ -208,7 +220,10 @@ public:
         return m_byTag.value(tagName.toUpper());
     }
     THtmlElement* elementById(const QString& id) const override { return m_ids.value(id); }
-    QString cachedScriptText(const QString& address) const override { return m_scriptTexts.value(address); }
+    QString cachedScriptText(const QString& address) const override
+    {
+        return m_scriptTexts.value(ScriptAddressKey(address));
+    }
     TPageChannel* channel() const override { return m_snapshot->channel(); }
 
     struct TFrameRef {
@@ -505,7 +520,7 @@ private:
         if (scriptTexts.isObject()) {
             const QJsonObject map = scriptTexts.toObject();
             for (auto it = map.begin(); it != map.end(); ++it)
-                document->m_scriptTexts.insert(it.key(), it.value().toString());
+                document->m_scriptTexts.insert(Internal::ScriptAddressKey(it.key()), it.value().toString());
         }
         resolvePending(index, at);
     }

@@ -399,9 +399,11 @@ void TTagScript::Scan()
     }
 }
 
+// Every entry of a declaration's comma list is recorded, an empty one too ("var a,,b;"
+// lists "a", "" and "b"), as the parameters of a function are.
 void TTagScript::AddVariable(const QString& name)
 {
-    if (name.isEmpty() || IsReservedWord(name))
+    if (IsReservedWord(name))
         return;
     const QString folded = name.toCaseFolded();
     if (m_variableNames.contains(folded))

@@ -31,7 +31,9 @@ TEST(Scanner, FindsVariablesAndFunctions)
     } cases[] = {
         // Declarations
         { "var a, b;", { "a", "b" }, {} }, { "var a = 1, b = 2;", { "a" }, {} }, { "var  a;", {}, {} },
-        { "var A; var a; Var c;", { "A", "c" }, {} }, { "count = 0;", { "count" }, {} },
+        { "var A; var a; Var c;", { "A", "c" }, {} },
+        // Every entry of the comma list, an empty one too (once: names are unique).
+        { "var a,,b;", { "a", "", "b" }, {} }, { "var a, ,b,;", { "a", "", "b" }, {} }, { "count = 0;", { "count" }, {} },
         { "count=0;", { "count" }, {} }, { "total += 2;", { "total" }, {} }, { "x /= 2;", { "x" }, {} },
         { "obj.x = 1;", {}, {} }, { "if (a == b) { c = 1; }", {}, {} },
         { "function g() { inner = 1; }", {}, { "g()" } }, { "this.x = 1; new Foo(); return = 2;", {}, {} },
@@ -117,6 +119,27 @@ TEST(ScriptNodes, CaptionsAndSources)
     const TTagFrame* inner = model->RootFrame()->ChildFrames().at(0).get();
     ASSERT_EQ(inner->Scripts().size(), 1u);
     EXPECT_EQ(inner->Scripts()[0]->Variables(), QStringList({ "fromFrame=" }));
+}
+
+// The page gives the addresses of cached scripts percent-encoded; the attribute holds blanks
+// and non-ASCII letters as written. Either form finds the script.
+TEST(ScriptNodes, CachedScriptsWithBlanksOrNonAsciiInTheirAddressAreFound)
+{
+    TDocumentTestHome home;
+    TSnapshotBuilder b;
+    auto& top = b.document("http://localhost/app/index.html");
+    top.script("", "js/my script.js");
+    top.script("", QString::fromUtf8("js/スクリプト.js"));
+    top.script("", "js/already%20encoded.js");
+    top.scriptText("http://localhost/app/js/my%20script.js", "var blank;");
+    top.scriptText("http://localhost/app/js/%E3%82%B9%E3%82%AF%E3%83%AA%E3%83%97%E3%83%88.js", "function kana(k) {}");
+    top.scriptText("http://localhost/app/js/already%20encoded.js", "var encoded;");
+    auto model = parseModel(b.build());
+    const auto& scripts = model->RootFrame()->Scripts();
+    ASSERT_EQ(scripts.size(), 3u);
+    EXPECT_EQ(scripts[0]->Variables(), QStringList({ "blank=" }));
+    EXPECT_EQ(functionsOf(*scripts[1]), QStringList({ "kana(k)" }));
+    EXPECT_EQ(scripts[2]->Variables(), QStringList({ "encoded=" }));
 }
 
 TEST(ScriptNodes, LocalScriptFilesAreReadAndAMissingOneOnlyWarns)
