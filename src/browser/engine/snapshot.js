@@ -10,6 +10,7 @@
     var FORMAT = 1;
     var MAX_DEPTH = 250;
     var MODEL_SELECTOR = 'input,select,textarea,button,fieldset,object,output,form,a,meta,script,iframe,frame,frameset';
+    var HTML_NAMESPACE = 'http://www.w3.org/1999/xhtml';
     var TEXT_INPUT_TYPES = { text: 1, password: 1, search: 1, email: 1, url: 1, tel: 1 };
 
     // Pages may shadow document and form members with named elements (a field named
@@ -80,9 +81,17 @@
         return text + '>';
     }
 
+    function isHtmlElement(el) {
+        return el.namespaceURI === HTML_NAMESPACE;
+    }
+
+    // Elements of inline SVG or MathML (an SVG link is no HTML anchor: its href is no
+    // address) carry their namespace in the tag, so the model never takes them for the
+    // HTML elements of the same name; only their id and text are read.
     function describe(el, h, innerTextIds) {
-        var tag = tagOf(el);
-        var o = { h: h, tag: tag };
+        var html = isHtmlElement(el);
+        var tag = html ? tagOf(el) : '';
+        var o = { h: h, tag: html ? tag : (el.namespaceURI === 'http://www.w3.org/2000/svg' ? 'SVG:' : 'XML:') + tagOf(el) };
         var id = str(elementId.call(el));
         if (id)
             o.id = id;
@@ -192,7 +201,7 @@
     }
 
     function describeDocument(win, doc, id, innerTextIds, fetches) {
-        var list = Array.prototype.slice.call(docQuery.call(doc, MODEL_SELECTOR));
+        var list = Array.prototype.filter.call(docQuery.call(doc, MODEL_SELECTOR), isHtmlElement);
         // Elements found by id but outside the model's tags (the screen's id element).
         var extras = [];
         var seen = new Set(list);
@@ -239,11 +248,15 @@
                 fetches.push({ doc: d, src: str(list[e].src) });
         }
         var forms = docForms.call(doc);
-        for (var f = 0; f < forms.length; f++)
-            d.forms.push(handleOf(forms[f]));
+        for (var f = 0; f < forms.length; f++) {
+            if (handleOf(forms[f]) >= 0)
+                d.forms.push(handleOf(forms[f]));
+        }
         var scripts = docScripts.call(doc);
-        for (var s = 0; s < scripts.length; s++)
-            d.scripts.push(handleOf(scripts[s]));
+        for (var s = 0; s < scripts.length; s++) {
+            if (handleOf(scripts[s]) >= 0)
+                d.scripts.push(handleOf(scripts[s]));
+        }
 
         var body = docBody.call(doc);
         if (body && tagOf(body) !== 'FRAMESET') {
@@ -261,6 +274,31 @@
         return d;
     }
 
+    var contentWindow = getter(HTMLIFrameElement.prototype, 'contentWindow');
+    var frameContentWindow = getter(HTMLFrameElement.prototype, 'contentWindow');
+
+    // The FRAME and IFRAME elements of a document, in document order, each with its own
+    // window. The engine lists a document's child windows in the order they were made, so a
+    // frame that a script inserts before another is not paired by position.
+    function frameWindows(doc) {
+        var list = docQuery.call(doc, 'iframe,frame');
+        var out = [];
+        for (var i = 0; i < list.length; i++) {
+            var el = list[i];
+            var tag = tagOf(el);
+            var child = null;
+            try {
+                // Elements of frames belong to other script realms: the getters are called
+                // on them directly rather than tested with instanceof.
+                child = tag === 'IFRAME' ? contentWindow.call(el) : frameContentWindow.call(el);
+            } catch (err) {
+                child = null;
+            }
+            out.push(child);
+        }
+        return out;
+    }
+
     function walk(win, path, depth, out, paths, innerTextIds, fetches) {
         var doc = win.document;
         var id = out.length;
@@ -269,16 +307,23 @@
         state.documents[id] = doc;
         var d = describeDocument(win, doc, id, innerTextIds, fetches);
         out[id] = d;
-        for (var i = 0; i < win.length; i++) {
+        // The window's own index of each child window addresses it from the tool.
+        var indexes = new Map();
+        for (var w = 0; w < win.length; w++)
+            indexes.set(win[w], w);
+        var children = frameWindows(doc);
+        for (var i = 0; i < children.length; i++) {
             var ref;
             try {
+                var child = children[i];
+                if (!child || !indexes.has(child))
+                    throw new Error('the frame has no window');
                 if (depth >= MAX_DEPTH)
                     throw new Error('frames nested too deeply');
-                var child = win[i];
                 var childDoc = child.document;
                 if (!childDoc)
                     throw new Error('the frame has no document');
-                ref = { doc: walk(child, path.concat([i]), depth + 1, out, paths, innerTextIds, fetches) };
+                ref = { doc: walk(child, path.concat([indexes.get(child)]), depth + 1, out, paths, innerTextIds, fetches) };
             } catch (err) {
                 ref = { doc: null, error: str(err && err.message ? err.message : err) };
             }

@@ -1,0 +1,141 @@
+// Modern and hostile pages in the real engine: frames made by scripts, script addresses the
+// browser encodes, links inside SVG, and pages built to break the page walk.
+#include "enginetab.h"
+
+#include "browser/engine/engineprofile.h"
+#include "document/calverdinedocument.h"
+#include "document/tagscript.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HostilePagesE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    // The model of the served page, or none when it did not load.
+    TCalverdineDocument* load(TEngineTab& tab, const QString& path, bool remote = false)
+    {
+        if (!tab.load(s_server->urlText(path, remote)))
+            return nullptr;
+        return tab.tab().GetDocumentModel();
+    }
+
+    static QStringList formPartPaths(const TCalverdineDocument& model)
+    {
+        QStringList paths;
+        for (int i = 0; i < model.FormParts().count(); ++i)
+            paths.append(model.FormParts().keyAt(i) + "=" + model.GetValue(model.FormParts().keyAt(i)));
+        return paths;
+    }
+
+    static const TTagScript* scriptBySrc(const TCalverdineDocument& model, const QString& src)
+    {
+        for (const auto& script : model.RootFrame()->Scripts())
+            if (script->Src() == src)
+                return script.get();
+        return nullptr;
+    }
+
+    TTestHome home;
+    static TEngineProfile* s_profile;
+    static THttpServer* s_server;
+};
+
+TEngineProfile* HostilePagesE2E::s_profile = nullptr;
+THttpServer* HostilePagesE2E::s_server = nullptr;
+
+QByteArray framePage(const QByteArray& form)
+{
+    return "<html><body><form name=\"" + form + "\"><input name=\"q\" value=\"" + form + "\"></form></body></html>";
+}
+
+// The engine lists child windows in the order they were made, the model its frames in
+// document order: a frame inserted, moved or dropped by a script keeps its own document.
+TEST_F(HostilePagesE2E, FramesMadeByScriptsKeepTheirOwnDocuments)
+{
+    for (const char* name : { "one", "two", "three", "four", "inner" })
+        s_server->addPage(QString("/frames/%1.html").arg(name), framePage(name));
+    s_server->addPage("/frames/nested.html",
+                      "<html><body><iframe name=\"deep\" src=\"/frames/inner.html\"></iframe>"
+                      "<script>var f = document.createElement('iframe'); f.name = 'early';"
+                      "f.src = '/frames/four.html'; document.body.insertBefore(f, document.body.firstChild);</script>"
+                      "</body></html>");
+    s_server->addPage("/frames/index.html",
+                      "<html><body><iframe name=\"first\" src=\"/frames/one.html\"></iframe>"
+                      "<iframe name=\"gone\" src=\"/frames/three.html\"></iframe>"
+                      "<iframe name=\"moved\" src=\"/frames/nested.html\"></iframe>"
+                      "<script>"
+                      "var second = document.createElement('iframe'); second.name = 'second';"
+                      "second.src = '/frames/two.html';"
+                      "document.body.insertBefore(second, document.body.firstChild);"
+                      "document.body.removeChild(document.getElementsByName('gone')[0]);"
+                      "document.body.insertBefore(document.getElementsByName('moved')[0], document.body.firstChild);"
+                      "</script></body></html>");
+    TEngineTab tab(*s_profile);
+    TCalverdineDocument* model = load(tab, "/frames/index.html");
+    ASSERT_NE(model, nullptr) << tab.failures().join("\n").toStdString();
+    EXPECT_EQ(formPartPaths(*model), QStringList({ "//moved/early/four/q=four", "//moved/deep/inner/q=inner",
+                                                   "//second/two/q=two", "//first/one/q=one" }));
+}
+
+// The page loads scripts whose address holds a blank or Japanese letters; the browser asks
+// for them percent-encoded.
+TEST_F(HostilePagesE2E, ScriptsWithBlanksOrNonAsciiInTheirAddressAreRead)
+{
+    // The server knows its paths decoded.
+    s_server->addPage("/js/my script.js", "var blankScript = 1;\n", "text/javascript");
+    s_server->addPage(QString::fromUtf8("/js/スクリプト.js"), "function kanaScript(k) {}\n", "text/javascript");
+    s_server->addPage("/scriptnames.html",
+                      QString::fromUtf8("<html><head><meta charset=\"utf-8\">"
+                                        "<script src=\"js/my script.js\"></script>"
+                                        "<script src=\"js/スクリプト.js\"></script></head><body></body></html>")
+                          .toUtf8());
+    TEngineTab tab(*s_profile);
+    TCalverdineDocument* model = load(tab, "/scriptnames.html");
+    ASSERT_NE(model, nullptr);
+    ASSERT_GE(s_server->requestCount("/js/my script.js"), 1) << "the page loaded its script";
+    const TTagScript* blank = scriptBySrc(*model, "js/my script.js");
+    const TTagScript* kana = scriptBySrc(*model, QString::fromUtf8("js/スクリプト.js"));
+    ASSERT_TRUE(blank && kana);
+    EXPECT_EQ(blank->Variables(), QStringList({ "blankScript=" }));
+    ASSERT_EQ(kana->Functions().size(), 1u);
+    EXPECT_EQ(kana->Functions()[0]->Name(), "kanaScript");
+}
+
+// Links inside inline SVG are no HTML anchors: their href is an object, not an address.
+TEST_F(HostilePagesE2E, LinksInsideSvgAreNoAnchors)
+{
+    s_server->addPage("/svglinks.html",
+                      "<html><body><a href=\"/next.html\">next</a>"
+                      "<svg width=\"100\" height=\"100\"><a href=\"/svg1.html\"><text y=\"20\">one</text></a>"
+                      "<a id=\"svgid\" href=\"/svg2.html\"><text y=\"40\">two</text></a>"
+                      "<script>var inSvg = 1;</script></svg>"
+                      "<form name=\"f\"><input name=\"q\" value=\"v\"></form></body></html>");
+    TEngineTab tab(*s_profile);
+    TCalverdineDocument* model = load(tab, "/svglinks.html");
+    ASSERT_NE(model, nullptr) << tab.failures().join("\n").toStdString();
+    QStringList anchors;
+    for (int i = 0; i < model->Anchors().count(); ++i)
+        anchors.append(model->Anchors().keyAt(i));
+    EXPECT_EQ(anchors.size(), 1) << anchors.join(" | ").toStdString();
+    for (const QString& key : anchors)
+        EXPECT_FALSE(key.contains("SVGAnimatedString")) << key.toStdString();
+    EXPECT_EQ(formPartPaths(*model), QStringList({ "//f/q=v" }));
+}
+
+}
