@@ -51,13 +51,18 @@ QJsonObject scriptJson(const TTagScript& script)
             { QStringLiteral("parameters"), names(function->Parameters()) },
         });
     }
-    return QJsonObject {
+    QJsonObject json {
         { QStringLiteral("caption"), script.GetCaption() },
         { QStringLiteral("src"), script.Src() },
         { QStringLiteral("executable"), script.Executable() },
+        { QStringLiteral("readable"), script.ReadError().isEmpty() },
         { QStringLiteral("variables"), names(script.Variables()) },
         { QStringLiteral("functions"), functions },
     };
+    // A script whose text the tool may not read shows why its lists are empty.
+    if (!script.ReadError().isEmpty())
+        json.insert(QStringLiteral("readError"), script.ReadError());
+    return json;
 }
 
 QJsonObject frameJson(const TTagFrame& frame)

@@ -113,6 +113,13 @@ public:
     // The text of an external script from the browser's cache; empty when not cached.
     // Scripts are never downloaded for this.
     virtual QString cachedScriptText(const QString& address) const = 0;
+    // Why the external script at the address cannot be read at all (a script of another
+    // origin), or empty when it can or when it is merely not cached.
+    virtual QString scriptReadError(const QString& address) const
+    {
+        (void)address;
+        return QString();
+    }
 
     // The road to the live page for script evaluation; none for a page without one.
     virtual TPageChannel* channel() const = 0;

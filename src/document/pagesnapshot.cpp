@@ -224,6 +224,10 @@ public:
     {
         return m_scriptTexts.value(ScriptAddressKey(address));
     }
+    QString scriptReadError(const QString& address) const override
+    {
+        return m_scriptErrors.value(ScriptAddressKey(address));
+    }
     TPageChannel* channel() const override { return m_snapshot->channel(); }
 
     struct TFrameRef {
@@ -242,6 +246,7 @@ public:
     QHash<QString, QList<THtmlElement*>> m_byTag;
     QHash<QString, THtmlElement*> m_ids;
     QHash<QString, QString> m_scriptTexts;
+    QHash<QString, QString> m_scriptErrors;
 };
 
 // Elements in blocks: stable addresses and few allocations for big pages.
@@ -521,6 +526,12 @@ private:
             const QJsonObject map = scriptTexts.toObject();
             for (auto it = map.begin(); it != map.end(); ++it)
                 document->m_scriptTexts.insert(Internal::ScriptAddressKey(it.key()), it.value().toString());
+        }
+        const QJsonValue unreadable = object.value(QLatin1String("unreadableScripts"));
+        if (unreadable.isObject()) {
+            const QJsonObject map = unreadable.toObject();
+            for (auto it = map.begin(); it != map.end(); ++it)
+                document->m_scriptErrors.insert(Internal::ScriptAddressKey(it.key()), it.value().toString());
         }
         resolvePending(index, at);
     }

@@ -362,6 +362,11 @@ std::unique_ptr<TTagScript> TTagScript::Create(THtmlElement* element, const QStr
                 const QString browserAddress = QUrl(base).resolved(QUrl(script->m_src.trimmed())).toString();
                 if (browserAddress != address)
                     script->m_text = document->cachedScriptText(browserAddress);
+                if (script->m_text.isEmpty()) {
+                    script->m_readError = document->scriptReadError(address);
+                    if (script->m_readError.isEmpty())
+                        script->m_readError = document->scriptReadError(browserAddress);
+                }
             }
         }
     }

@@ -64,6 +64,10 @@ public:
     const QString& Id() const { return m_id; }
     const QString& Text() const { return m_text; }
     const QString& Src() const { return m_src; }
+    // Why the external script's text could not be read (a script of another origin, whose
+    // cached copy the browser keeps from the tool); empty when it was read, or when the
+    // browser had not cached it.
+    const QString& ReadError() const { return m_readError; }
     // "name=value" per variable found, names unique without regard to letter case; the
     // values are filled by whoever reads the page's variables.
     QStringList& Variables() { return m_variables; }
@@ -87,6 +91,7 @@ private:
     QString m_id;
     QString m_text;
     QString m_src;
+    QString m_readError;
     QStringList m_variables;
     QSet<QString> m_variableNames; // case-folded
     std::vector<std::unique_ptr<TTagScriptFunction>> m_functions;

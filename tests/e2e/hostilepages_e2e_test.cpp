@@ -3,10 +3,14 @@
 #include "enginetab.h"
 
 #include "browser/engine/engineprofile.h"
+#include "browser/modeljson.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +140,37 @@ TEST_F(HostilePagesE2E, LinksInsideSvgAreNoAnchors)
     for (const QString& key : anchors)
         EXPECT_FALSE(key.contains("SVGAnimatedString")) << key.toStdString();
     EXPECT_EQ(formPartPaths(*model), QStringList({ "//f/q=v" }));
+}
+
+// A script of another origin (a CDN script) was loaded by the page, but the browser keeps
+// its cached copy from the tool: the script says so instead of looking empty.
+TEST_F(HostilePagesE2E, ScriptsOfAnotherOriginAreMarkedNotReadable)
+{
+    s_server->addPage("/cdn/lib.js", "var cdnVersion = 3; window.cdnLoaded = true;\n", "text/javascript");
+    s_server->addPage("/own.js", "var ownVersion = 1;\n", "text/javascript");
+    s_server->addPage("/crossorigin.html",
+                      "<html><head><script src=\"" + s_server->urlText("/cdn/lib.js", true).toUtf8()
+                          + "\"></script><script src=\"/own.js\"></script></head><body></body></html>");
+    TEngineTab tab(*s_profile);
+    TCalverdineDocument* model = load(tab, "/crossorigin.html");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(tab.run("window.cdnLoaded === true").toBool(), true) << "the page ran the other origin's script";
+    const TTagScript* cdn = scriptBySrc(*model, s_server->urlText("/cdn/lib.js", true));
+    const TTagScript* own = scriptBySrc(*model, "/own.js");
+    ASSERT_TRUE(cdn && own);
+    EXPECT_FALSE(cdn->ReadError().isEmpty());
+    EXPECT_TRUE(cdn->Variables().isEmpty());
+    EXPECT_TRUE(own->ReadError().isEmpty());
+    EXPECT_EQ(own->Variables(), QStringList({ "ownVersion=" }));
+
+    // What `inspect` prints.
+    const QJsonArray scripts = DocumentModelJson(*model, s_server->urlText("/crossorigin.html"))
+                                   .value("frames").toArray().at(0).toObject().value("scripts").toArray();
+    ASSERT_EQ(scripts.size(), 2);
+    EXPECT_FALSE(scripts[0].toObject().value("readable").toBool(true));
+    EXPECT_FALSE(scripts[0].toObject().value("readError").toString().isEmpty());
+    EXPECT_TRUE(scripts[1].toObject().value("readable").toBool(false));
+    EXPECT_FALSE(scripts[1].toObject().contains("readError"));
 }
 
 }

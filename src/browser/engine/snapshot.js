@@ -236,7 +236,8 @@
             forms: [],
             scripts: [],
             ids: {},
-            scriptTexts: {}
+            scriptTexts: {},
+            unreadableScripts: {}
         };
         for (var e = 0; e < list.length; e++) {
             var described = describe(list[e], handleOf(list[e]), innerTextIds);
@@ -336,11 +337,15 @@
         return /html/i.test(str(docContentType.call(doc)));
     }
 
+    var OTHER_ORIGIN = 'a script of another origin: the browser does not let the tool read its cached copy';
+
     // Scripts are read only from the browser's cache, and only those the top page's origin
-    // may read; the tool never downloads them.
+    // may read; the tool never downloads them. A script of another origin (every CDN
+    // script) is marked as unreadable, so its empty lists are explained.
     function readCachedScripts(fetches) {
         var wanted = [];
         var known = {};
+        var pageIsWeb = /^https?:$/.test(window.location.protocol);
         for (var i = 0; i < fetches.length; i++) {
             var url;
             try {
@@ -348,8 +353,13 @@
             } catch (e) {
                 continue;
             }
-            if (url.origin !== window.location.origin || !/^https?:$/.test(url.protocol))
+            if (!/^https?:$/.test(url.protocol))
                 continue;
+            if (url.origin !== window.location.origin) {
+                if (pageIsWeb)
+                    fetches[i].doc.unreadableScripts[fetches[i].src] = OTHER_ORIGIN;
+                continue;
+            }
             wanted.push(fetches[i]);
             known[url.href] = true;
         }
@@ -373,6 +383,19 @@
         }) };
     }
 
+    function markOtherOrigins(fetches) {
+        if (!/^https?:$/.test(window.location.protocol))
+            return;
+        for (var i = 0; i < fetches.length; i++) {
+            try {
+                var url = new URL(fetches[i].src);
+                if (/^https?:$/.test(url.protocol) && url.origin !== window.location.origin)
+                    fetches[i].doc.unreadableScripts[fetches[i].src] = OTHER_ORIGIN;
+            } catch (e) {
+            }
+        }
+    }
+
     function answer(out, paths) {
         return 'H' + JSON.stringify(paths) + '\n' + JSON.stringify({ format: FORMAT, documents: out });
     }
@@ -391,6 +414,8 @@
         walk(window, [], 0, out, paths, innerTextIds, fetches);
         var bridge = window.__calverdineBridge;
         var cached = fetches.length && bridge ? readCachedScripts(fetches) : { count: 0 };
+        if (!bridge)
+            markOtherOrigins(fetches);
         if (!cached.count)
             return answer(out, paths);
         cached.done.then(function () {
