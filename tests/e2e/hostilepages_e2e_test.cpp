@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -171,6 +173,90 @@ TEST_F(HostilePagesE2E, ScriptsOfAnotherOriginAreMarkedNotReadable)
     EXPECT_FALSE(scripts[0].toObject().value("readError").toString().isEmpty());
     EXPECT_TRUE(scripts[1].toObject().value("readable").toBool(false));
     EXPECT_FALSE(scripts[1].toObject().contains("readError"));
+}
+
+// Pages built to break the page walk, which the model must read as a plain page shows them.
+TEST_F(HostilePagesE2E, HostilePagesGiveTheModelTheirFields)
+{
+    // Frames nested 100 deep, each document with a form.
+    const int depth = 100;
+    QStringList nested;
+    for (int i = 0; i <= depth; ++i) {
+        QByteArray body = "<form name=\"f\"><input name=\"q\" value=\"" + QByteArray::number(i) + "\"></form>";
+        if (i < depth)
+            body += "<iframe name=\"n\" src=\"/nested/" + QByteArray::number(i + 1) + ".html\"></iframe>";
+        s_server->addPage(QString("/nested/%1.html").arg(i), "<html><body>" + body + "</body></html>");
+        nested.append("//" + QString("n/").repeated(i) + "f/q=" + QString::number(i));
+    }
+    // An inline frame of another origin before one of the page's own.
+    s_server->addPage("/remote-frame.html", framePage("remote"));
+    s_server->addPage("/after-frame.html", framePage("after"));
+    s_server->addPage("/crossframe.html", "<html><body><form name=\"top\"><input name=\"q\" value=\"top\"></form>"
+                                          "<iframe name=\"other\" src=\"" + s_server->urlText("/remote-frame.html", true).toUtf8()
+                                              + "\"></iframe><iframe name=\"own\" src=\"/after-frame.html\"></iframe></body></html>");
+    // Names holding the tag path's own characters, quotes, line breaks, NUL and emoji.
+    const QString odd = QStringLiteral("a/b[0]=c\"d'e\rf\ng") + QChar(0) + QString::fromUtf8("h😀");
+    s_server->addPage("/oddnames.html",
+                      "<html><body><form><input value=\"odd value\"></form><script>"
+                      "var name = 'a/b[0]=c\"d\\'e\\rf\\ng\\u0000h\\ud83d\\ude00';"
+                      "document.forms[0].setAttribute('name', name); document.forms[0].elements[0].name = name;"
+                      "</script></body></html>");
+    // A page that replaces what a page walk might lean on.
+    s_server->addPage("/overrides.html",
+                      "<html><body><form name=\"f\"><input name=\"q\" value=\"real\">"
+                      "<textarea name=\"t\">text</textarea></form><script>"
+                      "JSON.stringify = function () { return '{}'; }; JSON.parse = function () { return null; };"
+                      "Array.prototype.push = function () { throw new Error('no push'); };"
+                      "Array.prototype.slice = function () { return []; };"
+                      "Document.prototype.querySelectorAll = function () { return []; };"
+                      "Element.prototype.querySelectorAll = function () { return []; };"
+                      "Object.defineProperty(HTMLInputElement.prototype, 'value', "
+                      "{ get: function () { return 'fake'; }, set: function () {} });"
+                      "Object.defineProperty(HTMLTextAreaElement.prototype, 'value', "
+                      "{ get: function () { return 'fake'; }, set: function () {} });"
+                      "window.Map = function () { throw new Error('no map'); };"
+                      "</script></body></html>");
+    // A selection list of 50,000 options, the last one selected.
+    QByteArray options;
+    for (int i = 0; i < 50000; ++i)
+        options += "<option value=\"o" + QByteArray::number(i) + "\"" + (i == 49999 ? " selected" : "") + ">"
+            + QByteArray::number(i) + "</option>";
+    s_server->addPage("/bigselect.html",
+                      "<html><body><form name=\"f\"><select name=\"big\">" + options + "</select></form></body></html>");
+
+    const struct {
+        const char* name;
+        const char* path;
+        QStringList parts;
+        std::function<void(const TCalverdineDocument&)> check;
+    } rows[] = {
+        { "frames nested 100 deep", "/nested/0.html", nested, {} },
+        { "a frame of another origin", "/crossframe.html", { "//top/q=top", "//own/after/q=after" },
+          [](const TCalverdineDocument& model) {
+              const auto& frames = model.RootFrame()->ChildFrames();
+              ASSERT_EQ(frames.size(), 2u);
+              EXPECT_EQ(frames[0]->Name(), "other");
+              EXPECT_EQ(frames[0]->Document(), nullptr) << "the other origin's frame is not reachable";
+          } },
+        { "names with path characters, quotes, line breaks, NUL and emoji", "/oddnames.html",
+          { "//" + odd + "/" + odd + "=odd value" }, {} },
+        { "a page replacing JSON, Array.prototype, querySelectorAll and the value getters", "/overrides.html",
+          { "//f/q=real", "//f/t=text" }, {} },
+        { "a selection list of 50,000 options", "/bigselect.html", { "//f/big=o49999" }, {} },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TEngineTab tab(*s_profile);
+        TCalverdineDocument* model = load(tab, row.path);
+        ASSERT_NE(model, nullptr) << tab.failures().join("\n").toStdString();
+        QStringList parts = formPartPaths(*model);
+        QStringList expected = row.parts;
+        parts.sort();
+        expected.sort();
+        EXPECT_EQ(parts, expected);
+        if (row.check)
+            row.check(*model);
+    }
 }
 
 }
