@@ -126,7 +126,7 @@ void TDocumentParser::ParseIFrames(TTagFrame* frame, THtmlDocument* document, co
         counter.Add(node->Name(), node);
         THtmlDocument* child = nullptr;
         try {
-            child = document->frameDocument(i);
+            child = document->frameDocument(element->frameIndex() >= 0 ? element->frameIndex() : i);
         } catch (const TError&) {
             LogWarn(QStringLiteral("IFRAME can not access: ") + node->Name() + QStringLiteral(" -> ") + node->Src());
             continue;
@@ -165,7 +165,7 @@ void TDocumentParser::ParseFrameset(TTagFrame* frame, THtmlElement* frameset, TS
             counter.Add(node->Name(), node);
             THtmlDocument* childDocument = nullptr;
             try {
-                childDocument = document->frameDocument(m_frameCounter);
+                childDocument = document->frameDocument(child->frameIndex() >= 0 ? child->frameIndex() : m_frameCounter);
             } catch (const TError&) {
                 LogWarn(QStringLiteral("FRAME can not access: ") + node->Name() + QStringLiteral(" -> ") + node->Src());
             }

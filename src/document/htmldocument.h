@@ -61,6 +61,10 @@ public:
 
     // SCRIPT: `src` as written, the inline text.
     virtual QString src() const = 0; // also FRAME and IFRAME
+    // FRAME and IFRAME: the position of the element's own window among its document's
+    // frames (frameDocument), or -1 when the page did not tell; the parser then pairs the
+    // elements with the windows by position.
+    virtual int frameIndex() const { return -1; }
     virtual QString text() const = 0;
 
     // META.

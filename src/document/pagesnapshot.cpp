@@ -37,6 +37,7 @@ struct TElementExtra {
     QList<THtmlOption> options;
     QList<THtmlElement*> items;
     QList<THtmlElement*> children;
+    int frameIndex = -1;
     int scrollWidth = 0;
     int scrollHeight = 0;
     int leftMargin = 0;
@@ -127,6 +128,7 @@ public:
     }
 
     QString src() const override { return m_extra ? m_extra->src : QString(); }
+    int frameIndex() const override { return m_extra ? m_extra->frameIndex : -1; }
     QString text() const override { return m_extra ? m_extra->text : QString(); }
     QString httpEquiv() const override { return m_extra ? m_extra->httpEquiv : QString(); }
     QString content() const override { return m_extra ? m_extra->content : QString(); }
@@ -458,7 +460,11 @@ private:
             x.text = text(e, QLatin1String("text"));
             x.language = text(e, QLatin1String("language"));
         } else if (tag == QLatin1String("IFRAME") || tag == QLatin1String("FRAME")) {
-            element.extra().src = text(e, QLatin1String("src"));
+            TElementExtra& x = element.extra();
+            x.src = text(e, QLatin1String("src"));
+            int frame = -1;
+            if (toInteger(e.value(QLatin1String("frame")), &frame) && frame >= 0)
+                x.frameIndex = frame;
         } else if (tag == QLatin1String("FRAMESET")) {
             TElementExtra& x = element.extra();
             x.rows = text(e, QLatin1String("rows"));

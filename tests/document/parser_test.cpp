@@ -10,6 +10,22 @@ namespace {
 
 using Parser = TPageTest;
 
+// Each frame element reads the document of its own window, also where the windows are not
+// in the elements' order (a FRAME that a script put into the body before an IFRAME).
+TEST_F(Parser, FrameElementsReadTheirOwnWindows)
+{
+    top.window(1); // the FRAME's window
+    top.window(2); // the IFRAME's window
+    top.frameElement("FRAME", "inserted", 0);
+    top.frameElement("IFRAME", "box", 1);
+    for (const char* name : { "frameDoc", "iframeDoc" }) {
+        auto& doc = builder.document(QStringLiteral("http://localhost/%1.html").arg(name));
+        doc.input(doc.form(name), "text", "t");
+    }
+    auto model = parse();
+    EXPECT_EQ(formPartPaths(*model), QStringList({ "//box/iframeDoc/t" }));
+}
+
 TEST_F(Parser, InlineFramesComeAfterTheTopContentAndAddNoSize)
 {
     top.body(640, 480, 8, 8, 8, 8);

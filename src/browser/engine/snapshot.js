@@ -236,8 +236,7 @@
             forms: [],
             scripts: [],
             ids: {},
-            scriptTexts: {},
-            unreadableScripts: {}
+            scriptTexts: {}
         };
         for (var e = 0; e < list.length; e++) {
             var described = describe(list[e], handleOf(list[e]), innerTextIds);
@@ -284,6 +283,7 @@
     function frameWindows(doc) {
         var list = docQuery.call(doc, 'iframe,frame');
         var out = [];
+        out.elements = list;
         for (var i = 0; i < list.length; i++) {
             var el = list[i];
             var tag = tagOf(el);
@@ -313,7 +313,14 @@
         for (var w = 0; w < win.length; w++)
             indexes.set(win[w], w);
         var children = frameWindows(doc);
+        var described = new Map();
+        for (var e = 0; e < d.elements.length; e++)
+            described.set(d.elements[e].h, d.elements[e]);
         for (var i = 0; i < children.length; i++) {
+            // Each element names its own entry of the frames, whatever else the document holds.
+            var element = described.get(handleOf(children.elements[i]));
+            if (element)
+                element.frame = i;
             var ref;
             try {
                 var child = children[i];
@@ -357,7 +364,7 @@
                 continue;
             if (url.origin !== window.location.origin) {
                 if (pageIsWeb)
-                    fetches[i].doc.unreadableScripts[fetches[i].src] = OTHER_ORIGIN;
+                    markUnreadable(fetches[i]);
                 continue;
             }
             wanted.push(fetches[i]);
@@ -383,6 +390,13 @@
         }) };
     }
 
+    // Left out of documents without such scripts.
+    function markUnreadable(fetch) {
+        if (!fetch.doc.unreadableScripts)
+            fetch.doc.unreadableScripts = {};
+        fetch.doc.unreadableScripts[fetch.src] = OTHER_ORIGIN;
+    }
+
     function markOtherOrigins(fetches) {
         if (!/^https?:$/.test(window.location.protocol))
             return;
@@ -390,7 +404,7 @@
             try {
                 var url = new URL(fetches[i].src);
                 if (/^https?:$/.test(url.protocol) && url.origin !== window.location.origin)
-                    fetches[i].doc.unreadableScripts[fetches[i].src] = OTHER_ORIGIN;
+                    markUnreadable(fetches[i]);
             } catch (e) {
             }
         }

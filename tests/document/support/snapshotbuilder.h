@@ -107,8 +107,17 @@ public:
                 m_frames.append(QJsonObject { { "doc", childDocument } });
             else
                 m_frames.append(QJsonObject { { "doc", QJsonValue::Null }, { "error", "Blocked a frame with origin" } });
-            return appendReference(parent, "children", element(tag, { { "name", name }, { "src", src } }));
+            return appendReference(parent, "children",
+                                   element(tag, { { "name", name }, { "src", src }, { "frame", int(m_frames.size()) - 1 } }));
         }
+        // A FRAME or IFRAME element that names the window at `frameIndex` itself (the page's
+        // frames need not follow the elements' order).
+        int frameElement(const QString& tag, const QString& name, int frameIndex)
+        {
+            return element(tag, { { "name", name }, { "frame", frameIndex } });
+        }
+        // A window of the document without an element of its own yet.
+        void window(int childDocument) { m_frames.append(QJsonObject { { "doc", childDocument } }); }
         void setId(int handle, const QString& id, const QString& innerText = QString())
         {
             QJsonObject& e = at(handle);
