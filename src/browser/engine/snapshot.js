@@ -391,10 +391,10 @@
     }
 
     // Left out of documents without such scripts.
-    function markUnreadable(fetch) {
-        if (!fetch.doc.unreadableScripts)
-            fetch.doc.unreadableScripts = {};
-        fetch.doc.unreadableScripts[fetch.src] = OTHER_ORIGIN;
+    function markUnreadable(wanted) {
+        if (!wanted.doc.unreadableScripts)
+            wanted.doc.unreadableScripts = {};
+        wanted.doc.unreadableScripts[wanted.src] = OTHER_ORIGIN;
     }
 
     function markOtherOrigins(fetches) {
