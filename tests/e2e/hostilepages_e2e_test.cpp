@@ -33,10 +33,11 @@ protected:
         ProcessDeferredDeletes();
     }
 
-    // The model of the served page, or none when it did not load.
+    // The model of the served page, or none when it did not load. The largest pages take
+    // seconds on a busy machine: the wait is only an upper bound.
     TCalverdineDocument* load(TEngineTab& tab, const QString& path, bool remote = false)
     {
-        if (!tab.load(s_server->urlText(path, remote)))
+        if (!tab.load(s_server->urlText(path, remote), 90000))
             return nullptr;
         return tab.tab().GetDocumentModel();
     }
