@@ -252,6 +252,13 @@ void TTabAction::closeFrom(const QList<TTabWindow*>& tabs)
 {
     // Each close removes its tab from the lists; the windows are kept track of by pointer.
     std::vector<QPointer<TTabWindow>> guarded(tabs.begin(), tabs.end());
+    // All are marked first: the tab area activates the next window as each one goes, and a
+    // tab that is about to close must not reach the controllers as the activated one (after
+    // the project was closed they would look for its data directory).
+    for (const QPointer<TTabWindow>& tab : guarded) {
+        if (tab)
+            tab->SetClosing(true);
+    }
     for (const QPointer<TTabWindow>& tab : guarded) {
         if (tab)
             tab->CloseWindow();

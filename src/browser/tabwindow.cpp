@@ -514,6 +514,16 @@ void TTabWindow::NavigateError(const QString& url)
     // every later page.
     m_pendingUrls.removeOne(url);
     m_navigationState = kStateError;
+    // The tab now shows the engine's error page: the model of the page left behind must not
+    // be what the commands act on.
+    ++m_parseSerial;
+    m_snapshotTimer.stop();
+    m_parsed = false;
+    m_eventDocument = -1;
+    m_activeElement = -1;
+    if (m_documentModel && m_documentModel->Snapshot())
+        m_documentModel->Snapshot()->setChannel(nullptr);
+    m_documentModel.reset();
     if (m_owner)
         m_owner->OnNavigateError(m_tabId);
 }
@@ -612,15 +622,20 @@ TBrowserControl* TTabWindow::NewWindow2()
 
 void TTabWindow::FileDownload(const QString& url)
 {
-    Q_UNUSED(url);
     if (m_closing)
         return;
     QMutexLocker lock(&m_downloadLock);
-    if (m_navigationInfo == m_lastDownloadInfo || m_downloadReported)
+    // A link with the download attribute, or a script, downloads from a shown page without a
+    // navigation of its own: its record names the file, never the page.
+    const bool ofNavigation
+        = url.isEmpty() || url == m_navigationInfo.Url || m_navigationState == kStateNavigating;
+    const TDownloadInfo info = ofNavigation ? m_navigationInfo : TDownloadInfo { url, {} };
+    if (info == m_lastDownloadInfo || (ofNavigation && m_downloadReported))
         return;
     // The owner's handlers read the records through LastDownloadInfo(), which takes the lock.
-    m_lastDownloadInfo = m_navigationInfo;
-    m_downloadReported = true;
+    m_lastDownloadInfo = info;
+    if (ofNavigation)
+        m_downloadReported = true;
     if (m_navigationState != kStateError)
         m_navigationState = kStateDownload;
     lock.unlock();

@@ -402,7 +402,9 @@ void TDataAction::handleDocumentParseCompleted(int)
 
 void TDataAction::handleBusyStateChanged(int)
 {
-    if (!m_refreshed && formdata::currentDocument())
+    // Only a parsed page: while the next one loads, the model still describes the page left.
+    TTabView* tab = formdata::currentTab();
+    if (!m_refreshed && tab && tab->IsReady() && formdata::currentDocument())
         refresh();
 }
 

@@ -4,6 +4,7 @@
 #include "core/commandlist.h"
 #include "core/error.h"
 #include "core/log.h"
+#include "core/tabaccess.h"
 #include "document/calverdinedocument.h"
 #include "formdata/dataaction.h"
 #include "formdata/formdatacommon.h"
@@ -276,7 +277,9 @@ void TFormAction::handleDocumentParseCompleted(int)
 
 void TFormAction::handleBusyStateChanged(int)
 {
-    if (!m_refreshed && formdata::currentDocument())
+    // Only a parsed page: while the next one loads, the model still describes the page left.
+    TTabView* tab = formdata::currentTab();
+    if (!m_refreshed && tab && tab->IsReady() && formdata::currentDocument())
         refresh();
 }
 

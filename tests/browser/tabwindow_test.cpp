@@ -99,9 +99,12 @@ TEST_F(TabWindowTest, NavigationStatesOfScriptAddressStopErrorAndReload)
     browser.completePage(kTop);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateStopped) << "a parse keeps the stopped state";
 
+    browser.answerSnapshot();
+    ASSERT_NE(tab->GetDocumentModel(), nullptr);
     browser.events->BeforeNavigate2(kTop, true);
     browser.events->NavigateError(kTop);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateError);
+    EXPECT_EQ(tab->GetDocumentModel(), nullptr) << "the model of the page left is gone with the failed load";
     EXPECT_TRUE(tab->PendingUrls().isEmpty()) << "a failed address is no longer pending";
     browser.events->FileDownload(kTop);
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateError) << "a download does not hide the error";
@@ -162,6 +165,29 @@ TEST_F(TabWindowTest, DownloadsAreReportedOncePerNavigationWithTheirStatusLines)
     EXPECT_EQ(tab->LastDownloadInfo().Url, QString()) << "a navigation starts empty records";
     browser.events->FileDownload(QStringLiteral("http://127.0.0.1/file2.csv"));
     EXPECT_TRUE(owner.take().contains("Download"));
+}
+
+TEST_F(TabWindowTest, ADownloadFromAShownPageIsRecordedUnderTheFilesAddress)
+{
+    loadPage();
+    ASSERT_NE(tab->NavigationState(), TTabWindow::kStateNavigating);
+    owner.take();
+
+    const struct {
+        const char* name;
+        const char* url;
+        bool reported;
+    } steps[] = {
+        { "a link's file", "http://127.0.0.1/a.csv", true },
+        { "the same file again", "http://127.0.0.1/a.csv", false },
+        { "another file", "http://127.0.0.1/b.csv", true },
+    };
+    for (const auto& step : steps) {
+        browser.events->FileDownload(QString::fromLatin1(step.url));
+        EXPECT_EQ(owner.take().contains("Download"), step.reported) << step.name;
+        EXPECT_EQ(tab->LastDownloadInfo().Url, QString::fromLatin1(step.url)) << step.name;
+        EXPECT_TRUE(tab->LastDownloadInfo().Lines.isEmpty()) << step.name;
+    }
 }
 
 // Local pages (127.0.0.1) follow the project's ViewAlert and the PopupOpen handler's answer;

@@ -158,7 +158,8 @@ TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
     ASSERT_TRUE(WaitUntil([&] { return parsedCount() >= before + 1 && App().tabs->TabCount() == 3; }));
     ASSERT_TRUE(WaitUntil([&] {
         const QStringList now = tabList();
-        return now.size() == 3 && now[2].endsWith("/ta/b.html") && !oldIds.contains(now[0].section('=', 0, 0));
+        return now.size() == 3 && now[0].endsWith("/ta/home.html") && now[1].endsWith("/ta/a.html")
+            && now[2].endsWith("/ta/b.html") && !oldIds.contains(now[0].section('=', 0, 0));
     })) << tabList().join('\n').toStdString();
     const QStringList restored = tabList();
     for (int i = 0; i < 3; ++i) {
@@ -253,25 +254,39 @@ TEST_F(TabActionE2E, ScriptWindowsOpenAsTabsAndTheirCloseEndsTheirEvents)
     EXPECT_EQ(form->tabStrip()->count(), 1);
 }
 
-TEST_F(TabActionE2E, TwoDownloadsOfOneNavigationMakeOneDownloadLogEntry)
+TEST_F(TabActionE2E, DownloadsAreLoggedUnderTheFilesAddressOncePerFile)
 {
     s_server->addDownload(QStringLiteral("/ta/one.csv"), "1\n", QStringLiteral("one.csv"));
     s_server->addDownload(QStringLiteral("/ta/two.csv"), "2\n", QStringLiteral("two.csv"));
+    s_server->addDownload(QStringLiteral("/ta/three.csv"), "3\n", QStringLiteral("three.csv"));
     s_server->addPage(QStringLiteral("/ta/downloads.html"),
-                      "<html><body><a id=one href=one.csv download>1</a><a id=two href=two.csv download>2</a></body></html>");
+                      "<html><body><a id=one href=one.csv download>1</a><a id=two href=two.csv download>2</a>"
+                      "</body></html>");
     openProject();
     ASSERT_TRUE(waitForParses(1));
     App().tabs->NavigateCurrentTab(s_server->urlText(QStringLiteral("/ta/downloads.html")));
     ASSERT_TRUE(waitForParses(2));
-    run(tabs->CurrentTabWindow(),
-        QStringLiteral("document.getElementById('one').click(); document.getElementById('two').click(); 1"));
-    ASSERT_TRUE(WaitUntil([&] { return s_server->requestCount(QStringLiteral("/ta/two.csv")) > 0; }));
-    Pause(500);
-    const QStringList memo = App().service<TConsoleMemos>().download.lines();
-    EXPECT_EQ(memo.filter(QStringLiteral("-> ")).size(), 1) << memo.join('\n').toStdString();
-    EXPECT_EQ(memo.value(0), "-> " + s_server->urlText(QStringLiteral("/ta/downloads.html")));
-    EXPECT_EQ(events->filter(QStringLiteral("DownloadBegining")).size(), 1);
+    auto memo = [] { return App().service<TConsoleMemos>().download.lines(); };
+    auto entries = [&] { return memo().filter(QStringLiteral("-> ")); };
+
+    // Links with the download attribute: each file once, under its own address.
+    run(tabs->CurrentTabWindow(), QStringLiteral("document.getElementById('one').click(); "
+                                                 "document.getElementById('one').click(); "
+                                                 "document.getElementById('two').click(); 1"));
+    ASSERT_TRUE(WaitUntil([&] { return entries().size() >= 2 && s_server->requestCount(QStringLiteral("/ta/two.csv")) > 0; }))
+        << memo().join('\n').toStdString();
+    Pause(300);
+    EXPECT_EQ(entries(), (QStringList { "-> " + s_server->urlText(QStringLiteral("/ta/one.csv")),
+                                        "-> " + s_server->urlText(QStringLiteral("/ta/two.csv")) }));
     EXPECT_EQ(tabs->CurrentTabWindow()->NavigationState(), TTabWindow::kStateDownload);
+
+    // A navigation that ends in a download: one entry for the navigation's address.
+    App().tabs->NavigateCurrentTab(s_server->urlText(QStringLiteral("/ta/three.csv")));
+    ASSERT_TRUE(WaitUntil([&] { return entries().size() >= 3; })) << memo().join('\n').toStdString();
+    Pause(300);
+    EXPECT_EQ(entries().size(), 3) << memo().join('\n').toStdString();
+    EXPECT_EQ(entries().value(2), "-> " + s_server->urlText(QStringLiteral("/ta/three.csv")));
+    EXPECT_EQ(events->filter(QStringLiteral("DownloadBegining")).size(), 3);
     // The save dialog was offered (and cancelled).
     ASSERT_FALSE(home.prompter().asked.empty());
     EXPECT_EQ(home.prompter().asked.front().kind, "save");

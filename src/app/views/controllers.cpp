@@ -38,14 +38,16 @@ void connectViewAction(TViewAction& view, TMainForm& form)
 
 } // namespace
 
-void CreateControllers(TMainForm& form)
+namespace {
+
+void createControllers(TMainForm& form, TEngineProfile* profile)
 {
     TEventBus& bus = App().bus();
     TLayoutSettings& layout = App().service<TLayoutSettings>();
     App().service<TFieldAliasSource>().aliases = &App().service<TFormDefineManager>();
 
     // Created first: other controllers reach them while they are being created.
-    std::unique_ptr<TActionCalverdine> tabAction = CreateTabAction(form);
+    std::unique_ptr<TActionCalverdine> tabAction = CreateTabAction(form, profile);
     std::unique_ptr<TActionCalverdine> dataAction = CreateDataAction(form);
 
     bus.AddListener(CreateMainAction(form));
@@ -80,4 +82,16 @@ void CreateControllers(TMainForm& form)
         if (commands.owner(name).isEmpty())
             commands.action(name)->setEnabled(false);
     }
+}
+
+} // namespace
+
+void CreateControllers(TMainForm& form)
+{
+    createControllers(form, nullptr);
+}
+
+void CreateControllersSharingProfile(TMainForm& form, TEngineProfile& profile)
+{
+    createControllers(form, &profile);
 }

@@ -1,0 +1,260 @@
+#include "enginetab.h"
+
+#include "app/views/controllers.h"
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/homefiles.h"
+#include "core/inifile.h"
+#include "core/memo.h"
+#include "core/startup.h"
+#include "core/views/mainform.h"
+#include "formdata/dataaction.h"
+#include "project/mainmenucommand.h"
+#include "project/projectdocument.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QStandardItemModel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The whole main window with every controller, on the real engine, started on a project
+// whose tab list the test wrote, as a user meets it after a restart.
+class MainWindowE2E : public ::testing::Test {
+public:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        for (const char* name : { "a", "b", "c", "home" }) {
+            s_server->addPage(QStringLiteral("/mw/%1.html").arg(QLatin1String(name)),
+                              QStringLiteral("<html><head><title>%1</title></head><body><form name=f>"
+                                             "<input name=q value=%1></form></body></html>")
+                                  .arg(QLatin1String(name))
+                                  .toUtf8());
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    ~MainWindowE2E() override
+    {
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    static QString page(const char* name) { return s_server->urlText(QStringLiteral("/mw/%1.html").arg(QLatin1String(name))); }
+
+    // Writes a project file with its data directory and, when given, its tab list.
+    QString writeProject(const QString& name, const QStringList& tabAddresses)
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(name, home.path());
+        project->SetHomePage(page("home"));
+        const QString path = home.file(name + QStringLiteral(".xml"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write(project->ProjectXmlText());
+        file.close();
+        const QString folder = project->RootDirectory() + QStringLiteral("/TabWindow");
+        QDir().mkpath(folder);
+        if (!tabAddresses.isEmpty()) {
+            TIniFile list(folder + QStringLiteral("/TabWindowList.ini"));
+            for (int i = 0; i < tabAddresses.size(); ++i)
+                list.writeString(QStringLiteral("Info"), QString::number(1000 + i), tabAddresses[i]);
+            list.save();
+        }
+        // Known to the reopen menu, as a project opened before.
+        TIniFile known(KnownProjectsPath());
+        known.load();
+        known.writeString(QStringLiteral("Info"), name, path);
+        known.save();
+        return path;
+    }
+
+    TTabAction* tabs() const { return dynamic_cast<TTabAction*>(App().tabs); }
+
+    bool allTabsReady(int count) const
+    {
+        TTabAction* t = tabs();
+        if (!t || t->TabCount() != count)
+            return false;
+        for (TTabWindow* tab : t->Tabs()) {
+            if (!tab->IsReady())
+                return false;
+        }
+        return true;
+    }
+
+    // Starts the window on the project and waits until its tabs are restored and parsed.
+    bool start(const QString& projectFile, int tabCount)
+    {
+        SetStartupProjectFile(projectFile);
+        form = std::make_unique<TMainForm>();
+        form->FormCreate([](TMainForm& f) { CreateControllersSharingProfile(f, *s_profile); });
+        form->resize(1200, 800);
+        form->show();
+        return WaitUntil([&] { return allTabsReady(tabCount); });
+    }
+
+    QStringList errorLines() const { return App().operationLog().lines().filter(QStringLiteral("[ERROR]")); }
+
+    static void trigger(const char* command) { App().commands().action(QString::fromLatin1(command))->trigger(); }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+};
+
+THttpServer* MainWindowE2E::s_server = nullptr;
+TEngineProfile* MainWindowE2E::s_profile = nullptr;
+
+// Dismisses the next modal dialog (the project settings of a new project) when it shows.
+void CancelNextDialog()
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+            poll->deleteLater();
+        }
+    });
+    poll->start();
+}
+
+struct ClosePath {
+    const char* name;
+    // Closes the project as the user does; returns the number of tabs the window shows after.
+    std::function<int(MainWindowE2E&, const QString& other)> close;
+};
+
+void PrintTo(const ClosePath& path, std::ostream* out)
+{
+    *out << path.name;
+}
+
+class ProjectClosePaths : public MainWindowE2E, public ::testing::WithParamInterface<ClosePath> {
+public:
+    static QString otherProject;
+};
+QString ProjectClosePaths::otherProject;
+
+TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDroppedProject)
+{
+    const QString first = writeProject(QStringLiteral("ProjA"), { page("a"), page("b"), page("c") });
+    otherProject = writeProject(QStringLiteral("ProjB"), { page("home") });
+    ASSERT_TRUE(start(first, 3)) << errorLines().join('\n').toStdString();
+    ASSERT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
+    // Nobody clicked a tab: the last restored tab is current, the others wait behind it.
+    home.prompter().clear();
+
+    const int tabsAfter = GetParam().close(*this, otherProject);
+    ASSERT_TRUE(WaitUntil([&] { return allTabsReady(tabsAfter); })) << tabs()->TabCount();
+    // The engine's activation of the remaining windows arrives through the event loop.
+    Pause(300);
+    ProcessDeferredDeletes();
+
+    EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
+    EXPECT_TRUE(home.prompter().messages().isEmpty()) << home.prompter().messages().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWayOut, ProjectClosePaths,
+    ::testing::Values(
+        ClosePath { "Exit",
+                    [](MainWindowE2E&, const QString&) {
+                        MainWindowE2E::trigger("ActionMainExit");
+                        return 0;
+                    } },
+        ClosePath { "New",
+                    [](MainWindowE2E&, const QString&) {
+                        CancelNextDialog();
+                        MainWindowE2E::trigger("ActionMainNew");
+                        return 0;
+                    } },
+        ClosePath { "Close",
+                    [](MainWindowE2E&, const QString&) {
+                        MainWindowE2E::trigger("ActionMainClose");
+                        return 0;
+                    } },
+        ClosePath { "Open",
+                    [](MainWindowE2E& test, const QString& other) {
+                        test.home.prompter().files = { other };
+                        MainWindowE2E::trigger("ActionMainOpen");
+                        return 1;
+                    } },
+        ClosePath { "Reopen",
+                    [](MainWindowE2E&, const QString& other) {
+                        for (int i = 0; i < App().service<TMainMenuCommand>().paths().size(); ++i) {
+                            if (App().service<TMainMenuCommand>().paths().at(i) == other)
+                                App().service<TMainMenuCommand>().items().at(i)->trigger();
+                        }
+                        return 1;
+                    } }),
+    [](const ::testing::TestParamInfo<ClosePath>& info) { return std::string(info.param.name); });
+
+
+QString DataPanelRoot()
+{
+    return TDataAction::instance()->model()->item(0)->text();
+}
+
+int FilesUnder(const QString& folder)
+{
+    int count = 0;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+TEST_F(MainWindowE2E, AfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWasLeft)
+{
+    ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
+    TTabWindow* tab = tabs()->CurrentTabWindow();
+    const QString oldScreen = DataPanelRoot();
+    ASSERT_FALSE(oldScreen.isEmpty());
+    ASSERT_TRUE(tab->GetDocumentModel());
+    const QString formData = App().currentProject()->RootDirectory() + QStringLiteral("/FormData");
+
+    const QString failing = QStringLiteral("http://127.0.0.1:1/x");
+    App().tabs->NavigateCurrentTab(failing);
+    ASSERT_TRUE(WaitUntil([&] { return tab->NavigationState() == TTabWindow::kStateError && !tab->Busy(); }));
+    ProcessDeferredDeletes();
+
+    EXPECT_EQ(DataPanelRoot(), failing) << "the panel shows the address being loaded, not the screen left";
+    EXPECT_EQ(tab->GetDocumentModel(), nullptr);
+    trigger("ActionFormSave");
+    trigger("ActionFormSaveAs");
+    ProcessDeferredDeletes();
+    EXPECT_EQ(FilesUnder(formData), 0) << "nothing on the failed page to save";
+    EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
+
+    // The next page that loads is the one the commands act on again.
+    App().tabs->NavigateCurrentTab(page("b"));
+    ASSERT_TRUE(WaitUntil([&] { return tab->IsReady() && tab->GetUrl() == page("b"); }));
+    EXPECT_NE(tab->GetDocumentModel(), nullptr);
+}
+
+}
