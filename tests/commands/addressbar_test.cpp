@@ -10,6 +10,7 @@
 #include "support/testhome.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -65,6 +66,56 @@ TEST_F(AddressTest, ActionGoesToTrimmedTextsOnlyWhileAProjectIsOpen)
     action.Go("   ");
     action.Go("  http://b/x.html \t");
     EXPECT_EQ(tabs.navigated, QStringList({ "http://b/x.html" }));
+}
+
+TEST(TypedAddress, TextsWithoutASchemeAreAddressesWhenTheyLookLikeAHostOrAPath)
+{
+    const struct {
+        const char* typed;
+        const char* address; // "" when the text is no address
+    } cases[] = {
+        { "http://127.0.0.1/login.html", "http://127.0.0.1/login.html" },
+        { "about:blank", "about:blank" },
+        { "file:///tmp/a.html", "file:///tmp/a.html" },
+        { "localhost:8080/x", "http://localhost:8080/x" },
+        { "LOCALHOST", "http://LOCALHOST" },
+        { "example.test/a", "http://example.test/a" },
+        { "example.test:81?q=1", "http://example.test:81?q=1" },
+        { "127.0.0.1:8080", "http://127.0.0.1:8080" },
+        { "[::1]:8080/x", "http://[::1]:8080/x" },
+        { "日本.example/ページ", "http://日本.example/ページ" },
+        { "/tmp/a b.html", "file:///tmp/a b.html" },
+        { "login page", "" },
+        { "login", "" },
+        { "1.2", "" },
+        { "300.1.1.1", "" },
+        { "example..test", "" },
+        { "-a.test", "" },
+        { "localhost:99999", "" },
+        { "example.test/a b", "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AddressOfTypedText(QString::fromUtf8(c.typed)), QString::fromUtf8(c.address)) << c.typed;
+}
+
+TEST_F(AddressTest, TextThatIsNoAddressGoesNowhereAndSaysSoInTheStatusBar)
+{
+    TMainForm form;
+    form.FormCreate();
+    tabs.add(1).url = "http://127.0.0.1/current.html";
+    openProject();
+    App().bus().NotifyProjectOpened(0);
+    App().tabs = &tabs;
+
+    QComboBox* box = form.addressBox();
+    box->lineEdit()->setText("login page");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(tabs.navigated.isEmpty()) << tabs.navigated.join(' ').toStdString();
+    EXPECT_EQ(form.statusLabel()->text(), QString("「login page」はアドレスではありません"));
+
+    box->lineEdit()->setText("localhost:8080/x");
+    form.addressButton()->click();
+    EXPECT_EQ(tabs.navigated, QStringList({ "http://localhost:8080/x" }));
 }
 
 TEST_F(AddressTest, BarEnterAndTheGoButtonNavigateEscRestoresTheAddress)

@@ -78,6 +78,7 @@ std::unique_ptr<TActionCalverdine> CreateAddressAction(TMainForm& form)
         if (button)
             button->setEnabled(enabled);
     });
+    QObject::connect(raw, &TAddressAction::statusTextRequested, &form, &TMainForm::setStatusText);
     QObject::connect(raw, &TAddressAction::selectTextRequested, box, [box] {
         box->setFocus(Qt::ShortcutFocusReason);
         if (box->lineEdit())
