@@ -10,7 +10,7 @@ packages=(
   qt6-httpserver-dev qt6-websockets-dev
   libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev libxkbcommon-dev
   libpugixml-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-noto-cjk xvfb xauth
+  qt6-translations-l10n fonts-noto-cjk xvfb xauth
   dpkg-dev file desktop-file-utils
 )
 for arg in "$@"; do

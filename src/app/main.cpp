@@ -1,4 +1,5 @@
 #include "app/enginenoise.h"
+#include "app/qttranslations.h"
 #include "app/unattendedprompter.h"
 #include "app/views/dialogprompter.h"
 #include "app/views/controllers.h"
@@ -56,6 +57,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Calverdine"));
     QApplication::setApplicationVersion(QStringLiteral(CALVERDINE_VERSION));
+    if (!InstallQtJapaneseTranslations(application))
+        printLine(stderr, QStringLiteral("calverdine: Qt's Japanese translations are not installed (qt6-translations-l10n)"));
 
     // Nobody can answer a dialog on a platform without a screen: such runs are unattended.
     const QString platform = QGuiApplication::platformName();

@@ -1,5 +1,8 @@
 #include "app/views/dialogprompter.h"
 
+#include "core/appcontext.h"
+#include "core/mainwindowhost.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -7,11 +10,18 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
+// A box asked from inside a dialog belongs to that dialog, any other to the main window, so it
+// is centred over the window it speaks about, not wherever the window system puts it.
 QWidget* dialogParent()
 {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (auto* main = dynamic_cast<QWidget*>(App().mainWindow); main && main->isVisible())
+        return main;
     return QApplication::activeWindow();
 }
 
@@ -53,6 +63,21 @@ QString DefaultSuffix(const QString& filter)
     return suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')) ? QString() : suffix;
 }
 
+QString DialogTitle(const QString& caption)
+{
+    QString title = caption;
+    static const QRegularExpression accessKey(QStringLiteral("\\(&[^&)]\\)"));
+    title.remove(accessKey);
+    title.replace(QLatin1String("&&"), QLatin1String("\x01"));
+    title.remove(QLatin1Char('&'));
+    title.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    if (title.endsWith(QLatin1String("...")))
+        title.chop(3);
+    else if (title.endsWith(QChar(0x2026)))
+        title.chop(1);
+    return title.trimmed();
+}
+
 QString MessageBoxText(const QString& text)
 {
     QString result = text;
@@ -64,7 +89,7 @@ QString MessageBoxText(const QString& text)
 int TDialogPrompter::message(const QString& text, const QString& caption, Buttons buttons, Icon icon)
 {
     QMessageBox box(dialogParent());
-    box.setWindowTitle(caption.isEmpty() ? ApplicationTitle() : caption);
+    box.setWindowTitle(caption.isEmpty() ? ApplicationTitle() : DialogTitle(caption));
     box.setText(MessageBoxText(text));
     box.setTextFormat(Qt::PlainText);
     switch (icon) {
@@ -103,13 +128,13 @@ int TDialogPrompter::message(const QString& text, const QString& caption, Button
 
 QString TDialogPrompter::openFile(const FileRequest& request)
 {
-    return QFileDialog::getOpenFileName(dialogParent(), request.title, initialPath(request),
+    return QFileDialog::getOpenFileName(dialogParent(), DialogTitle(request.title), initialPath(request),
                                         QtFileFilter(request.filter));
 }
 
 QString TDialogPrompter::saveFile(const FileRequest& request)
 {
-    QFileDialog dialog(dialogParent(), request.title, initialPath(request), QtFileFilter(request.filter));
+    QFileDialog dialog(dialogParent(), DialogTitle(request.title), initialPath(request), QtFileFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Callers ask their own overwrite question where one belongs.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -123,7 +148,7 @@ QString TDialogPrompter::saveFile(const FileRequest& request)
 std::optional<QString> TDialogPrompter::password(const QString& caption, const QString& label)
 {
     QInputDialog dialog(dialogParent());
-    dialog.setWindowTitle(caption);
+    dialog.setWindowTitle(DialogTitle(caption));
     dialog.setLabelText(label);
     dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setInputMode(QInputDialog::TextInput);

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The application's answers to modal questions: real message boxes, file dialogs and a
-// masked text entry, over the active window.
+// masked text entry, centred over the dialog or main window they belong to.
 class TDialogPrompter final : public TPrompter {
 public:
     int message(const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
@@ -25,3 +25,7 @@ QString DefaultSuffix(const QString& filter);
 
 // Message texts break lines with a carriage return alone; a message box wants "\n".
 QString MessageBoxText(const QString& text);
+
+// A command's caption as a dialog's title: without its access key ("上書き保存(&S)" gives
+// "上書き保存") and without a trailing ellipsis.
+QString DialogTitle(const QString& caption);
