@@ -9,7 +9,7 @@
 #include <QUrl>
 
 #ifndef CALVERDINE_VERSION
-#define CALVERDINE_VERSION "0.0.0"
+#error "CALVERDINE_VERSION comes from the project's version in CMake"
 #endif
 #ifndef CALVERDINE_HOMEPAGE
 #define CALVERDINE_HOMEPAGE ""
@@ -44,7 +44,8 @@ QString plainCaption(QString caption)
 
 } // namespace
 
-THelpAction::THelpAction(QObject* parent) : TActionCalverdine(parent)
+THelpAction::THelpAction(const QString& engineVersion, QObject* parent)
+    : TActionCalverdine(parent), m_engineVersion(engineVersion)
 {
     setObjectName(QStringLiteral("THelpAction"));
     TCommandList& commands = App().commands();
@@ -58,10 +59,13 @@ THelpAction::THelpAction(QObject* parent) : TActionCalverdine(parent)
     }
 }
 
-QString THelpAction::VersionText()
+QString THelpAction::VersionText(const QString& engineVersion)
 {
-    return QStringLiteral("Calverdine ") + QLatin1String(CALVERDINE_VERSION) + QStringLiteral("\nQt ")
+    QString text = QStringLiteral("Calverdine ") + QLatin1String(CALVERDINE_VERSION) + QStringLiteral("\nQt ")
         + QLatin1String(qVersion());
+    if (!engineVersion.isEmpty())
+        text += QLatin1Char('\n') + engineVersion;
+    return text;
 }
 
 QString THelpAction::HomepageUrl()
@@ -106,7 +110,7 @@ void THelpAction::showHelp()
 void THelpAction::showVersion()
 {
     if (TPrompter* prompter = App().prompter())
-        prompter->message(VersionText(), QStringLiteral("バージョン情報"), TPrompter::Buttons::Ok,
+        prompter->message(VersionText(m_engineVersion), QStringLiteral("バージョン情報"), TPrompter::Buttons::Ok,
                           TPrompter::Icon::Information);
 }
 

@@ -10,12 +10,13 @@
 class THelpAction final : public TActionCalverdine {
     Q_OBJECT
 public:
-    explicit THelpAction(QObject* parent = nullptr);
+    // The engine's version is shown with the tool's in the version information.
+    explicit THelpAction(const QString& engineVersion = QString(), QObject* parent = nullptr);
 
     // The help page as HTML: every command with its caption and shortcut, by category.
     static QString HelpPageHtml();
     // The text of the version information box.
-    static QString VersionText();
+    static QString VersionText(const QString& engineVersion);
     // The configured home page of the tool; empty when none (the command stays disabled).
     static QString HomepageUrl();
 
@@ -23,4 +24,6 @@ private:
     void showHelp();
     void showVersion();
     void showHomepage();
+
+    QString m_engineVersion;
 };

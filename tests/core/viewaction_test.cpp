@@ -325,7 +325,9 @@ TEST(HelpAction, HelpPageVersionAndHomepage)
     App().commands().action("ActionHelpVersion")->trigger();
     ASSERT_EQ(home.prompter().asked.size(), 1u);
     EXPECT_EQ(home.prompter().asked[0].caption, QString("バージョン情報"));
-    EXPECT_TRUE(home.prompter().asked[0].text.startsWith("Calverdine "));
+    EXPECT_TRUE(home.prompter().asked[0].text.startsWith("Calverdine " CALVERDINE_PROJECT_VERSION "\n"))
+        << home.prompter().asked[0].text.toStdString();
+    EXPECT_TRUE(THelpAction::VersionText("Qt WebEngine 6.4.2 (Chromium 102)").endsWith("\nQt WebEngine 6.4.2 (Chromium 102)"));
 
     EXPECT_EQ(App().commands().action("ActionHelpViewHomepage")->isEnabled(), !THelpAction::HomepageUrl().isEmpty());
 }

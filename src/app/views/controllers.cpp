@@ -1,5 +1,6 @@
 #include "app/views/controllers.h"
 
+#include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/views/addressbar.h"
 #include "core/appcontext.h"
@@ -68,7 +69,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TJSAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
-    bus.AddListener(std::make_unique<THelpAction>());
+    bus.AddListener(std::make_unique<THelpAction>(EngineVersionText()));
     bus.AddListener(std::make_unique<TPageControlAction>(layout));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("ServerAction")));
 

@@ -1,7 +1,15 @@
+#include "browser/engine/engineversion.h"
+
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <QtWebEngineCore/qtwebenginecoreversion.h>
 
-// The engine version the adapter was built against (shown in the version dialog).
 const char* CalverdineEngineVersion()
 {
     return QTWEBENGINECORE_VERSION_STR;
+}
+
+QString EngineVersionText()
+{
+    return QStringLiteral("Qt WebEngine %1 (Chromium %2)")
+        .arg(QLatin1String(CalverdineEngineVersion()), QLatin1String(qWebEngineChromiumVersion()));
 }
