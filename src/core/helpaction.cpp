@@ -44,8 +44,8 @@ QString plainCaption(QString caption)
 
 } // namespace
 
-THelpAction::THelpAction(const QString& engineVersion, QObject* parent)
-    : TActionCalverdine(parent), m_engineVersion(engineVersion)
+THelpAction::THelpAction(const QString& engineVersion, TPageViewer showPage, QObject* parent)
+    : TActionCalverdine(parent), m_engineVersion(engineVersion), m_showPage(std::move(showPage))
 {
     setObjectName(QStringLiteral("THelpAction"));
     TCommandList& commands = App().commands();
@@ -98,13 +98,12 @@ QString THelpAction::HelpPageHtml()
 
 void THelpAction::showHelp()
 {
-    if (!App().tabs) {
+    if (!m_showPage) {
         if (TPrompter* prompter = App().prompter())
             prompter->error(QStringLiteral("ヘルプを表示できません"));
         return;
     }
-    const QByteArray page = HelpPageHtml().toUtf8();
-    App().tabs->OpenTab(QStringLiteral("data:text/html;charset=utf-8;base64,") + QString::fromLatin1(page.toBase64()));
+    m_showPage(HelpPageHtml());
 }
 
 void THelpAction::showVersion()

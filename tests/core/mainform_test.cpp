@@ -23,6 +23,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSet>
 #include <QSplitter>
 #include <QTabBar>
@@ -112,6 +113,43 @@ TEST(MainForm, ConsoleAndStatusBarShowWhatTheControllersKeep)
     form.showConsolePage(6);
     EXPECT_EQ(form.consolePanel()->currentIndex(), 6);
     EXPECT_EQ(App().service<TLayoutSettings>().pageIndex(TPanel::Console), 6);
+}
+
+TEST(MainForm, EachComparisonReportIsScrolledIntoViewAndTheLogStaysWhereTheUserScrolled)
+{
+    TTestHome home;
+    TMainForm form;
+    form.resize(1000, 800);
+    form.show();
+    form.showConsolePage(6);
+    auto* compare = form.consolePage(6)->findChild<QPlainTextEdit*>("MemoCompare");
+    form.showConsolePage(0);
+    auto* log = form.consolePage(0)->findChild<QPlainTextEdit*>("MemoLog");
+    ASSERT_TRUE(compare && log);
+    TMemo& memo = App().service<TConsoleMemos>().compare;
+    auto report = [&memo](int lines) {
+        for (int i = 0; i < lines; ++i)
+            memo.appendLine(QStringLiteral("line %1").arg(i));
+        QCoreApplication::processEvents();
+    };
+
+    form.showConsolePage(6);
+    report(200);
+    EXPECT_EQ(compare->verticalScrollBar()->value(), 0) << "a first report is shown from its top";
+    compare->verticalScrollBar()->setValue(10); // the user reads the first report
+    report(300);
+    EXPECT_EQ(compare->verticalScrollBar()->value(), 200) << "the next report from its first line";
+    report(5);
+    EXPECT_GE(compare->verticalScrollBar()->value(), 300);
+    EXPECT_EQ(compare->verticalScrollBar()->value(), compare->verticalScrollBar()->maximum());
+
+    form.showConsolePage(0);
+    for (int i = 0; i < 300; ++i)
+        LogInfo(QStringLiteral("log %1").arg(i));
+    QCoreApplication::processEvents();
+    log->verticalScrollBar()->setValue(10);
+    LogInfo(QStringLiteral("later"));
+    EXPECT_EQ(log->verticalScrollBar()->value(), 10) << "the log keeps the user's place";
 }
 
 TEST(MainForm, LayoutIsReadFromAndWrittenToCalverdineIni)

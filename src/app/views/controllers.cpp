@@ -11,6 +11,7 @@
 #include "core/pagecontrolaction.h"
 #include "core/placeholderactions.h"
 #include "core/viewaction.h"
+#include "core/views/helpwindow.h"
 #include "core/views/mainform.h"
 #include "formdata/views/dataactionfactory.h"
 #include "formdata/fieldaliases.h"
@@ -69,7 +70,12 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TJSAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
-    bus.AddListener(std::make_unique<THelpAction>(EngineVersionText()));
+    bus.AddListener(std::make_unique<THelpAction>(EngineVersionText(), [&form](const QString& html) {
+        auto* window = form.findChild<THelpWindow*>();
+        if (!window)
+            window = new THelpWindow(&form);
+        window->showPage(html);
+    }));
     bus.AddListener(std::make_unique<TPageControlAction>(layout));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("ServerAction")));
 

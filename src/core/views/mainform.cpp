@@ -307,9 +307,11 @@ void TMainForm::bindMemos()
     };
     for (const Page& p : pages) {
         QWidget* content = nullptr;
-        if (p.memo)
-            content = new TMemoView(*p.memo);
-        else
+        if (p.memo) {
+            auto* view = new TMemoView(*p.memo);
+            view->setShowsEachReport(p.memo == &memos.compare);
+            content = view;
+        } else
             content = placeholder(QString());
         content->setObjectName(QString::fromLatin1(p.name));
         addPage(m_consolePanel, QString::fromLatin1(p.sheet), QString::fromUtf8(p.caption), content);

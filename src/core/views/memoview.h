@@ -14,9 +14,16 @@ public:
     // Scrolls to the last line and puts the caret on it.
     void scrollToEnd();
 
+    // Lines written together (in one turn of the event loop) form a report; with this set, each
+    // new report is scrolled into view from its first line, wherever the user had scrolled.
+    void setShowsEachReport(bool shows) { m_showsEachReport = shows; }
+
 private:
     void handleLineAppended(const QString& line);
     void handleCleared();
 
     QPointer<TMemo> m_memo;
+    bool m_showsEachReport = false;
+    bool m_reportOpen = false;
+    int m_reportStart = 0;
 };
