@@ -143,7 +143,15 @@ TEST_F(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
     EXPECT_TRUE(templates->menuAction()->isEnabled());
     templates->removeAction(entry);
     EXPECT_FALSE(templates->menuAction()->isEnabled());
-    EXPECT_TRUE(form->subMenu("MenuViewGo")->menuAction()->isEnabled());
+
+    // A submenu whose every command is disabled offers nothing either, until one is enabled.
+    QMenu* go = form->subMenu("MenuViewGo");
+    for (QAction* a : go->actions())
+        a->setEnabled(false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(go->menuAction()->isEnabled());
+    cmd("ActionViewHome")->setEnabled(true);
+    EXPECT_TRUE(go->menuAction()->isEnabled());
 }
 
 TEST_F(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)

@@ -27,6 +27,9 @@
 #include <QSet>
 #include <QSplitter>
 #include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -150,6 +153,45 @@ TEST(MainForm, EachComparisonReportIsScrolledIntoViewAndTheLogStaysWhereTheUserS
     log->verticalScrollBar()->setValue(10);
     LogInfo(QStringLiteral("later"));
     EXPECT_EQ(log->verticalScrollBar()->value(), 10) << "the log keeps the user's place";
+}
+
+// The share of the picture that is drawn (its total opacity).
+double Coverage(const QImage& image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x)
+            sum += qAlpha(argb.pixel(x, y));
+    }
+    return sum / 255.0;
+}
+
+// Commands of areas not built yet are disabled, and look it: greyed tool buttons, and menus
+// whose items are all disabled disabled themselves.
+TEST(MainForm, PlaceholderCommandsLookAsDisabledAsTheyAre)
+{
+    TTestHome home;
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    QCoreApplication::processEvents();
+    for (const char* name : { "ToolButtonFind", "ToolButtonJS", "ToolButtonCapture" }) {
+        auto* button = form.toolBar()->findChild<QToolButton*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_FALSE(button->isEnabled()) << name;
+        const QSize size = form.toolBar()->iconSize();
+        const QImage normal = button->icon().pixmap(size, QIcon::Normal).toImage();
+        const QImage disabled = button->icon().pixmap(size, QIcon::Disabled).toImage();
+        ASSERT_FALSE(normal.isNull()) << name;
+        EXPECT_LT(Coverage(disabled), 0.5 * Coverage(normal)) << name << ": a disabled button is drawn faint";
+    }
+    EXPECT_FALSE(form.findBox()->isEnabled()) << "the find box while finding does nothing";
+    for (const char* name : { "MenuTestCase", "MenuServerProxy" }) {
+        QMenu* menu = form.subMenu(QString::fromLatin1(name));
+        ASSERT_NE(menu, nullptr) << name;
+        EXPECT_FALSE(menu->menuAction()->isEnabled()) << name;
+    }
 }
 
 TEST(MainForm, LayoutIsReadFromAndWrittenToCalverdineIni)

@@ -218,8 +218,14 @@ void TMainForm::createPanels()
     m_findBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* findButton = new QToolButton;
     findButton->setObjectName(QStringLiteral("ButtonFind"));
-    findButton->setDefaultAction(App().commands().action(QStringLiteral("ActionFindButton")));
+    QAction* find = App().commands().action(QStringLiteral("ActionFindButton"));
+    findButton->setDefaultAction(find);
     findButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The box takes text only to find it: it is usable exactly when its button is.
+    if (find) {
+        m_findBox->setEnabled(find->isEnabled());
+        connect(find, &QAction::changed, m_findBox, [this, find] { m_findBox->setEnabled(find->isEnabled()); });
+    }
     findLayout->addWidget(m_findBox, 1);
     findLayout->addWidget(findButton);
     addressLayout->addWidget(m_findPanel);

@@ -10,6 +10,9 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyleOption>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -237,25 +240,73 @@ protected:
     }
 };
 
-// A submenu filled at run time (known projects, templates) is disabled while it is empty.
-class TEmptyMenuFilter final : public QObject {
+// A submenu of its own (not standing for a command) is enabled while it offers something: it
+// is disabled while it is empty (known projects, templates filled at run time) and while every
+// item in it is disabled (the commands of an area not built yet), so it never looks alive
+// without being so.
+class TContentsMenuFilter final : public QObject {
 public:
-    using QObject::QObject;
+    explicit TContentsMenuFilter(QMenu* menu) : QObject(menu), m_menu(menu) { update(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::ActionAdded) {
+            QAction* added = static_cast<QActionEvent*>(event)->action();
+            connect(added, &QAction::changed, this, &TContentsMenuFilter::update, Qt::UniqueConnection);
+        }
         if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
-            auto* menu = static_cast<QMenu*>(watched);
+            // The event comes before the menu's list changes: look again once it has.
+            QMetaObject::invokeMethod(this, &TContentsMenuFilter::update, Qt::QueuedConnection);
             const QAction* changed = static_cast<QActionEvent*>(event)->action();
-            bool empty = true;
-            for (const QAction* a : menu->actions())
-                empty = empty && (event->type() == QEvent::ActionRemoved && a == changed);
-            menu->setEnabled(!empty);
+            bool offers = false;
+            for (const QAction* a : m_menu->actions())
+                offers = offers || (a != changed && offersSomething(a));
+            if (event->type() == QEvent::ActionAdded)
+                offers = offers || offersSomething(changed);
+            m_menu->setEnabled(offers);
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    static bool offersSomething(const QAction* a) { return !a->isSeparator() && a->isVisible() && a->isEnabled(); }
+
+    void update()
+    {
+        bool offers = false;
+        for (const QAction* a : m_menu->actions())
+            offers = offers || offersSomething(a);
+        if (m_menu->isEnabled() != offers)
+            m_menu->setEnabled(offers);
+    }
+
+    QMenu* m_menu;
 };
+
+// The icon theme's pictures are mostly grey already, so the style's greying leaves a disabled
+// tool button looking alive: it is drawn faint as well.
+QIcon WithFaintDisabledLook(const QIcon& icon, QStyle* style)
+{
+    QIcon result;
+    for (const int extent : { 16, 22, 24, 32, 48 }) {
+        const QPixmap normal = icon.pixmap(QSize(extent, extent), QIcon::Normal);
+        if (normal.isNull())
+            continue;
+        QStyleOption option;
+        const QPixmap grey = style->generatedIconPixmap(QIcon::Disabled, normal, &option);
+        QPixmap faint(grey.size());
+        faint.setDevicePixelRatio(grey.devicePixelRatio());
+        faint.fill(Qt::transparent);
+        QPainter painter(&faint);
+        painter.setOpacity(0.35);
+        painter.drawPixmap(0, 0, grey);
+        painter.end();
+        result.addPixmap(normal, QIcon::Normal);
+        result.addPixmap(faint, QIcon::Disabled);
+    }
+    return result.isNull() ? icon : result;
+}
 
 void syncEntries(QAction* command)
 {
@@ -333,8 +384,7 @@ QHash<QString, QMenu*> BuildMenuBar(QMenuBar* bar, TCommandList& commands)
             menu->setObjectName(QString::fromLatin1(row.objectName));
             menus.insert(menu->objectName(), menu);
             if (row.kind == R::Submenu && !command) {
-                menu->setEnabled(false);
-                menu->installEventFilter(new TEmptyMenuFilter(menu));
+                menu->installEventFilter(new TContentsMenuFilter(menu));
             }
             if (command) {
                 // The submenu stands for its command: enabled with it.
@@ -400,9 +450,10 @@ QHash<QString, QMenu*> BuildToolBar(QToolBar* bar, TCommandList& commands)
             continue;
         if (command->icon().isNull()) {
             const QString theme = QString::fromLatin1(row.themeIcon);
-            command->setIcon(QIcon::hasThemeIcon(theme)
-                                 ? QIcon::fromTheme(theme)
-                                 : style->standardIcon(QStyle::StandardPixmap(row.standardIcon)));
+            command->setIcon(WithFaintDisabledLook(QIcon::hasThemeIcon(theme)
+                                                       ? QIcon::fromTheme(theme)
+                                                       : style->standardIcon(QStyle::StandardPixmap(row.standardIcon)),
+                                                   style));
         }
         auto* button = new QToolButton(bar);
         button->setObjectName(QString::fromLatin1(row.button));
