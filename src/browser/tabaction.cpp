@@ -479,8 +479,9 @@ void TTabAction::handleProjectClosed(int)
 
 void TTabAction::handleTabWindowAdded(int tabId)
 {
+    // The caption keeps the project's name beside the page's title, however the tab came.
     if (App().mainWindow)
-        App().mainWindow->setMainCaption(QString());
+        App().mainWindow->setMainCaption(App().currentProject() ? App().currentProject()->Name() : QString());
     for (QAction* a : { m_close, m_closeAll, m_cascade, m_tileH, m_tileV })
         a->setEnabled(true);
     SetCommandHint(m_close, CaptionBeforeParenthesis(m_close->text()));
@@ -620,9 +621,19 @@ void TTabAction::OnClose(int tabId)
         return;
     if (m_view)
         m_view->RemoveTab(tab);
-    m_tabs.erase(m_tabs.begin() + PositionOf(tab));
-    if (m_current == tab)
+    const int position = PositionOf(tab);
+    m_tabs.erase(m_tabs.begin() + position);
+    if (m_current == tab) {
         m_current = nullptr;
+        // The neighbour takes the closed tab's place, as in the strip: the one after it, or
+        // the one before when it was the last. Brought to the front while the closing window
+        // is still there, so the tab area has no active window to replace by its own choice.
+        if (!m_tabs.empty()) {
+            TTabWindow* neighbour = m_tabs[size_t(qMin(position, int(m_tabs.size()) - 1))];
+            if (neighbour && !neighbour->IsClosing())
+                ShowTab(neighbour);
+        }
+    }
     if (m_commandTab == tab)
         m_commandTab = nullptr;
     m_frontOrder.removeAll(tabId);

@@ -24,6 +24,12 @@
 #include <QFile>
 #include <QStandardItemModel>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <iostream>
 
 #include <gtest/gtest.h>
 
@@ -255,6 +261,62 @@ TEST_F(MainWindowE2E, AfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWas
     App().tabs->NavigateCurrentTab(page("b"));
     ASSERT_TRUE(WaitUntil([&] { return tab->IsReady() && tab->GetUrl() == page("b"); }));
     EXPECT_NE(tab->GetDocumentModel(), nullptr);
+}
+
+
+TEST_F(MainWindowE2E, ClosingTheCurrentTabActivatesItsNeighbourAndTheCaptionKeepsTheProject)
+{
+    ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a"), page("b"), page("c"), page("home") }), 4));
+    TTabAction* t = tabs();
+    auto currentTitle = [t] { return t->CurrentTabWindow() ? t->CurrentTabWindow()->GetTitle() : QString(); };
+    ASSERT_EQ(currentTitle(), "home");
+    EXPECT_TRUE(form->windowTitle().startsWith("Calverdine - ProjA")) << form->windowTitle().toStdString();
+
+    const struct {
+        const char* name;
+        const char* close; // the title of the tab made current, then closed
+        const char* next;  // the title of the tab current after it
+    } steps[] = {
+        { "the last tab gives way to the one before it", "home", "c" },
+        { "a middle tab gives way to the one after it", "a", "b" },
+    };
+    for (const auto& step : steps) {
+        for (TTabWindow* tab : t->Tabs()) {
+            if (tab->GetTitle() == QLatin1String(step.close))
+                t->ShowTab(tab);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return currentTitle() == QLatin1String(step.close); })) << step.name;
+        t->CloseTab(t->CurrentTabWindow());
+        ASSERT_TRUE(WaitUntil([&] { return currentTitle() != QLatin1String(step.close) && !currentTitle().isEmpty(); }))
+            << step.name;
+        Pause(200); // a later activation by the tab area would show here
+        EXPECT_EQ(currentTitle(), QLatin1String(step.next)) << step.name;
+        EXPECT_EQ(form->tabStrip()->tabText(form->tabStrip()->currentIndex()), QLatin1String(step.next)) << step.name;
+    }
+
+    trigger("ActionTabOpen");
+    ASSERT_TRUE(WaitUntil([&] { return t->TabCount() == 3; }));
+    EXPECT_TRUE(form->windowTitle().startsWith("Calverdine - ProjA")) << form->windowTitle().toStdString();
+}
+
+TEST_F(MainWindowE2E, HelpAndVersionTakeNoTabAndNameTheEngine)
+{
+    ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
+    trigger("ActionHelpView");
+    auto* help = form->findChild<QDialog*>(QStringLiteral("HelpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(tabs()->TabCount(), 1);
+    TIniFile list(App().currentProject()->RootDirectory() + QStringLiteral("/TabWindow/TabWindowList.ini"));
+    list.load();
+    EXPECT_EQ(list.keyNames(QStringLiteral("Info")).size(), 1);
+    EXPECT_TRUE(DataPanelRoot().contains(QStringLiteral("mw_a"))) << DataPanelRoot().toStdString();
+
+    trigger("ActionHelpVersion");
+    ASSERT_FALSE(home.prompter().asked.empty());
+    const QString version = home.prompter().asked.back().text;
+    EXPECT_FALSE(version.contains(QStringLiteral("0.0.0"))) << version.toStdString();
+    EXPECT_TRUE(version.contains(QStringLiteral("Chromium"))) << version.toStdString();
 }
 
 }
