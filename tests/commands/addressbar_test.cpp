@@ -101,7 +101,7 @@ TEST(TypedAddress, TextsWithoutASchemeAreAddressesWhenTheyLookLikeAHostOrAPath)
 TEST_F(AddressTest, TextThatIsNoAddressGoesNowhereAndSaysSoInTheStatusBar)
 {
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     tabs.add(1).url = "http://127.0.0.1/current.html";
     openProject();
     App().bus().NotifyProjectOpened(0);

@@ -173,7 +173,7 @@ TEST(MainForm, PlaceholderCommandsLookAsDisabledAsTheyAre)
 {
     TTestHome home;
     TMainForm form;
-    form.FormCreate();
+    form.FormCreate(CreateControllers);
     form.show();
     QCoreApplication::processEvents();
     for (const char* name : { "ToolButtonFind", "ToolButtonJS", "ToolButtonCapture" }) {

@@ -12,7 +12,7 @@
 #include "core/views/mainform.h"
 #include "formdata/dataaction.h"
 #include "project/mainmenucommand.h"
-#include "project/projectdocument.h"
+#include "core/projectdocument.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
 
