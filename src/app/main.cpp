@@ -95,7 +95,10 @@ int main(int argc, char* argv[])
         TMainForm form;
         form.FormCreate(CreateControllers);
         form.show();
-        ScheduleScreenshot(form, screenshot);
+        TScreenshotPreparation prepare;
+        if (screenshot.compare)
+            prepare = CompareWithFirstDataSet;
+        ScheduleScreenshot(form, screenshot, 20000, prepare);
         result = QApplication::exec();
     }
     ResetApp();

@@ -374,6 +374,8 @@ TEST(MainForm, ScreenshotOptionsAreTakenFromTheCommandLine)
         { { "--screenshot" }, "", QSize(), { "--screenshot" }, "--screenshot needs a file name" },
         { { "--screenshot", "a.png", "--screenshot-size", "big" }, "a.png", QSize(), {}, "--screenshot-size needs WIDTHxHEIGHT, not big" },
         { { "--screenshot-size", "800x600" }, "", QSize(800, 600), {}, "--screenshot-size goes with --screenshot FILE" },
+        { { "--screenshot-compare", "--screenshot", "a.png", "p.xml" }, "a.png", QSize(), { "p.xml" }, "" },
+        { { "--screenshot-compare" }, "", QSize(), {}, "--screenshot-compare goes with --screenshot FILE" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.arguments.join(' ')));
@@ -382,6 +384,7 @@ TEST(MainForm, ScreenshotOptionsAreTakenFromTheCommandLine)
         EXPECT_EQ(request.fileName, QString(c.file));
         EXPECT_EQ(request.size, c.size);
         EXPECT_EQ(request.error, QString(c.error));
+        EXPECT_EQ(request.compare, c.arguments.contains("--screenshot-compare"));
         if (request.error.isEmpty()) {
             EXPECT_EQ(arguments, c.rest);
         }

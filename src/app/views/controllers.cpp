@@ -8,18 +8,22 @@
 #include "core/helpaction.h"
 #include "core/layoutsettings.h"
 #include "core/mainformaction.h"
+#include "core/mainwindowhost.h"
 #include "core/pagecontrolaction.h"
 #include "core/placeholderactions.h"
 #include "core/viewaction.h"
 #include "core/views/helpwindow.h"
 #include "core/views/mainform.h"
 #include "formdata/views/dataactionfactory.h"
+#include "formdata/dataaction.h"
 #include "formdata/fieldaliases.h"
 #include "formdefine/formdefinemanager.h"
 #include "formdefine/views/formactionfactory.h"
 #include "project/views/mainactionfactory.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
+#include <QStandardItemModel>
 #include <QComboBox>
 
 #include <memory>
@@ -101,4 +105,28 @@ void CreateControllers(TMainForm& form)
 void CreateControllersSharingProfile(TMainForm& form, TEngineProfile& profile)
 {
     createControllers(form, &profile);
+}
+
+void CompareWithFirstDataSet(const std::function<void()>& then)
+{
+    TDataAction* data = TDataAction::instance();
+    QStandardItem* root = data ? data->model()->item(0) : nullptr;
+    QAction* compare = App().commands().action(QStringLiteral("ActionDataCompare"));
+    if (!root || root->rowCount() == 0 || !compare) {
+        then();
+        return;
+    }
+    if (TMainWindowHost* host = App().mainWindow)
+        host->showRightPage(TDataAction::kDataPage);
+    data->selectionModel()->setCurrentIndex(root->child(0)->index(), QItemSelectionModel::ClearAndSelect);
+    if (!compare->isEnabled()) {
+        then();
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(data, &TDataAction::compareFinished, data, [connection, then](bool) {
+        QObject::disconnect(*connection);
+        then();
+    });
+    compare->trigger();
 }

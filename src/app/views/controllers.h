@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class TEngineProfile;
 class TMainForm;
 
@@ -12,3 +14,8 @@ class TMainForm;
 void CreateControllers(TMainForm& form);
 // The same with the tabs sharing the given engine profile (not owned; it outlives the window).
 void CreateControllersSharingProfile(TMainForm& form, TEngineProfile& profile);
+
+// Shows the data panel, selects the first data set of the current screen and compares the
+// page with it, as the comparison command does; calls `then` once the report is written (at
+// once when there is nothing to compare). The screenshot of the README is taken after it.
+void CompareWithFirstDataSet(const std::function<void()>& then);

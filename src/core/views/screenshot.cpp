@@ -11,6 +11,7 @@
 #include <QImageWriter>
 #include <QLayout>
 #include <QPixmap>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -70,6 +71,10 @@ TScreenshotRequest TakeScreenshotArguments(QStringList& arguments)
         const QString& a = arguments.at(i);
         const bool isFile = a == QLatin1String("--screenshot");
         const bool isSize = a == QLatin1String("--screenshot-size");
+        if (!optionsEnded && a == QLatin1String("--screenshot-compare")) {
+            request.compare = true;
+            continue;
+        }
         if (optionsEnded || !(isFile || isSize)) {
             optionsEnded = optionsEnded || a == QLatin1String("--");
             rest << a;
@@ -92,6 +97,8 @@ TScreenshotRequest TakeScreenshotArguments(QStringList& arguments)
     }
     if (request.error.isEmpty() && request.size.isValid() && request.fileName.isEmpty())
         request.error = QStringLiteral("--screenshot-size goes with --screenshot FILE");
+    if (request.error.isEmpty() && request.compare && request.fileName.isEmpty())
+        request.error = QStringLiteral("--screenshot-compare goes with --screenshot FILE");
     if (request.error.isEmpty())
         arguments = rest;
     return request;
@@ -103,10 +110,14 @@ QString ScreenshotUsage()
                           "                  write a PNG picture of the main window once the start-up\n"
                           "                  project is open and its pages are loaded, then exit\n"
                           "  --screenshot-size WIDTHxHEIGHT\n"
-                          "                  lay the window out at that size for the picture\n");
+                          "                  lay the window out at that size for the picture\n"
+                          "  --screenshot-compare\n"
+                          "                  compare the page with the first data set of its screen\n"
+                          "                  and show the report in the picture\n");
 }
 
-void ScheduleScreenshot(TMainForm& form, const TScreenshotRequest& request, int timeoutMs)
+void ScheduleScreenshot(TMainForm& form, const TScreenshotRequest& request, int timeoutMs,
+                        TScreenshotPreparation prepare)
 {
     if (!request.requested())
         return;
@@ -117,11 +128,26 @@ void ScheduleScreenshot(TMainForm& form, const TScreenshotRequest& request, int 
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     auto quiet = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, &form, [&form, request, timer, clock, quiet, timeoutMs] {
+    // The preparation's state: 0 not started, 1 running, 2 done.
+    auto prepared = std::make_shared<int>(prepare ? 0 : 2);
+    QObject::connect(timer, &QTimer::timeout, &form, [&form, request, timer, clock, quiet, timeoutMs, prepare, prepared] {
         const TMainFormAction* action = form.mainFormAction();
         const bool ready = form.isVisible() && (!action || action->activated()) && !pageIsLoading();
         *quiet = ready ? *quiet + 1 : 0;
-        if (*quiet < kQuietPolls && clock->elapsed() < timeoutMs)
+        const bool late = clock->elapsed() >= timeoutMs;
+        if (*quiet < kQuietPolls && !late)
+            return;
+        if (*prepared == 0 && !late) {
+            *prepared = 1;
+            *quiet = 0;
+            QPointer<QTimer> guard(timer);
+            prepare([prepared, guard] {
+                if (guard)
+                    *prepared = 2;
+            });
+            return;
+        }
+        if (*prepared == 1 && !late)
             return;
         timer->stop();
         timer->deleteLater();
