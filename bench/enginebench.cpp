@@ -4,6 +4,7 @@
 // QT_QPA_PLATFORM=offscreen is set when absent.
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/engineprofile.h"
+#include "browser/engine/enginepagechannel.h"
 #include "browser/tabwindow.h"
 #include "core/appcontext.h"
 #include "document/calverdinedocument.h"
@@ -211,9 +212,81 @@ void BM_ModelFromSnapshot(benchmark::State& state)
     }
 }
 
+// The floor the real paths are measured against: the smallest page-side script that does
+// the same work, run in the same script world, timed from the call to its answer in the tool.
+double RunPageScript(TLoadedPage& page, const QString& script, QVariant* answer)
+{
+    bool done = false;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 ns = 0;
+    page.browser->page()->runJavaScript(script, TEnginePageChannel::world(), [&](const QVariant& result) {
+        ns = clock.nsecsElapsed();
+        *answer = result;
+        done = true;
+    });
+    WaitFor([&] { return done; }, 60000);
+    return done ? double(ns) / 1e9 : -1;
+}
+
+// Reads every field's name, type and value into one JSON text and hands it to the tool.
+void BM_RawWalk(benchmark::State& state)
+{
+    TLoadedPage page(int(state.range(0)));
+    if (!page.loaded) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    static const QString script = QStringLiteral(
+        "(function(){var f=document.querySelectorAll('input,select,textarea,button'),r=new Array(f.length);"
+        "for(var i=0;i<f.length;i++){var e=f[i];r[i]=[e.name,e.type,e.value];}"
+        "return JSON.stringify(r);})()");
+    qsizetype size = 0;
+    for (auto _ : state) {
+        QVariant answer;
+        const double seconds = RunPageScript(page, script, &answer);
+        if (seconds < 0) {
+            state.SkipWithError("no answer");
+            break;
+        }
+        size = answer.toString().toUtf8().size();
+        state.SetIterationTime(seconds);
+    }
+    state.counters["jsonKB"] = double(size) / 1024.0;
+}
+
+// One page-side call that sets every field's value and fires input and change on it.
+void BM_RawBatchWrite(benchmark::State& state)
+{
+    TLoadedPage page(int(state.range(0)));
+    if (!page.loaded) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    static const QString script = QStringLiteral(
+        "(function(){var f=document.querySelectorAll('input,select,textarea');"
+        "for(var i=0;i<f.length;i++){var e=f[i];"
+        "if(e.type==='checkbox'||e.type==='radio')e.checked=!e.checked;"
+        "else if(e.tagName==='SELECT')e.selectedIndex=(e.selectedIndex+1)%e.options.length;"
+        "else e.value='w'+i;"
+        "e.dispatchEvent(new Event('input',{bubbles:true}));e.dispatchEvent(new Event('change',{bubbles:true}));}"
+        "return f.length;})()");
+    for (auto _ : state) {
+        QVariant answer;
+        const double seconds = RunPageScript(page, script, &answer);
+        if (seconds < 0) {
+            state.SkipWithError("no answer");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+
 BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_SnapshotCall)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ModelFromSnapshot)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RawWalk)->Arg(5000)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RawBatchWrite)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }
 

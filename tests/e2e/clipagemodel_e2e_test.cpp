@@ -21,9 +21,10 @@ struct TCliResult {
 };
 
 // Runs calverdine-cli while this process keeps serving its pages.
-TCliResult RunCli(const QStringList& arguments)
+TCliResult RunCli(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(CALVERDINE_CLI), arguments);
     TCliResult result;
     if (!process.waitForStarted(10000))
@@ -107,6 +108,43 @@ TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
     const TCliResult usage = RunCli({ QStringLiteral("inspect") });
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));
+}
+
+QByteArray ManyFieldsPage(int fields)
+{
+    QByteArray html = "<!DOCTYPE html><html><body><form name=f>";
+    for (int i = 0; i < fields; ++i)
+        html += "<input name=n" + QByteArray::number(i) + " value=v>";
+    return html + "</form></body></html>";
+}
+
+// The load time holds whatever the page does: a page that never comes within it, and a page
+// too large to be loaded and parsed within it, end the command with the load error.
+TEST(CliInspect, TheLoadTimeHoldsForSlowAndHugePages)
+{
+    THttpServer server;
+    ASSERT_TRUE(server.start());
+    server.addPage(QStringLiteral("/slow.html"), "<html><body>late</body></html>");
+    server.setDelay(QStringLiteral("/slow.html"), 600000);
+    server.addPage(QStringLiteral("/huge.html"), ManyFieldsPage(100000));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CALVERDINE_CLI_LOAD_TIMEOUT_MS"), QStringLiteral("1000"));
+    const struct {
+        const char* name;
+        QString path;
+    } rows[] = {
+        { "a page that is not answered", QStringLiteral("/slow.html") },
+        { "a page of 100,000 fields", QStringLiteral("/huge.html") },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString url = server.urlText(row.path);
+        const TCliResult result = RunCli({ QStringLiteral("inspect"), url }, environment);
+        EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QByteArray("load error: " + url.toUtf8() + ": the page did not load within 1 seconds")))
+            << result.err.toStdString();
+    }
 }
 
 TEST(CliInspect, TheProjectsRuleNamesTheScreen)

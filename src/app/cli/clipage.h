@@ -8,9 +8,11 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class TEngineBrowser;
 class TEngineProfile;
+class TLoadWatchdog;
 
 // One page loaded headless in the real engine and parsed as a tab of the application
 // parses it, for the subcommands of calverdine-cli.
@@ -18,6 +20,9 @@ class TCliPage final : public QObject, private TTabWindowOwner {
     Q_OBJECT
 public:
     static constexpr int kLoadTimeoutMs = 60000;
+    // The time a load may take: kLoadTimeoutMs, or the milliseconds of the environment
+    // variable CALVERDINE_CLI_LOAD_TIMEOUT_MS when it holds a positive number.
+    static int loadTimeoutMs();
 
     explicit TCliPage(TEngineProfile& profile, QObject* parent = nullptr);
     ~TCliPage() override;
@@ -58,4 +63,7 @@ private:
     QString m_url;
     std::function<void(const QString&)> m_done;
     QTimer m_timeout;
+    // Ends the command when the interface thread is held past the time (a parse of a huge
+    // page) and the timer above cannot fire.
+    std::unique_ptr<TLoadWatchdog> m_watchdog;
 };
