@@ -35,9 +35,10 @@ public:
         m_thread.join();
     }
 
-    void arm(std::chrono::milliseconds after, const QByteArray& message)
+    void arm(std::chrono::milliseconds after, const QByteArray& message, int exitStatus)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_exitStatus = exitStatus;
         m_deadline = std::chrono::steady_clock::now() + after;
         m_message = message;
         m_armed = true;
@@ -64,7 +65,7 @@ private:
                 std::fflush(stdout);
                 std::fputs(m_message.constData(), stderr);
                 std::fflush(stderr);
-                std::_Exit(1);
+                std::_Exit(m_exitStatus);
             }
         }
     }
@@ -73,6 +74,7 @@ private:
     std::condition_variable m_changed;
     std::chrono::steady_clock::time_point m_deadline;
     QByteArray m_message;
+    int m_exitStatus = 1;
     bool m_armed = false;
     bool m_stop = false;
     std::thread m_thread;
@@ -118,7 +120,8 @@ void TCliPage::load(const QString& url, std::function<void(const QString& error)
         m_watchdog = std::make_unique<TLoadWatchdog>();
     const int graceMs = std::min(timeoutMs, 2000);
     m_watchdog->arm(std::chrono::milliseconds(timeoutMs + graceMs),
-                    QStringLiteral("load error: %1: %2\n").arg(url, TimeoutMessage(timeoutMs)).toLocal8Bit());
+                    QStringLiteral("load error: %1: %2\n").arg(url, TimeoutMessage(timeoutMs)).toLocal8Bit(),
+                    m_timeoutExitStatus);
     m_tab->Navigate(url);
 }
 

@@ -30,6 +30,9 @@ public:
     // Loads the address; `done` is called once, later, with an empty text when the page's
     // document model is ready, or with the reason of the failure.
     void load(const QString& url, std::function<void(const QString& error)> done);
+    // The exit status of the command when the interface thread is held past the load time
+    // and the command is ended from outside it (1 unless set).
+    void setTimeoutExitStatus(int status) { m_timeoutExitStatus = status; }
 
     TTabWindow& tab() const { return *m_tab; }
     TEngineBrowser* browser() const { return m_browser; }
@@ -63,6 +66,7 @@ private:
     QString m_url;
     std::function<void(const QString&)> m_done;
     QTimer m_timeout;
+    int m_timeoutExitStatus = 1;
     // Ends the command when the interface thread is held past the time (a parse of a huge
     // page) and the timer above cannot fire.
     std::unique_ptr<TLoadWatchdog> m_watchdog;

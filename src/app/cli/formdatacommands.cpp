@@ -71,6 +71,7 @@ public:
     void start(const QString& url)
     {
         m_page = new TCliPage(m_context.profile(), this);
+        m_page->setTimeoutExitStatus(2);
         QPointer<TFormDataRun> self(this);
         m_page->load(url, [self, url](const QString& error) {
             if (!self)
