@@ -125,7 +125,7 @@ void BM_LoadToDocumentModel(benchmark::State& state)
     for (auto _ : state) {
         const int before = timer.parses;
         tab.Navigate(server.urlText(QStringLiteral("/fields.html")));
-        if (!WaitFor([&] { return timer.parses > before; }, 60000)) {
+        if (!WaitFor([&] { return timer.parses > before; }, 180000)) {
             state.SkipWithError("the page was not parsed");
             break;
         }
@@ -154,7 +154,7 @@ struct TLoadedPage {
         tab = std::make_unique<TTabWindow>(browser, nullptr);
         tab->SetOwner(&timer);
         tab->Navigate(server.urlText(QStringLiteral("/fields.html")));
-        loaded = WaitFor([&] { return timer.parses > 0; }, 60000);
+        loaded = WaitFor([&] { return timer.parses > 0; }, 180000);
     }
     ~TLoadedPage()
     {
@@ -169,7 +169,7 @@ struct TLoadedPage {
             json = r.json;
             done = true;
         });
-        WaitFor([&] { return done; }, 60000);
+        WaitFor([&] { return done; }, 180000);
         return json;
     }
 
@@ -225,7 +225,7 @@ double RunPageScript(TLoadedPage& page, const QString& script, QVariant* answer)
         *answer = result;
         done = true;
     });
-    WaitFor([&] { return done; }, 60000);
+    WaitFor([&] { return done; }, 180000);
     return done ? double(ns) / 1e9 : -1;
 }
 
@@ -286,6 +286,9 @@ BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(be
 BENCHMARK(BM_SnapshotCall)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ModelFromSnapshot)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_RawWalk)->Arg(5000)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+// The largest pages: a few runs each, a page takes tens of seconds to load.
+BENCHMARK(BM_LoadToDocumentModel)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RawWalk)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RawBatchWrite)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }
