@@ -43,7 +43,7 @@ void TIniFile::Section::reindex()
 
 void TIniFile::Section::addPair(const QString& key, const QString& value)
 {
-    lines.push_back(Line { key, value, true });
+    lines.push_back(Line { key, value, true, {}, false });
     indexKey(index, looseIndex, key, int(lines.size()) - 1);
 }
 
@@ -74,23 +74,48 @@ bool TIniFile::save(QString* error, bool withBackup) const
 
 void TIniFile::parse(const QByteArray& bytes)
 {
-    parseText(textcodec::fromCp932(bytes));
+    // Line ends are single bytes in both encodings (no CP932 or UTF-8 sequence holds 0x0A or
+    // 0x0D), so the bytes are cut into lines first and each line keeps its own bytes.
+    m_encoding = textcodec::storedEncoding(bytes);
+    const QByteArray body = m_encoding == textcodec::Encoding::Utf8Bom ? bytes.mid(3) : bytes;
+    QStringList texts;
+    QList<QByteArray> raws;
+    for (QByteArray raw : body.split('\n')) {
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        texts << textcodec::decode(raw, m_encoding);
+        raws << raw;
+    }
+    parseLines(texts, raws);
 }
 
 void TIniFile::parseText(const QString& text)
 {
+    m_encoding = textcodec::Encoding::Cp932;
+    parseLines(text.split(QLatin1Char('\n')), {});
+}
+
+void TIniFile::parseLines(const QStringList& lines, const QList<QByteArray>& raws)
+{
     clear();
     Section* current = nullptr;
-    const QStringList lines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (i == lines.size() - 1 && line.isEmpty())
             break; // the end of the last line
+        const bool hasRaw = i < raws.size();
+        const QByteArray raw = hasRaw ? raws.at(i) : QByteArray();
         const QString trimmed = line.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+            const bool known = sectionExists(trimmed.mid(1, trimmed.size() - 2));
             current = &ensureSection(trimmed.mid(1, trimmed.size() - 2));
+            if (!known && hasRaw && current->name == trimmed.mid(1, trimmed.size() - 2)
+                && line == QLatin1Char('[') + current->name + QLatin1Char(']')) {
+                current->rawHead = raw;
+                current->headClean = true;
+            }
             continue;
         }
         if (!current) {
@@ -101,19 +126,51 @@ void TIniFile::parseText(const QString& text)
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0 || trimmed.startsWith(QLatin1Char(';'))) {
             if (!trimmed.isEmpty())
-                current->lines.push_back(Line { QString(), line, false });
+                current->lines.push_back(Line { QString(), line, false, raw, hasRaw });
             continue;
         }
         const QString key = line.left(eq);
         if (current->index.contains(key.toLower())) // a repeated key: the first one counts
             continue;
         current->addPair(key, line.mid(eq + 1));
+        current->lines.back().raw = raw;
+        current->lines.back().clean = hasRaw;
     }
 }
 
 QByteArray TIniFile::toBytes() const
 {
-    return textcodec::toCp932(toText());
+    using textcodec::Encoding;
+    // CP932 when every line can be written in it; lines kept as read count as CP932 when
+    // they were read from CP932 (bytes that are not valid CP932 are kept, not judged).
+    Encoding target = Encoding::Cp932;
+    QByteArray scratch;
+    auto fitsCp932 = [&](bool clean, const QString& text) {
+        return (clean && m_encoding == Encoding::Cp932) || textcodec::toCp932Exact(text, &scratch);
+    };
+    for (const Section& s : m_sections) {
+        bool fits = s.name.isNull() || fitsCp932(s.headClean, QLatin1Char('[') + s.name + QLatin1Char(']'));
+        for (auto l = s.lines.begin(); fits && l != s.lines.end(); ++l)
+            fits = fitsCp932(l->clean, l->text());
+        if (!fits) {
+            target = Encoding::Utf8Bom;
+            break;
+        }
+    }
+    QByteArray out;
+    if (target == Encoding::Utf8Bom)
+        out += "\xEF\xBB\xBF";
+    auto put = [&](bool clean, const QByteArray& raw, const QString& text) {
+        out += clean && m_encoding == target ? raw : textcodec::encode(text, target);
+        out += "\r\n";
+    };
+    for (const Section& s : m_sections) {
+        if (!s.name.isNull())
+            put(s.headClean, s.rawHead, QLatin1Char('[') + s.name + QLatin1Char(']'));
+        for (const Line& l : s.lines)
+            put(l.clean, l.raw, l.text());
+    }
+    return out;
 }
 
 QString TIniFile::toText() const
@@ -189,7 +246,12 @@ void TIniFile::writeString(const QString& sectionName, const QString& key, const
     Section& s = ensureSection(sectionName);
     const int i = s.find(key);
     if (i >= 0) {
-        s.lines[size_t(i)].value = singleLine(value);
+        Line& line = s.lines[size_t(i)];
+        const QString newValue = singleLine(value);
+        if (line.value != newValue) {
+            line.value = newValue;
+            line.clean = false;
+        }
         return;
     }
     s.addPair(singleLine(key), singleLine(value));
@@ -247,7 +309,9 @@ TIniFile::Section& TIniFile::ensureSection(const QString& name)
     const int i = m_sectionIndex.value(lookup, -1);
     if (i >= 0)
         return m_sections[size_t(i)];
-    m_sections.push_back(Section { name.isNull() ? QString() : singleLine(name), {}, {}, {} });
+    Section added;
+    added.name = name.isNull() ? QString() : singleLine(name);
+    m_sections.push_back(std::move(added));
     m_sectionIndex.insert(lookup, int(m_sections.size()) - 1);
     return m_sections.back();
 }

@@ -5,11 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/textcodec.h"
+
 #include <vector>
 
 // The in-memory INI model every INI file of the system goes through: sections and keys
 // keep their order, look-ups ignore letter case, sections and lines the program does not
-// know are kept, text is CP932 with CRLF line ends.
+// know are kept, lines a change does not touch keep their exact bytes, CRLF line ends. Text
+// is CP932 whenever it can be written in CP932, otherwise UTF-8 with a byte order mark.
 class TIniFile {
 public:
     TIniFile() = default;
@@ -49,9 +52,14 @@ private:
         QString key;   // empty for a line that is not "key=value"
         QString value; // the value, or the raw text of a line that is not "key=value"
         bool isPair = true;
+        QByteArray raw; // the bytes read, without the line end; written back while clean
+        bool clean = false;
+        QString text() const { return isPair ? key + QLatin1Char('=') + value : value; }
     };
     struct Section {
         QString name;
+        QByteArray rawHead; // the bytes of the section line as read
+        bool headClean = false;
         std::vector<Line> lines;
         QHash<QString, int> index; // lower-case key -> position in lines
         // Keys written by hand as "Key = value" also answer to "Key"; the line stays as it is.
@@ -64,8 +72,10 @@ private:
     Section* section(const QString& name);
     const Section* section(const QString& name) const;
     Section& ensureSection(const QString& name);
+    void parseLines(const QStringList& texts, const QList<QByteArray>& raws);
 
     QString m_fileName;
     std::vector<Section> m_sections;
     QHash<QString, int> m_sectionIndex; // lower-case name -> position
+    textcodec::Encoding m_encoding = textcodec::Encoding::Cp932; // of the raw bytes
 };

@@ -2,70 +2,295 @@
 
 #include "core/tickcount.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLockFile>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace safefile {
+namespace {
+
+FaultHook& faultHook()
+{
+    static FaultHook hook;
+    return hook;
+}
+
+// 0 to go on, or the errno a test asked this step to fail with.
+int injected(Step step, const QString& path)
+{
+    const FaultHook& hook = faultHook();
+    return hook ? hook(step, path) : 0;
+}
+
+void setError(QString* error, const QString& path, int errorNumber)
+{
+    if (error)
+        *error = systemError(path, errorNumber);
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Closes the descriptor on every path out.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    // Closes now; the errno of a failed close, else 0.
+    int close()
+    {
+        if (m_fd < 0)
+            return 0;
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc == 0 ? 0 : errno;
+    }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+int writeAll(int fd, const char* data, qsizetype size, const QString& path)
+{
+    while (size > 0) {
+        if (const int fault = injected(Step::Write, path))
+            return fault;
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+bool copyFile(const QString& from, const QString& to, QString* error)
+{
+    QByteArray bytes;
+    if (!read(from, &bytes, error))
+        return false;
+    return write(to, bytes, Backup::None, error);
+}
+
+}
+
+QString systemError(const QString& path, int errorNumber)
+{
+    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+void setFaultHook(FaultHook hook)
+{
+    faultHook() = std::move(hook);
+}
 
 QString backupPath(const QString& path)
 {
     return path + QLatin1Char('.') + TickCountText() + QStringLiteral(".bak");
 }
 
+bool keepBackup(const QString& path, QString* backup, QString* error)
+{
+    backup->clear();
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    const QString name = backupPath(path);
+    ::unlink(native(name).constData());
+    // A hard link costs nothing however large the file: the new content replaces the file
+    // by a rename, so the link keeps the old content.
+    if (::link(native(path).constData(), native(name).constData()) != 0 && !copyFile(path, name, error))
+        return false;
+    *backup = name;
+    return true;
+}
+
 bool write(const QString& path, const QByteArray& bytes, Backup backup, QString* error)
 {
     QString backupFile;
-    if (backup == Backup::Copy && QFileInfo::exists(path)) {
-        backupFile = backupPath(path);
-        QFile::remove(backupFile);
-        if (!QFile::copy(path, backupFile)) {
-            if (error)
-                *error = QStringLiteral("cannot make the backup copy %1").arg(backupFile);
-            return false;
-        }
-    }
+    if (backup == Backup::Copy && !keepBackup(path, &backupFile, error))
+        return false;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
+    const QFileInfo info(path);
+    const QString directory = info.absolutePath();
+    QByteArray temp = native(directory + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.tmp"));
+    if (const int fault = injected(Step::Open, path)) {
+        setError(error, path, fault);
         return false;
     }
-    // QSaveFile::commit() does not notice a failed flush of its buffer (Qt 6.4), so the
-    // buffer is flushed and checked first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        file.commit();
+    Fd fd(::mkostemps(temp.data(), 4, O_CLOEXEC));
+    if (fd.get() < 0) {
+        setError(error, path, errno);
         return false;
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
+    auto fail = [&](int errorNumber) {
+        fd.reset();
+        ::unlink(temp.constData());
+        setError(error, path, errorNumber);
+        return false;
+    };
+    // The file keeps the usual permissions of a new file rather than mkstemp's 0600.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd.get(), 0666 & ~mask);
+    if (const int rc = writeAll(fd.get(), bytes.constData(), bytes.size(), path))
+        return fail(rc);
+    if (const int fault = injected(Step::Sync, path))
+        return fail(fault);
+    if (::fdatasync(fd.get()) != 0)
+        return fail(errno);
+    if (const int rc = fd.close())
+        return fail(rc);
+    if (const int fault = injected(Step::Rename, path))
+        return fail(fault);
+    if (::rename(temp.constData(), native(path).constData()) != 0)
+        return fail(errno);
+    // The new name must reach the disk too, or a crash could bring the old file back.
+    Fd dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        setError(error, path, errno);
         return false;
     }
     if (!backupFile.isEmpty())
-        QFile::remove(backupFile);
+        ::unlink(native(backupFile).constData());
     return true;
 }
 
 bool read(const QString& path, QByteArray* bytes, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+    // Non-blocking, so that opening a FIFO never waits for a writer; the type is checked
+    // before anything is read.
+    Fd fd(::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        setError(error, path, errno);
         return false;
     }
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        setError(error, path, errno);
         return false;
     }
+    if (!S_ISREG(st.st_mode)) {
+        if (error)
+            *error = path + QStringLiteral(": not a regular file");
+        return false;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    QByteArray result;
+    result.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            setError(error, path, errno);
+            return false;
+        }
+        if (n == 0)
+            break;
+        result.append(buffer, qsizetype(n));
+    }
+    *bytes = std::move(result);
     return true;
+}
+
+namespace {
+
+struct HeldLock {
+    std::unique_ptr<QLockFile> file;
+    int depth = 0;
+};
+
+std::map<QString, HeldLock>& heldLocks()
+{
+    static std::map<QString, HeldLock> locks;
+    return locks;
+}
+
+// A save never holds the lock for minutes; a lock file older than this whose holder cannot
+// be checked (another host) is taken over. A holder on this machine that died frees it at once.
+constexpr int kStaleLockMs = 5 * 60 * 1000;
+
+}
+
+QString DirectoryLock::lockFilePath(const QString& directory)
+{
+    return directory + QStringLiteral("/.calverdine.lock");
+}
+
+DirectoryLock::DirectoryLock(const QString& directory, int timeoutMs)
+{
+    if (directory.isEmpty()) {
+        m_locked = true;
+        return;
+    }
+    m_key = QFileInfo(directory).absoluteFilePath();
+    HeldLock& held = heldLocks()[m_key];
+    if (held.depth > 0) {
+        ++held.depth;
+        m_locked = true;
+        return;
+    }
+    QDir().mkpath(m_key);
+    const QString lockPath = lockFilePath(m_key);
+    auto file = std::make_unique<QLockFile>(lockPath);
+    file->setStaleLockTime(kStaleLockMs);
+    if (!file->tryLock(timeoutMs)) {
+        if (file->error() == QLockFile::LockFailedError) {
+            m_error = lockPath + QStringLiteral(": the data folder is in use by another process");
+        } else {
+            // Find the system's reason by creating a file where the lock file would be.
+            QByteArray probe = native(m_key + QStringLiteral("/.calverdine.lock.XXXXXX"));
+            const int fd = ::mkstemp(probe.data());
+            const int reason = fd < 0 ? errno : EACCES;
+            if (fd >= 0) {
+                ::close(fd);
+                ::unlink(probe.constData());
+            }
+            m_error = systemError(lockPath, reason);
+        }
+        heldLocks().erase(m_key);
+        m_key.clear();
+        return;
+    }
+    held.file = std::move(file);
+    held.depth = 1;
+    m_locked = true;
+}
+
+DirectoryLock::~DirectoryLock()
+{
+    if (m_key.isEmpty())
+        return;
+    auto it = heldLocks().find(m_key);
+    if (it == heldLocks().end())
+        return;
+    if (--it->second.depth == 0)
+        heldLocks().erase(it); // unlocks
 }
 
 }

@@ -87,4 +87,40 @@ QByteArray toCp932(const QString& text)
     return result;
 }
 
+bool toCp932Exact(const QString& text, QByteArray* bytes)
+{
+    QByteArray out = toCp932(text);
+    if (fromCp932(out) != text)
+        return false;
+    if (out.startsWith("\xEF\xBB\xBF"))
+        return false; // would read back as UTF-8
+    *bytes = std::move(out);
+    return true;
+}
+
+Encoding storedEncoding(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? Encoding::Utf8Bom : Encoding::Cp932;
+}
+
+QByteArray encode(const QString& text, Encoding encoding)
+{
+    return encoding == Encoding::Utf8Bom ? text.toUtf8() : toCp932(text);
+}
+
+QString decode(const QByteArray& bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8Bom)
+        return QString::fromUtf8(bytes);
+    return fromCp932(bytes);
+}
+
+QByteArray toStored(const QString& text)
+{
+    QByteArray bytes;
+    if (toCp932Exact(text, &bytes))
+        return bytes;
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
+}
+
 }
