@@ -3,6 +3,7 @@
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/log.h"
+#include "core/safefile.h"
 #include "core/tickcount.h"
 #include "core/projectdocument.h"
 
@@ -58,6 +59,29 @@ int TFileIdAllocator::allocate()
     if (!m_built || directory != m_builtFor)
         buildUsedNames(directory);
 
+    // Other processes issue IDs for the same folder: under the folder's lock, the last ID
+    // any of them issued is read from the folder and the new one written back, so two
+    // processes never issue the same ID, even in the same millisecond.
+    const safefile::DirectoryLock lock(directory);
+    const QString sharedPath = directory.isEmpty() || !lock.locked() ? QString() : directory + QStringLiteral("/.calverdine.lastid");
+    if (!sharedPath.isEmpty()) {
+        QByteArray bytes;
+        bool ok = false;
+        const int shared = safefile::read(sharedPath, &bytes) ? bytes.trimmed().toInt(&ok) : 0;
+        if (ok && shared > m_lastIssued)
+            m_lastIssued = shared;
+    }
+    const int id = pick();
+    if (!sharedPath.isEmpty()) {
+        QString error;
+        if (!safefile::write(sharedPath, QByteArray::number(id), safefile::Backup::None, &error))
+            LogWarn(QStringLiteral("file ID: ") + error);
+    }
+    return id;
+}
+
+int TFileIdAllocator::pick()
+{
     const quint32 tick = TickCount();
     for (int i = 0; i < kCandidates; ++i) {
         if (take(qint32(tick + quint32(i))))

@@ -7,7 +7,9 @@
 // tabs, favorites, operations and commands. An ID is the tick count (or a little after it),
 // above every ID issued before in this run, and not the base name of any file found in
 // the data directory's sub-folders; while the tick count is below the last ID (it wrapped),
-// the IDs follow the last one. A process-wide service: App().service<TFileIdAllocator>().
+// the IDs follow the last one. Processes sharing a data directory share the last ID through
+// the file ".calverdine.lastid" in it, read and written under the directory's lock, so
+// their IDs never collide. A process-wide service: App().service<TFileIdAllocator>().
 class TFileIdAllocator {
 public:
     // Raises TError (after the log error "create favorite error. ") when no ID is free.
@@ -20,6 +22,7 @@ private:
     void buildUsedNames(const QString& directory);
     // Issues the candidate when it is above the last ID and names no file.
     bool take(qint32 candidate);
+    int pick();
 
     int m_lastIssued = 0;
     bool m_built = false;

@@ -324,15 +324,19 @@ void TDataAction::finishEdit(const QModelIndex& index, const QString& text)
     m_editing = false;
     if (!canEdit(index) || text == index.data().toString())
         return;
-    TCalverdineDocument* document = formdata::currentDocument();
-    if (!document)
-        return;
-    const int dataId = index.data(kDataIdRole).toInt();
-    TFormDataManager& manager = App().service<TFormDataManager>();
-    manager.changeName(document->ScreenID(), dataId, text);
-    m_model->setData(index, manager.dataName(document->ScreenID(), dataId));
-    rebuildInputMenu();
-    App().bus().NotifyFormDataNameModified(formdata::currentTabId());
+    // Called by the name editor of the panel: a failure to store the name is reported and
+    // the node keeps the name the index still holds.
+    formdata::guarded([&] {
+        TCalverdineDocument* document = formdata::currentDocument();
+        if (!document)
+            return;
+        const int dataId = index.data(kDataIdRole).toInt();
+        TFormDataManager& manager = App().service<TFormDataManager>();
+        manager.changeName(document->ScreenID(), dataId, text);
+        m_model->setData(index, manager.dataName(document->ScreenID(), dataId));
+        rebuildInputMenu();
+        App().bus().NotifyFormDataNameModified(formdata::currentTabId());
+    });
 }
 
 void TDataAction::Delete()

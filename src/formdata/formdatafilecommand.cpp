@@ -20,20 +20,12 @@
 
 #include <pugixml.hpp>
 
-#include <unistd.h>
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
 const QString kInfo = QStringLiteral("Info");
-
-class TByteWriter final : public pugi::xml_writer {
-public:
-    explicit TByteWriter(QByteArray& out) : m_out(out) {}
-    void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), qsizetype(size)); }
-
-private:
-    QByteArray& m_out;
-};
 
 void showError(const QString& text)
 {
@@ -41,11 +33,12 @@ void showError(const QString& text)
         prompter->message(text, QString(), TPrompter::Buttons::Ok, TPrompter::Icon::Error);
 }
 
+// Loads the index under the caller's lock; a missing file reads as empty.
 void loadIndexFile(TIniFile& ini)
 {
     QString error;
     if (!ini.load(&error))
-        throw TError(QStringLiteral("file load error: ") + ini.fileName());
+        throw TError(QStringLiteral("file load error: ") + error);
 }
 
 void writeIndexFile(const TIniFile& ini, bool withBackup)
@@ -53,25 +46,132 @@ void writeIndexFile(const TIniFile& ini, bool withBackup)
     QDir().mkpath(QFileInfo(ini.fileName()).path());
     QString error;
     if (!ini.save(&error, withBackup))
-        throw TError(QStringLiteral("file save error: ") + ini.fileName());
+        throw TError(QStringLiteral("file save error: ") + error);
 }
 
-// The previous data file under "<file>.<tick>.bak" while the new one is written. A hard link
-// costs nothing however large the file: the new content replaces the file by a rename, so
-// the link keeps the old content. A copy where links are not possible. False when neither
-// can be made: the file is then not rewritten.
-bool keepBackup(const QString& path, QString* backup)
+// Every read-change-write of the stored files of a project holds the data folder's lock,
+// so that two processes saving to one project never lose each other's changes.
+class TStoreLock {
+public:
+    TStoreLock() : m_lock(DataDirectory())
+    {
+        if (!m_lock.locked())
+            throw TError(QStringLiteral("file save error: ") + m_lock.error());
+    }
+
+private:
+    safefile::DirectoryLock m_lock;
+};
+
+// Characters an XML 1.0 document can hold.
+bool xmlChar(char32_t c)
 {
-    backup->clear();
-    if (!QFileInfo::exists(path))
-        return true;
-    const QString name = safefile::backupPath(path);
-    QFile::remove(name);
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(name).constData()) != 0
-        && !QFile::copy(path, name))
-        return false;
-    *backup = name;
-    return true;
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Calls f(code point, units) for each character; a lone surrogate comes as itself.
+template <class F>
+void forEachChar(const QString& text, F&& f)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            f(QChar::surrogateToUcs4(c, text.at(i + 1)), 2);
+            ++i;
+        } else {
+            f(char32_t(c.unicode()), 1);
+        }
+    }
+}
+
+bool needsEscape(const QString& text)
+{
+    bool needs = false;
+    forEachChar(text, [&](char32_t c, int) { needs = needs || !xmlChar(c); });
+    return needs;
+}
+
+// Items marked escaped="1" write each character XML 1.0 cannot hold (control characters,
+// NUL, lone surrogates, U+FFFE, U+FFFF) as "\uXXXX" and a backslash as "\\"; every other
+// character stays as it is.
+QString escapeValue(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (pair) {
+            out += c;
+            out += text.at(++i);
+        } else if (c == QLatin1Char('\\')) {
+            out += QStringLiteral("\\\\");
+        } else if (!xmlChar(c.unicode())) {
+            out += QStringLiteral("\\u") + QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString unescapeValue(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size()) {
+            if (text.at(i + 1) == QLatin1Char('\\')) {
+                out += QLatin1Char('\\');
+                ++i;
+                continue;
+            }
+            const QString digits = text.mid(i + 2, 4);
+            bool ok = text.at(i + 1) == QLatin1Char('u') && digits.size() == 4
+                && std::all_of(digits.begin(), digits.end(), [](QChar d) { return isxdigit(d.toLatin1()) != 0; });
+            const uint code = ok ? digits.toUInt(&ok, 16) : 0;
+            if (ok) {
+                out += QChar(char16_t(code));
+                i += 5;
+                continue;
+            }
+        }
+        out += text.at(i);
+    }
+    return out;
+}
+
+// XML text with the markup characters as entities; a carriage return (and in attributes a
+// tab or line feed) as a character reference, since XML readers would normalise them.
+QString xmlEscaped(const QString& text, bool attribute)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '&': out += QStringLiteral("&amp;"); break;
+        case '<': out += QStringLiteral("&lt;"); break;
+        case '>': out += QStringLiteral("&gt;"); break;
+        case '\r': out += QStringLiteral("&#13;"); break;
+        case '"': out += attribute ? QStringLiteral("&quot;") : QStringLiteral("\""); break;
+        case '\t': out += attribute ? QStringLiteral("&#9;") : QStringLiteral("\t"); break;
+        case '\n': out += attribute ? QStringLiteral("&#10;") : QStringLiteral("\n"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The information-only type text, without characters XML cannot hold.
+QString xmlSafe(const QString& text)
+{
+    QString out;
+    forEachChar(text, [&](char32_t c, int) {
+        if (xmlChar(c))
+            out += QString::fromUcs4(&c, 1);
+    });
+    return out;
 }
 
 }
@@ -83,21 +183,21 @@ TFormDataFileCommand::TFormDataFileCommand(TPartTypeLookup typeLookup)
 
 QByteArray TFormDataFileCommand::DataFileBytes(const TFormValueList& values, const TPartTypeLookup& typeLookup)
 {
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("FormData");
+    QString xml = QStringLiteral("<FormData>");
     for (int i = 0; i < values.count(); ++i) {
-        pugi::xml_node item = root.append_child("FormDataItem");
-        item.append_attribute("key").set_value(values.name(i).toUtf8().constData());
+        QString key = values.name(i), value = values.value(i);
+        const bool escaped = needsEscape(key) || needsEscape(value);
+        if (escaped) {
+            key = escapeValue(key);
+            value = escapeValue(value);
+        }
         const QString type = typeLookup ? typeLookup(values.name(i)) : QString();
-        item.append_attribute("atttype").set_value(type.toUtf8().constData());
-        if (!values.value(i).isEmpty())
-            item.append_child(pugi::node_pcdata).set_value(values.value(i).toUtf8().constData());
+        xml += QStringLiteral("<FormDataItem key=\"") + xmlEscaped(key, true) + QStringLiteral("\" atttype=\"")
+            + xmlEscaped(xmlSafe(type), true) + (escaped ? QStringLiteral("\" escaped=\"1\">") : QStringLiteral("\">"))
+            + xmlEscaped(value, false) + QStringLiteral("</FormDataItem>");
     }
-    QByteArray bytes;
-    TByteWriter writer(bytes);
-    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_no_empty_element_tags,
-             pugi::encoding_utf8);
-    return bytes;
+    xml += QStringLiteral("</FormData>");
+    return xml.toUtf8();
 }
 
 bool TFormDataFileCommand::ParseDataFile(const QByteArray& bytes, TFormValueList& values)
@@ -110,25 +210,43 @@ bool TFormDataFileCommand::ParseDataFile(const QByteArray& bytes, TFormValueList
     if (!result || !root)
         return false;
     values.clear();
-    for (pugi::xml_node item = root.child("FormDataItem"); item; item = item.next_sibling("FormDataItem"))
-        values.append(QString::fromUtf8(item.attribute("key").value()), QString::fromUtf8(item.child_value()));
+    for (pugi::xml_node item = root.child("FormDataItem"); item; item = item.next_sibling("FormDataItem")) {
+        QString key = QString::fromUtf8(item.attribute("key").value());
+        QString value = QString::fromUtf8(item.child_value());
+        if (QLatin1String(item.attribute("escaped").value()) == QLatin1String("1")) {
+            key = unescapeValue(key);
+            value = unescapeValue(value);
+        }
+        values.append(key, value);
+    }
     return true;
 }
 
 bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const QString& name, const TFormValueList& values)
 {
-    TIniFile index(ScreenIndexPath(screenId));
-    loadIndexFile(index);
-    index.writeString(kInfo, QString::number(dataId), name);
-    writeIndexFile(index, true);
-
+    TStoreLock lock;
+    // The values first, the index line last: a set is listed only once its values are stored.
     const QString dataPath = DataFilePath(dataId);
-    QString backup;
-    if (!keepBackup(dataPath, &backup)
-        || !safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None)) {
-        showError(QStringLiteral("ファイルが保存できませんでした"));
-        LogError(QStringLiteral("file save error: ") + dataPath);
+    const bool existed = QFileInfo::exists(dataPath);
+    QString backup, error;
+    QDir().mkpath(QFileInfo(dataPath).path());
+    if (!safefile::keepBackup(dataPath, &backup, &error)
+        || !safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None, &error)) {
+        showError(QStringLiteral("ファイルが保存できませんでした") + QLatin1Char('\n') + error);
+        LogError(QStringLiteral("file save error: ") + error);
         return false;
+    }
+
+    TIniFile index(ScreenIndexPath(screenId));
+    try {
+        loadIndexFile(index);
+        index.writeString(kInfo, QString::number(dataId), name);
+        writeIndexFile(index, true);
+    } catch (...) {
+        // Not listed: a new data file would only be left behind.
+        if (!existed)
+            QFile::remove(dataPath);
+        throw;
     }
     if (!backup.isEmpty())
         QFile::remove(backup);
@@ -137,6 +255,7 @@ bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const Q
 
 void TFormDataFileCommand::SetDataName(const QString& screenId, int dataId, const QString& name)
 {
+    TStoreLock lock;
     TIniFile index(ScreenIndexPath(screenId));
     loadIndexFile(index);
     index.writeString(kInfo, QString::number(dataId), name);
@@ -145,25 +264,27 @@ void TFormDataFileCommand::SetDataName(const QString& screenId, int dataId, cons
 
 void TFormDataFileCommand::DeleteData(const QString& screenId, int dataId)
 {
+    TStoreLock lock;
     TIniFile index(ScreenIndexPath(screenId));
     loadIndexFile(index);
     index.deleteKey(kInfo, QString::number(dataId));
     writeIndexFile(index, false);
     const QString dataPath = DataFilePath(dataId);
-    if (QFileInfo::exists(dataPath) && !QFile::remove(dataPath))
+    if (QFileInfo(dataPath).isFile() && !QFile::remove(dataPath))
         LogWarn(QStringLiteral("file delete error: ") + dataPath);
 }
 
 void TFormDataFileCommand::LoadValues(int dataId, TFormValueList& values)
 {
     const QString dataPath = DataFilePath(dataId);
-    if (!QFileInfo::exists(dataPath))
-        return;
     QByteArray bytes;
-    if (!safefile::read(dataPath, &bytes) || !ParseDataFile(bytes, values)) {
-        values.clear();
-        showError(QStringLiteral("ファイルが開けませんでした"));
-    }
+    QString error;
+    if (!safefile::read(dataPath, &bytes, &error))
+        throw TError(QStringLiteral("ファイルが開けませんでした: ") + error);
+    TFormValueList read;
+    if (!ParseDataFile(bytes, read))
+        throw TError(QStringLiteral("ファイルが開けませんでした: ") + dataPath + QStringLiteral(": not a form data file"));
+    values = read;
 }
 
 void TFormDataFileCommand::LoadIndex(const QString& screenId, TFormDataInfoList& infos, TFormDataStore& store,
@@ -180,7 +301,8 @@ void TFormDataFileCommand::LoadIndex(const QString& screenId, TFormDataInfoList&
             continue;
         }
         infos.add(dataId, index.readString(kInfo, key));
-        LoadValues(dataId, store.getOrCreate(dataId));
+        // The values are read from the data file when the set is used.
+        store.getOrCreate(dataId);
         if (saveHistory)
             saveHistory->add(screenId, dataId);
     }

@@ -61,27 +61,54 @@ void TFormDataManager::changeName(const QString& screenId, int dataId, const QSt
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             c = QLatin1Char(' ');
     }
-    if (TFormDataInfo* info = dataList(screenId).find(dataId))
-        info->Name = name;
+    TFormDataInfoList& list = dataList(screenId);
+    // The list shows the new name only once the index holds it.
     fileCommand().SetDataName(screenId, dataId, name);
+    if (TFormDataInfo* info = list.find(dataId))
+        info->Name = name;
 }
 
 void TFormDataManager::deleteData(const QString& screenId, int dataId)
 {
-    dataList(screenId).remove(dataId);
-    m_store.remove(dataId);
+    TFormDataInfoList& list = dataList(screenId);
     fileCommand().DeleteData(screenId, dataId);
+    list.remove(dataId);
+    m_store.remove(dataId);
 }
 
-int TFormDataManager::save(const QString& screenId, const TTagBase& tag, int dataId, bool* written)
+int TFormDataManager::save(const QString& screenId, const TTagBase& tag, int dataId, bool* written, const QString& newName)
 {
+    if (written)
+        *written = false;
     TFormDataInfoList& list = dataList(screenId);
     TFormDataInfo* info = list.find(dataId);
-    if (!info)
-        info = list.add(AllocateFileId(), NewDataName());
+    const bool added = !info;
+    if (added) {
+        QString name = newName.isEmpty() ? NewDataName() : newName;
+        for (QChar& c : name) {
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
+        }
+        info = list.add(AllocateFileId(), name);
+    }
     const int id = info->ID;
-    const TFormValueList& values = m_store.fillFromTag(id, tag, m_includeHidden);
-    const bool ok = fileCommand().SaveData(screenId, id, info->Name, values);
+    // A new set that could not be stored is not listed: the list shows only stored sets.
+    auto forget = [&] {
+        if (added) {
+            list.remove(id);
+            m_store.remove(id);
+        }
+    };
+    bool ok = false;
+    try {
+        const TFormValueList& values = m_store.fillFromTag(id, tag, m_includeHidden);
+        ok = fileCommand().SaveData(screenId, id, info->Name, values);
+    } catch (...) {
+        forget();
+        throw;
+    }
+    if (!ok)
+        forget();
     if (written)
         *written = ok;
     return id;

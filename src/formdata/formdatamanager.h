@@ -18,8 +18,8 @@ public:
     TFormDataManager();
     ~TFormDataManager();
 
-    // The screen's data sets; on the first request the screen's index and data files are
-    // read (each data set is recorded in the current tab's save history).
+    // The screen's data sets; on the first request the screen's index is read (each data set
+    // is recorded in the current tab's save history). Data files are read when used.
     TFormDataInfoList& dataList(const QString& screenId);
     bool exists(const QString& screenId, int dataId);
     QString dataName(const QString& screenId, int dataId);
@@ -28,12 +28,15 @@ public:
     void deleteData(const QString& screenId, int dataId);
 
     // Saves the values under the tag (a frame or a form) as the data set; a data ID the
-    // screen does not have (0 among them) makes a new data set "New Data". Returns the data
-    // ID; *written is false when the data file could not be written (already reported).
-    // Index failures raise TError.
-    int save(const QString& screenId, const TTagBase& tag, int dataId, bool* written = nullptr);
+    // screen does not have (0 among them) makes a new data set, named "New Data" unless a
+    // name is given. Returns the data ID; *written is false when the data file could not be
+    // written (already reported). Index failures raise TError. A new set that could not be
+    // stored is not kept in the list.
+    int save(const QString& screenId, const TTagBase& tag, int dataId, bool* written = nullptr,
+             const QString& newName = QString());
     // The values of the data set, read again from its data file. Raises
-    // TError("データは削除されています") when the data set is gone.
+    // TError("データは削除されています") when the data set is gone, and a TError naming
+    // the file and the reason when its data file is missing or cannot be read.
     TFormValueList& loadValues(const QString& screenId, int dataId);
 
     TFormDataStore& store() { return m_store; }

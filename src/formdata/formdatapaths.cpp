@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/projectdocument.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -40,7 +41,25 @@ QString ScreenFileName(const QString& screenId)
         else
             name += c;
     }
-    return name;
+    // A file name holds at most 255 bytes, and the backup and temporary names add to it: a
+    // longer name keeps its start and ends in a digest of the whole ID (letter case ignored,
+    // as screen IDs are), so the same ID always names the same file.
+    constexpr qsizetype kMaxBytes = 200, kPrefixBytes = 150;
+    if (name.toUtf8().size() <= kMaxBytes)
+        return name;
+    QString prefix;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const bool pair = name.at(i).isHighSurrogate() && i + 1 < name.size();
+        const QString piece = pair ? name.mid(i, 2) : name.mid(i, 1);
+        bytes += piece.toUtf8().size();
+        if (bytes > kPrefixBytes)
+            break;
+        prefix += piece;
+        i += piece.size() - 1;
+    }
+    const QByteArray digest = QCryptographicHash::hash(screenId.toCaseFolded().toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return prefix + QLatin1Char('~') + QString::fromLatin1(digest);
 }
 
 QString ScreenIdFromFileName(const QString& baseName)

@@ -12,7 +12,9 @@ QString FormDefineFolder();
 
 // The file base name of a screen ID: the ID itself, except that characters a file name
 // cannot hold ("/", "\" and control characters, and the names "." and "..") are written
-// as "%" and two hex digits, so content of a page can never name a file elsewhere.
+// as "%" and two hex digits, so content of a page can never name a file elsewhere. A name
+// longer than 200 bytes keeps its first 150 bytes followed by "~" and 16 hex digits of a
+// digest of the ID, the same for the same ID in every run.
 QString ScreenFileName(const QString& screenId);
 QString ScreenIdFromFileName(const QString& baseName);
 

@@ -1,6 +1,7 @@
 #include "formdata/liverefresh.h"
 
 #include "core/error.h"
+#include "core/log.h"
 #include "document/calverdinedocument.h"
 #include "document/pagechannel.h"
 #include "document/pagesnapshot.h"
@@ -29,7 +30,14 @@ void RefreshLiveValues(TCalverdineDocument& document, QObject* context, std::fun
         std::function<void(const QString&)> done;
     };
     auto state = std::make_shared<State>();
-    state->done = std::move(done);
+    // The answer comes from a timer or from the page: nothing may escape into the event loop.
+    state->done = [done = std::move(done)](const QString& error) {
+        try {
+            done(error);
+        } catch (...) {
+            LogError(CurrentExceptionMessage());
+        }
+    };
     QPointer<QObject> guard(context);
     TCalverdineDocument* model = &document;
 

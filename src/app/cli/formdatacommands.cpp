@@ -99,8 +99,7 @@ private:
         }));
         manager.setIncludeHidden(hidden);
         const QString screenId = document.ScreenID();
-        // Every data file of the screen is read with its index; only the data set asked for
-        // decides the answer.
+        // The screen's index is read; only the data file of the set asked for is opened.
         manager.dataList(screenId);
         m_prompter->errors = 0;
 
@@ -133,13 +132,12 @@ private:
         afterRefresh(document, [this, &document, screenId] {
             TFormDataManager& manager = App().service<TFormDataManager>();
             bool written = false;
-            const int id = manager.save(screenId, *document.RootFrame(), 0, &written);
+            // The name goes into the index line with the set: a saved set always prints its ID.
+            const int id = manager.save(screenId, *document.RootFrame(), 0, &written, name);
             if (!written) {
                 fail(QStringLiteral("the data file could not be written"));
                 return;
             }
-            if (!name.isEmpty())
-                manager.changeName(screenId, id, name);
             m_context.out() << id << '\n';
             end(0);
         });

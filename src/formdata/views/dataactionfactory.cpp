@@ -2,6 +2,7 @@
 
 #include "core/views/mainform.h"
 #include "formdata/dataaction.h"
+#include "formdata/formdatacommon.h"
 #include "formdata/views/datapanel.h"
 #include "formdata/views/formdataopen.h"
 
@@ -58,8 +59,10 @@ std::unique_ptr<TActionCalverdine> CreateDataAction(TMainForm& form)
     if (right)
         QObject::connect(right, &QTabWidget::currentChanged, rename, follow);
     auto nameEdit = [data] {
-        if (!data->isEditing())
-            data->NameEdit();
+        formdata::guarded([data] {
+            if (!data->isEditing())
+                data->NameEdit();
+        });
     };
     QObject::connect(rename, &QShortcut::activated, data, nameEdit);
     QObject::connect(rename, &QShortcut::activatedAmbiguously, data, nameEdit);
