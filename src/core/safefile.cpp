@@ -5,13 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QDeadlineTimer>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
 #include <map>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,7 +223,7 @@ bool read(const QString& path, QByteArray* bytes, QString* error)
 namespace {
 
 struct HeldLock {
-    std::unique_ptr<QLockFile> file;
+    int fd = -1;
     int depth = 0;
 };
 
@@ -230,10 +232,6 @@ std::map<QString, HeldLock>& heldLocks()
     static std::map<QString, HeldLock> locks;
     return locks;
 }
-
-// A save never holds the lock for minutes; a lock file older than this whose holder cannot
-// be checked (another host) is taken over. A holder on this machine that died frees it at once.
-constexpr int kStaleLockMs = 5 * 60 * 1000;
 
 }
 
@@ -248,37 +246,35 @@ DirectoryLock::DirectoryLock(const QString& directory, int timeoutMs)
         m_locked = true;
         return;
     }
-    m_key = QFileInfo(directory).absoluteFilePath();
-    HeldLock& held = heldLocks()[m_key];
-    if (held.depth > 0) {
-        ++held.depth;
+    const QString key = QFileInfo(directory).absoluteFilePath();
+    if (auto it = heldLocks().find(key); it != heldLocks().end()) {
+        ++it->second.depth;
+        m_key = key;
         m_locked = true;
         return;
     }
-    QDir().mkpath(m_key);
-    const QString lockPath = lockFilePath(m_key);
-    auto file = std::make_unique<QLockFile>(lockPath);
-    file->setStaleLockTime(kStaleLockMs);
-    if (!file->tryLock(timeoutMs)) {
-        if (file->error() == QLockFile::LockFailedError) {
-            m_error = lockPath + QStringLiteral(": the data folder is in use by another process");
-        } else {
-            // Find the system's reason by creating a file where the lock file would be.
-            QByteArray probe = native(m_key + QStringLiteral("/.calverdine.lock.XXXXXX"));
-            const int fd = ::mkstemp(probe.data());
-            const int reason = fd < 0 ? errno : EACCES;
-            if (fd >= 0) {
-                ::close(fd);
-                ::unlink(probe.constData());
-            }
-            m_error = systemError(lockPath, reason);
-        }
-        heldLocks().erase(m_key);
-        m_key.clear();
+    // An advisory lock of the kernel on the lock file: it goes with the process that holds
+    // it, however that process ends, so a killed save never leaves the folder locked. The
+    // file itself stays; its content does not matter.
+    QDir().mkpath(key);
+    const QString lockPath = lockFilePath(key);
+    const int fd = ::open(native(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        m_error = systemError(lockPath, errno);
         return;
     }
-    held.file = std::move(file);
-    held.depth = 1;
+    QDeadlineTimer deadline(timeoutMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+            m_error = errno == EWOULDBLOCK ? lockPath + QStringLiteral(": the data folder is in use by another process")
+                                           : systemError(lockPath, errno);
+            ::close(fd);
+            return;
+        }
+        QThread::msleep(5); // another process is saving: its save takes milliseconds
+    }
+    heldLocks()[key] = HeldLock { fd, 1 };
+    m_key = key;
     m_locked = true;
 }
 
@@ -289,8 +285,10 @@ DirectoryLock::~DirectoryLock()
     auto it = heldLocks().find(m_key);
     if (it == heldLocks().end())
         return;
-    if (--it->second.depth == 0)
-        heldLocks().erase(it); // unlocks
+    if (--it->second.depth == 0) {
+        ::close(it->second.fd); // releases the lock
+        heldLocks().erase(it);
+    }
 }
 
 }

@@ -43,8 +43,9 @@ using FaultHook = std::function<int(Step, const QString& path)>;
 void setFaultHook(FaultHook hook);
 
 // An inter-process lock on a data directory, held for a read-change-write of its stored
-// files. It is a lock file in the directory that another process takes over once the
-// holder has died. The same process may take it again while it holds it (nested saves).
+// files: an advisory lock (flock) on the file ".calverdine.lock" in the directory, which
+// dies with the process holding it. The same process may take it again while it holds it
+// (nested saves).
 class DirectoryLock {
 public:
     // Waits up to the timeout for the lock; locked() tells whether it was taken, error()
