@@ -1,9 +1,11 @@
 #include "core/error.h"
+#include "core/safefile.h"
 #include "core/eventbus.h"
 #include "core/textcodec.h"
 #include "core/tickcount.h"
 #include "formdata/formdatafilecommand.h"
 #include "formdata/formdatainfo.h"
+#include "formdata/formdatapaths.h"
 #include "formdata/formdatapopuphistory.h"
 #include "formdata/formdatastore.h"
 #include "formdata/formvaluelist.h"
@@ -11,6 +13,12 @@
 #include "formdatafixture.h"
 #include "support/recordinglistener.h"
 #include "support/writelimit.h"
+
+#include <QXmlStreamReader>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +93,8 @@ TEST_F(FormDataFileCommandTest, ReadsHandWrittenFilesAndWritesThemBackInTheStore
     ASSERT_EQ(loadIndex("login", &history), 1);
     EXPECT_EQ(infos.at(0)->ID, 1240012);
     EXPECT_EQ(infos.at(0)->Name, QStringLiteral("管理者"));
+    EXPECT_TRUE(store.get(1240012).isEmpty()) << "values are read when the set is used";
+    command.LoadValues(1240012, store.get(1240012));
     EXPECT_EQ(store.get(1240012), loginValues());
     EXPECT_EQ(history.last("LOGIN"), 1240012);
 
@@ -108,20 +118,50 @@ TEST_F(FormDataFileCommandTest, PathsAndValuesWithSpecialCharactersRoundTrip)
     EXPECT_EQ(loaded.name(0), QStringLiteral("//f/a=b"));
 }
 
-TEST_F(FormDataFileCommandTest, LoadValuesOfMissingAndMalformedFiles)
+TEST_F(FormDataFileCommandTest, DataFilesThatAreMissingBrokenOrNoRegularFileFailNamingTheFile)
 {
-    TFormValueList values = loginValues();
-    command.LoadValues(99, values); // no file: unchanged, no message
-    EXPECT_EQ(values, loginValues());
-    EXPECT_TRUE(prompter().asked.empty());
-    for (const QByteArray& bad : { QByteArray("<FormData><FormDataItem key=\"a\">x</FormData>"), QByteArray(""),
-                                   QByteArray("\xff\xfe garbage") }) {
-        write("FormData/99.xml", bad);
-        values = loginValues();
-        command.LoadValues(99, values);
-        EXPECT_TRUE(values.isEmpty()) << bad.constData();
+    struct Row {
+        const char* name;
+        std::function<void(const QString& path)> make;
+        const char* reason;
+    };
+    const Row rows[] = {
+        { "missing", [](const QString&) {}, "No such file or directory" },
+        { "cut short", [this](const QString&) { write("FormData/99.xml", "<FormData><FormDataItem key=\"a\">x</FormData>"); },
+          "not a form data file" },
+        { "empty", [this](const QString&) { write("FormData/99.xml", ""); }, "not a form data file" },
+        { "garbage", [this](const QString&) { write("FormData/99.xml", "\xff\xfe garbage"); }, "not a form data file" },
+        // A FIFO would block a reader that opens it: it is refused without waiting.
+        { "FIFO", [](const QString& p) { ASSERT_EQ(mkfifo(QFile::encodeName(p).constData(), 0600), 0); }, "not a regular file" },
+        { "folder", [](const QString& p) { QDir().mkpath(p); }, "not a regular file" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString file = path("FormData/99.xml");
+        QFile::remove(file);
+        QDir().rmdir(file);
+        row.make(file);
+        TFormValueList values = loginValues();
+        try {
+            command.LoadValues(99, values);
+            ADD_FAILURE() << "no failure";
+        } catch (const TError& e) {
+            EXPECT_EQ(e.message(), "ファイルが開けませんでした: " + file + ": " + row.reason);
+        }
+        EXPECT_EQ(values, loginValues());
     }
-    EXPECT_EQ(prompter().messages(), QStringList(3, "ファイルが開けませんでした"));
+    EXPECT_TRUE(prompter().asked.empty()) << "the caller reports it, once";
+}
+
+TEST_F(FormDataFileCommandTest, LoadingAScreenOpensNoDataFile)
+{
+    write("FormData/S.ini", "[Info]\r\n1=fifo\r\n2=plain\r\n");
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("FormData/1.xml")).constData(), 0600), 0);
+    write("FormData/2.xml", "<FormData><FormDataItem key=\"//f/a\">1</FormDataItem></FormData>");
+    ASSERT_EQ(loadIndex("S"), 2); // returns at once: the FIFO is not opened
+    command.LoadValues(2, store.get(2));
+    EXPECT_EQ(store.get(2).lines(), QStringList { "//f/a=1" });
+    EXPECT_THROW(command.LoadValues(1, store.get(1)), TError);
 }
 
 TEST_F(FormDataFileCommandTest, FailedWritesKeepThePreviousContentAndItsBackup)
@@ -133,24 +173,68 @@ TEST_F(FormDataFileCommandTest, FailedWritesKeepThePreviousContentAndItsBackup)
         bigger.append(QString("//login/extra%1").arg(i), "value");
     SetTickCountSource([] { return 777u; });
     {
-        TWriteLimit limit(before.size() + 100); // the index and the backup copy fit, the new data not
+        TWriteLimit limit(before.size() + 100); // the new data does not fit
         EXPECT_FALSE(command.SaveData("LOGIN", 5, "five", bigger));
     }
     EXPECT_EQ(read("FormData/5.xml"), before);
     EXPECT_EQ(read("FormData/5.xml.777.bak"), before);
-    EXPECT_EQ(files("FormData"), QStringList({ "5.xml", "5.xml.777.bak", "LOGIN.ini" })) << "nothing half-written";
-    EXPECT_EQ(prompter().messages(),
-              QStringList({ "ファイルが保存できませんでした", "file save error: " + path("FormData/5.xml") }));
+    EXPECT_EQ(files("FormData"), QStringList({ "5.xml", "5.xml.777.bak", "LOGIN.ini" }))
+        << "nothing half-written";
+    const QString reason = path("FormData/5.xml") + ": File too large";
+    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが保存できませんでした\n" + reason, "file save error: " + reason }));
+}
 
-    SetTickCountSource([] { return 4242u; });
-    {
-        TWriteLimit limit(index.size()); // the backup copy fits, the longer index not
-        EXPECT_THROW(command.SaveData("LOGIN", 6, "a much longer name than before", loginValues()), TError);
-        EXPECT_THROW(command.SetDataName("LOGIN", 5, "a much longer name than before"), TError);
+TEST_F(FormDataFileCommandTest, AFailedStepOfAnyWriteFailsTheSaveNamingFileAndReason)
+{
+    struct Row {
+        const char* name;
+        safefile::Step step;
+        const char* file; // the file whose step fails
+        int errorNumber;
+        const char* reason;
+    };
+    const Row rows[] = {
+        { "data file cannot be created", safefile::Step::Open, ".xml", EROFS, "Read-only file system" },
+        { "data file full", safefile::Step::Write, ".xml", ENOSPC, "No space left on device" },
+        { "data file sync", safefile::Step::Sync, ".xml", EIO, "Input/output error" },
+        { "index full", safefile::Step::Write, ".ini", ENOSPC, "No space left on device" },
+        { "index sync", safefile::Step::Sync, ".ini", EIO, "Input/output error" },
+        { "index rename", safefile::Step::Rename, ".ini", EACCES, "Permission denied" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QDir(path("FormData")).removeRecursively();
+        prompter().asked.clear();
+        ASSERT_TRUE(command.SaveData("LOGIN", 5, "five", loginValues()));
+        const QByteArray index = read("FormData/LOGIN.ini"), data = read("FormData/5.xml");
+        TFormValueList changed = loginValues();
+        changed.append("//login/more", "x");
+        safefile::setFaultHook([&](safefile::Step step, const QString& file) {
+            return step == row.step && file.endsWith(row.file) ? row.errorNumber : 0;
+        });
+        const QString failed = path(QString("FormData/") + (QString(row.file) == ".xml" ? "5.xml" : "LOGIN.ini"));
+        const QString reason = failed + ": " + row.reason;
+        if (QString(row.file) == ".xml") {
+            EXPECT_FALSE(command.SaveData("LOGIN", 5, "five", changed));
+            EXPECT_FALSE(command.SaveData("LOGIN", 6, "six", changed));
+            EXPECT_EQ(prompter().messages().value(0), "ファイルが保存できませんでした\n" + reason);
+            EXPECT_EQ(read("FormData/5.xml"), data);
+        } else {
+            try {
+                command.SaveData("LOGIN", 6, "six", changed);
+                ADD_FAILURE() << "no failure";
+            } catch (const TError& e) {
+                EXPECT_EQ(e.message(), "file save error: " + reason);
+            }
+            EXPECT_THROW(command.SetDataName("LOGIN", 5, "renamed"), TError);
+            EXPECT_THROW(command.DeleteData("LOGIN", 5), TError);
+            EXPECT_EQ(read("FormData/5.xml"), data) << "a failed delete keeps the data file";
+        }
+        safefile::setFaultHook({});
+        EXPECT_EQ(read("FormData/LOGIN.ini"), index);
+        EXPECT_FALSE(QFile::exists(path("FormData/6.xml"))) << "no set stored without its index line";
+        EXPECT_EQ(files("FormData").filter(".tmp"), QStringList()) << "no temporary file left";
     }
-    EXPECT_EQ(read("FormData/LOGIN.ini"), index);
-    EXPECT_EQ(read("FormData/LOGIN.ini.4242.bak"), index);
-    EXPECT_EQ(read("FormData/6.xml"), QByteArray("<missing>"));
 }
 
 TEST_F(FormDataFileCommandTest, LoadIndexSkipsLinesThatAreNoDataIdAndAnnouncesNames)
@@ -162,8 +246,7 @@ TEST_F(FormDataFileCommandTest, LoadIndexSkipsLinesThatAreNoDataIdAndAnnouncesNa
     ASSERT_EQ(loadIndex("S"), 2);
     EXPECT_EQ(infos.at(1)->ID, 20);
     EXPECT_EQ(infos.at(1)->Name, QString());
-    EXPECT_EQ(store.get(10).lines(), QStringList { "//f/a=1" });
-    EXPECT_TRUE(store.get(20).isEmpty());
+    EXPECT_TRUE(store.contains(10) && store.contains(20));
     EXPECT_EQ(*log, QStringList { "FormDataNameModified:0" });
 }
 
@@ -175,4 +258,94 @@ TEST_F(FormDataFileCommandTest, ScreenIdsNeverNameFilesOutsideTheFolder)
     }
     EXPECT_EQ(files("FormData"), QStringList({ "%2E%2E.ini", "..%2F..%2Fevil.ini", "1.xml", "a%5Cb.ini", "x%0Ay.ini" }));
     EXPECT_FALSE(QFile::exists(m_home.file("evil.ini")));
+}
+
+TEST_F(FormDataFileCommandTest, EveryValueIsStoredAsXml10AndReadBackExactly)
+{
+    struct Row {
+        const char* name;
+        QString key, value;
+        bool escaped; // needs the escaped form: XML 1.0 cannot hold a character of it
+    };
+    const QChar lone[] = { QChar(0xD800) };
+    const Row rows[] = {
+        { "control character", "//f/a", QString("a") + QChar(1) + "b", true },
+        { "NUL inside", "//f/b", QString("x") + QChar(0) + "y", true },
+        { "lone surrogate", "//f/c", QString("s") + QString(lone, 1) + "t", true },
+        { "U+FFFF", "//f/d", QString("e") + QChar(0xFFFF), true },
+        { "backslash with an escape", "//f/e", QString("\\u0041\\\\") + QChar(2), true },
+        { "control character in the key", QString("//f/") + QChar(0x1B), "v", true },
+        { "backslashes alone stay", "//f/f", "C:\\dir\\u0041", false },
+        { "line ends and tabs", "//f/g", "a\r\nb\rc\n\td", false },
+        { "markup", "//f/<&\"'>", "<&>\"'", false },
+        { "astral plane", "//f/h", "😀 日本", false },
+    };
+    TFormValueList values;
+    for (const Row& row : rows)
+        values.append(row.key, row.value);
+    ASSERT_TRUE(command.SaveData("S", 7, "n", values));
+    TFormValueList loaded;
+    command.LoadValues(7, loaded);
+    EXPECT_EQ(loaded, values);
+
+    // Any XML 1.0 reader accepts the file and reads the ordinary values as they are.
+    QXmlStreamReader xml(read("FormData/7.xml"));
+    int i = 0;
+    while (xml.readNextStartElement()) {
+        if (xml.name() != QLatin1String("FormDataItem"))
+            continue;
+        const Row& row = rows[i++];
+        SCOPED_TRACE(row.name);
+        const bool escaped = xml.attributes().value("escaped") == QLatin1String("1");
+        EXPECT_EQ(escaped, row.escaped);
+        const QString key = xml.attributes().value("key").toString();
+        const QString text = xml.readElementText();
+        if (!row.escaped) {
+            EXPECT_EQ(key, row.key);
+            EXPECT_EQ(text, row.value);
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << qPrintable(xml.errorString());
+    EXPECT_EQ(i, int(std::size(rows)));
+}
+
+TEST_F(FormDataFileCommandTest, IndexLinesASaveDoesNotChangeKeepTheirBytes)
+{
+    // Bytes that are not valid CP932, a key with blanks, a comment and another section.
+    const QByteArray kept = "[Info]\r\n1=\x81\xff\xfe bytes\r\n 2 =\x82\xa0 kana\r\n; note\r\n[Other]\r\nx=\xa0\xfd\r\n";
+    write("FormData/S.ini", kept);
+    ASSERT_TRUE(command.SaveData("S", 3, "three", TFormValueList()));
+    EXPECT_EQ(read("FormData/S.ini"), QByteArray(kept).insert(kept.indexOf("[Other]"), "3=three\r\n"));
+    command.SetDataName("S", 1, "one");
+    EXPECT_TRUE(read("FormData/S.ini").startsWith("[Info]\r\n1=one\r\n 2 =\x82\xa0 kana\r\n"));
+}
+
+TEST_F(FormDataFileCommandTest, TextCp932CannotHoldIsStoredAsUtf8WithAByteOrderMark)
+{
+    const QString name = QString::fromUtf8("é😀x");
+    ASSERT_TRUE(command.SaveData("S", 1, "データ", TFormValueList()));
+    EXPECT_EQ(read("FormData/S.ini"), textcodec::toCp932("[Info]\r\n1=データ\r\n"));
+    ASSERT_TRUE(command.SaveData("S", 2, name, TFormValueList()));
+    EXPECT_EQ(read("FormData/S.ini"), QByteArray("\xEF\xBB\xBF") + QString("[Info]\r\n1=データ\r\n2=" + name + "\r\n").toUtf8());
+    ASSERT_EQ(loadIndex("S"), 2);
+    EXPECT_EQ(infos.at(1)->Name, name);
+    // Back to CP932 once every line can be written in it again.
+    command.SetDataName("S", 2, "二");
+    EXPECT_EQ(read("FormData/S.ini"), textcodec::toCp932("[Info]\r\n1=データ\r\n2=二\r\n"));
+}
+
+TEST_F(FormDataFileCommandTest, AScreenIdTooLongForAFileNameGetsAStableShortName)
+{
+    const QString longId = QString("画面").repeated(150) + "/A";
+    const QString otherId = QString("画面").repeated(150) + "/B";
+    ASSERT_TRUE(command.SaveData(longId, 1, "one", TFormValueList()));
+    ASSERT_TRUE(command.SaveData(otherId, 2, "two", TFormValueList()));
+    ASSERT_TRUE(command.SaveData(longId.toLower(), 3, "three", TFormValueList()));
+    const QStringList indexes = files("FormData").filter(".ini");
+    ASSERT_EQ(indexes.size(), 2) << "one file per ID, letter case ignored";
+    for (const QString& name : indexes)
+        EXPECT_LE(QFile::encodeName(name).size(), 220);
+    EXPECT_EQ(loadIndex(longId), 2);
+    EXPECT_EQ(loadIndex(otherId), 1);
+    EXPECT_EQ(ScreenFileName(longId), ScreenFileName(longId)) << "the same in every run";
 }
