@@ -1,14 +1,19 @@
 #include "core/commandlist.h"
 #include "core/consolememos.h"
+#include "core/error.h"
 #include "core/eventbus.h"
+#include "core/safefile.h"
 #include "core/textcodec.h"
 #include "core/tickcount.h"
 #include "formdata/dataaction.h"
 #include "formdata/formdatamanager.h"
 #include "crypto/passwordcrypt.h"
+#include "formdata/liverefresh.h"
 #include "formdefine/formaction.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -250,4 +255,69 @@ TEST_F(ControllersTest, SavedPathsMissingFromThePageAndDeletedSets)
     EXPECT_FALSE(compareSelected());
     EXPECT_TRUE(compareReport().isEmpty());
     EXPECT_EQ(prompter().messages(), QStringList(2, "データは削除されています"));
+}
+
+TEST_F(ControllersTest, ARenameOrDeleteTheIndexCannotTakeIsReportedAndChangesNothing)
+{
+    trigger("ActionFormSave");
+    dataAction->cancelEdit();
+    const QByteArray index = read("FormData/" + screenId + ".ini");
+    const QString indexPath = path("FormData/" + screenId + ".ini");
+    safefile::setFaultHook([](safefile::Step step, const QString& file) { return step == safefile::Step::Rename && file.endsWith(".ini") ? EROFS : 0; });
+    events->clear();
+    // The name editor of the panel commits here: nothing may escape to the event loop.
+    EXPECT_NO_THROW(dataAction->finishEdit(node(0)->index(), "renamed"));
+    select(0);
+    trigger("ActionDataDelete");
+    safefile::setFaultHook({});
+    EXPECT_EQ(prompter().messages(), QStringList(2, "file save error: " + indexPath + ": Read-only file system"));
+    EXPECT_EQ(panel(), QStringList({ screenId, "New Data" }));
+    EXPECT_EQ(App().service<TFormDataManager>().dataName(screenId, node(0)->data(TDataAction::kDataIdRole).toInt()), "New Data");
+    EXPECT_TRUE(events->isEmpty()) << events->join(' ').toStdString();
+    EXPECT_EQ(read("FormData/" + screenId + ".ini"), index);
+    EXPECT_NE(dataFile(0), QByteArray("<missing>"));
+}
+
+TEST_F(ControllersTest, ANewSetWhoseValuesCannotBeStoredIsNeitherListedNorIndexed)
+{
+    safefile::setFaultHook([](safefile::Step step, const QString& file) { return step == safefile::Step::Sync && file.endsWith(".xml") ? EIO : 0; });
+    trigger("ActionFormSave");
+    safefile::setFaultHook({});
+    EXPECT_EQ(*events, QStringList({ "FormDataSaving:7" }));
+    EXPECT_EQ(panel(), QStringList { screenId });
+    EXPECT_EQ(read("FormData/" + screenId + ".ini"), QByteArray("<missing>"));
+    EXPECT_TRUE(prompter().messages().value(0).endsWith(".xml: Input/output error")) << prompter().messages().join('|').toStdString();
+}
+
+TEST_F(ControllersTest, ASetWhoseDataFileIsMissingComparesNgNamingTheFile)
+{
+    trigger("ActionFormSave");
+    dataAction->cancelEdit();
+    const QString dataPath = path("FormData/" + node(0)->data(TDataAction::kDataIdRole).toString() + ".xml");
+    ASSERT_TRUE(QFile::remove(dataPath));
+    select(0);
+    EXPECT_FALSE(compareSelected());
+    doc().SetValue("//login/user", "someone");
+    trigger("ActionDataInput");
+    EXPECT_EQ(doc().GetValue("//login/user"), QStringLiteral("someone"));
+    EXPECT_EQ(prompter().messages(), QStringList(2, "ファイルが開けませんでした: " + dataPath + ": No such file or directory"));
+}
+
+TEST_F(ControllersTest, AFailureAnsweringAPageReadOnATimerIsReportedNotThrownIntoTheEventLoop)
+{
+    // A page that never answers: the answer comes from the time-out timer.
+    struct TSilentChannel final : TRecordingPageChannel {
+        void refreshValues(RefreshCallback) override { ++refreshes; }
+    } channel;
+    auto page = BuildLoginPage(&channel);
+    bool called = false;
+    RefreshLiveValues(*page, dataAction, nullptr, [&](const QString&) {
+        called = true;
+        throw TError("stored file gone");
+    }, 0);
+    QDeadlineTimer deadline(10000);
+    while (!called && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(called);
+    EXPECT_EQ(prompter().messages(), QStringList { "stored file gone" });
 }
