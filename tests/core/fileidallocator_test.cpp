@@ -68,3 +68,17 @@ TEST_F(FileIdAllocatorTest, GoesOnAboveTheLastIdWhenTheTickCountWraps)
     EXPECT_THROW(allocator.allocate(), TError);
     EXPECT_EQ(home.prompter().messages(), QStringList { "create favorite error. " });
 }
+
+TEST_F(FileIdAllocatorTest, TwoProcessesInTheSameMillisecondGetDifferentIds)
+{
+    // Each allocator stands for the allocator of its own process: they share only the folder.
+    TFileIdAllocator other;
+    allocator.setDataDirectory(home.file("data"));
+    other.setDataDirectory(home.file("data"));
+    QSet<int> ids;
+    for (int i = 0; i < 5; ++i) {
+        ids << allocateAt(7000);
+        ids << other.allocate();
+    }
+    EXPECT_EQ(ids.size(), 10);
+}

@@ -75,3 +75,35 @@ TEST(TextCodec, UnmappableCharactersAndInvalidBytesDoNotStopConversion)
     EXPECT_TRUE(decoded.startsWith('x'));
     EXPECT_TRUE(decoded.contains(QChar(QChar::ReplacementCharacter)));
 }
+
+// Settings such as a home folder's path hold whatever the file system allows.
+TEST(IniFile, TextIsStoredInCp932WhenItCanBeAndOtherwiseInUtf8WithAByteOrderMark)
+{
+    struct Row {
+        const char* name;
+        QString value;
+        bool utf8;
+    };
+    const Row rows[] = {
+        { "ASCII path", "/home/tester/calverdine", false },
+        { "Japanese path", "/home/試験/データ", false },
+        { "accented path", "/home/hé_ü", true },
+        { "emoji", QString::fromUtf8("é😀x"), true },
+        { "question mark stays", "/a?b", false },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        TIniFile ini(dir.filePath("Calverdine.ini"));
+        ini.writeString("Global", "HomeDirectory", row.value);
+        ASSERT_TRUE(ini.save());
+        QFile f(ini.fileName());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), row.utf8);
+        EXPECT_FALSE(!row.value.contains('?') && bytes.contains('?')) << "no character written as ?";
+        TIniFile back(ini.fileName());
+        ASSERT_TRUE(back.load());
+        EXPECT_EQ(back.readString("Global", "HomeDirectory"), row.value);
+    }
+}
