@@ -137,7 +137,15 @@ TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
 
     const TCliResult broken = run("compare", { "--data", "79" });
     EXPECT_EQ(broken.exitCode, 2);
-    EXPECT_TRUE(broken.err.contains(QStringLiteral("ファイルが開けませんでした"))) << broken.err.toStdString();
+    EXPECT_EQ(broken.err.count(QStringLiteral("ファイルが開けませんでした: ") + formData + "/79.xml"), 1)
+        << "reported once, with its file: " << broken.err.toStdString();
+
+    // A listed set without its data file (a save stopped half-way by an older version).
+    write(index, read(index) + textcodec::toCp932("80=値なし\r\n"));
+    const TCliResult noFile = run("compare", { "--data", "80" });
+    EXPECT_EQ(noFile.exitCode, 2);
+    EXPECT_FALSE(noFile.out.contains(" -> OK"));
+    EXPECT_TRUE(noFile.err.contains(formData + "/80.xml: No such file or directory")) << noFile.err.toStdString();
 
     const TCliResult missing = run("compare", { "--data", "999" });
     EXPECT_EQ(missing.exitCode, 2);
