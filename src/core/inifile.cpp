@@ -148,10 +148,14 @@ QByteArray TIniFile::toBytes() const
     auto fitsCp932 = [&](bool clean, const QString& text) {
         return (clean && m_encoding == Encoding::Cp932) || textcodec::toCp932Exact(text, &scratch);
     };
+    // A line whose value changed keeps the bytes of its key.
+    auto keptKey = [](const Line& l) { return l.isPair && !l.clean && !l.raw.isNull() && l.raw.contains('='); };
     for (const Section& s : m_sections) {
         bool fits = s.name.isNull() || fitsCp932(s.headClean, QLatin1Char('[') + s.name + QLatin1Char(']'));
-        for (auto l = s.lines.begin(); fits && l != s.lines.end(); ++l)
-            fits = fitsCp932(l->clean, l->text());
+        for (auto l = s.lines.begin(); fits && l != s.lines.end(); ++l) {
+            fits = keptKey(*l) ? fitsCp932(true, QString()) && textcodec::toCp932Exact(l->value, &scratch)
+                               : fitsCp932(l->clean, l->text());
+        }
         if (!fits) {
             target = Encoding::Utf8Bom;
             break;
@@ -167,8 +171,14 @@ QByteArray TIniFile::toBytes() const
     for (const Section& s : m_sections) {
         if (!s.name.isNull())
             put(s.headClean, s.rawHead, QLatin1Char('[') + s.name + QLatin1Char(']'));
-        for (const Line& l : s.lines)
+        for (const Line& l : s.lines) {
+            if (keptKey(l) && m_encoding == target) {
+                // '=' is never part of a CP932 or UTF-8 multi-byte character.
+                out += l.raw.left(l.raw.indexOf('=') + 1) + textcodec::encode(l.value, target) + "\r\n";
+                continue;
+            }
             put(l.clean, l.raw, l.text());
+        }
     }
     return out;
 }

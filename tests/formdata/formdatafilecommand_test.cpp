@@ -1,4 +1,5 @@
 #include "core/error.h"
+#include "core/inifile.h"
 #include "core/safefile.h"
 #include "core/eventbus.h"
 #include "core/textcodec.h"
@@ -318,6 +319,12 @@ TEST_F(FormDataFileCommandTest, IndexLinesASaveDoesNotChangeKeepTheirBytes)
     EXPECT_EQ(read("FormData/S.ini"), QByteArray(kept).insert(kept.indexOf("[Other]"), "3=three\r\n"));
     command.SetDataName("S", 1, "one");
     EXPECT_TRUE(read("FormData/S.ini").startsWith("[Info]\r\n1=one\r\n 2 =\x82\xa0 kana\r\n"));
+    // A changed value keeps the bytes of its key.
+    write("FormData/T.ini", "[Info]\r\n\x81\xff=x\r\n");
+    TIniFile index(path("FormData/T.ini"));
+    ASSERT_TRUE(index.load());
+    index.writeString("Info", index.keyNames("Info").first(), "y");
+    EXPECT_EQ(index.toBytes(), QByteArray("[Info]\r\n\x81\xff=y\r\n"));
 }
 
 TEST_F(FormDataFileCommandTest, TextCp932CannotHoldIsStoredAsUtf8WithAByteOrderMark)
