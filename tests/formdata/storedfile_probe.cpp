@@ -7,12 +7,12 @@
 // were saved, 1 otherwise.
 #include "core/appcontext.h"
 #include "core/error.h"
+#include "core/fileidallocator.h"
 #include "core/inifile.h"
-#include "formdata/fileidallocator.h"
+#include "core/projectdocument.h"
 #include "formdata/formdatafilecommand.h"
 #include "formdata/formdatapaths.h"
 #include "formdata/formvaluelist.h"
-#include "project/projectdocument.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
