@@ -48,4 +48,23 @@ public:
     // the result is the value converted to JSON text, or an error message.
     using EvalCallback = std::function<void(const QString& jsonResult, const QString& error)>;
     virtual void evaluate(int documentHandle, const QString& code, EvalCallback callback) = 0;
+
+    // What runScript does in the page's own world of one document, with the page's
+    // built-ins as they were before the page's scripts ran:
+    // - Evaluate: evaluates the text as code in the global scope;
+    // - ReadVariable: reads the global named by the text (an identifier);
+    // - FunctionSource: the source text of the global function named by the text.
+    enum class ScriptRequest { Evaluate, ReadVariable, FunctionSource };
+    // The value, described as plain data by the tool's own page-side code.
+    struct ScriptAnswer {
+        bool ok = false;
+        // "undefined", "null", "string", "number", "boolean", "bigint", "symbol" or "object"
+        // (functions too); "absent" when ReadVariable finds no such global.
+        QString kind;
+        QString text;  // a string's value, a primitive's text, an object's toString() text
+        QString error; // the exception's message when not ok
+    };
+    using ScriptCallback = std::function<void(const ScriptAnswer& answer)>;
+    // One round trip; the callback comes later, once, or not at all once the page is gone.
+    virtual void runScript(int documentHandle, ScriptRequest request, const QString& text, ScriptCallback callback) = 0;
 };

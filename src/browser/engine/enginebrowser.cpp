@@ -103,6 +103,14 @@ TEngineBrowser::TEngineBrowser(QWebEngineProfile* profile, QWidget* parent) : QW
     events.setWorldId(TEnginePageChannel::world());
     events.setRunsOnSubFrames(true);
     m_page->scripts().insert(events);
+    // The entry point of script execution, in the page's own world before its scripts run.
+    QWebEngineScript pageScripts;
+    pageScripts.setName(QStringLiteral("calverdine-scripts"));
+    pageScripts.setSourceCode(TEnginePageChannel::scriptSource(QStringLiteral("pagescripts.js")));
+    pageScripts.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    pageScripts.setWorldId(QWebEngineScript::MainWorld);
+    pageScripts.setRunsOnSubFrames(true);
+    m_page->scripts().insert(pageScripts);
     m_page->setWebChannel(m_webChannel, TEnginePageChannel::world());
     setPage(m_page);
 

@@ -210,6 +210,64 @@ void TEnginePageChannel::evaluate(int documentHandle, const QString& code, EvalC
     });
 }
 
+QString TEnginePageChannel::documentPathText(int documentHandle) const
+{
+    if (!m_documentPaths.contains(documentHandle))
+        return QString();
+    QJsonArray path;
+    for (int i : m_documentPaths.value(documentHandle))
+        path.append(i);
+    return QString::fromUtf8(QJsonDocument(path).toJson(QJsonDocument::Compact));
+}
+
+void TEnginePageChannel::runScript(int documentHandle, ScriptRequest request, const QString& text, ScriptCallback callback)
+{
+    auto fail = [](const QString& message) {
+        ScriptAnswer answer;
+        answer.error = message;
+        return answer;
+    };
+    const QString pathText = documentPathText(documentHandle);
+    if (pathText.isEmpty()) {
+        QTimer::singleShot(0, this, [callback = std::move(callback), answer = fail(QStringLiteral("no document %1 in the page").arg(documentHandle))] {
+            callback(answer);
+        });
+        return;
+    }
+    const char* requestName = request == ScriptRequest::Evaluate       ? "eval"
+                              : request == ScriptRequest::ReadVariable ? "read"
+                                                                       : "source";
+    // Only the frame walk and the call of the entry point run outside the tool's closure;
+    // neither reads anything a page can replace (frames are indexed properties of windows,
+    // the entry point is a frozen, non-configurable property).
+    const QString script = QStringLiteral(
+        "(function(){var w=window,p=%1,f;try{for(var i=0;i<p.length;i++){w=w[p[i]];"
+        "if(!w)return [false,'','','the frame is gone'];}f=w.__calverdineScripts;}"
+        "catch(e){return [false,'','','the frame cannot be reached'];}"
+        "if(typeof f!=='function')return [false,'','','the document has no script access'];"
+        "return f('%2',%3);})()")
+                               .arg(pathText, QLatin1String(requestName), jsonLiteral(text));
+    call(script, true, [callback = std::move(callback), fail](const QVariant& result, const QString& error) {
+        if (!error.isEmpty()) {
+            callback(fail(error));
+            return;
+        }
+        const QVariantList list = result.toList();
+        if (list.size() != 4) {
+            callback(fail(QStringLiteral("the page gave no answer")));
+            return;
+        }
+        ScriptAnswer answer;
+        answer.ok = list.at(0).toBool();
+        answer.kind = list.at(1).toString();
+        answer.text = list.at(2).toString();
+        answer.error = list.at(3).toString();
+        if (!answer.ok && answer.error.isEmpty())
+            answer.error = QStringLiteral("the script failed");
+        callback(answer);
+    });
+}
+
 void TEnginePageChannel::takeSnapshot(const QStringList& innerTextIds, TBrowserControl::SnapshotCallback callback)
 {
     // Writes still queued belong to the elements of the snapshot before this one.

@@ -32,6 +32,7 @@ public:
     void flush() override;
     void refreshValues(RefreshCallback callback) override;
     void evaluate(int documentHandle, const QString& code, EvalCallback callback) override;
+    void runScript(int documentHandle, ScriptRequest request, const QString& text, ScriptCallback callback) override;
 
     void takeSnapshot(const QStringList& innerTextIds, TBrowserControl::SnapshotCallback callback);
     void appendText(int elementHandle, const QString& text, std::function<void(bool)> done);
@@ -55,6 +56,8 @@ private:
     using Answer = std::function<void(const QVariant& result, const QString& error)>;
     // Runs the expression after the library, in the isolated world (or the page's world).
     void call(const QString& expression, bool pageWorld, Answer answer);
+    // The JavaScript list of frame indexes from the top window to the document, or empty.
+    QString documentPathText(int documentHandle) const;
     void handleSnapshotText(int token, const QString& text);
     void deliverSnapshot(const TBrowserControl::SnapshotResult& result);
 

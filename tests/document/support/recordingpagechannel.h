@@ -25,6 +25,25 @@ public:
         callback(evalAnswer, evalError);
     }
 
+    void runScript(int documentHandle, ScriptRequest request, const QString& text, ScriptCallback callback) override
+    {
+        scriptRequests.push_back({ documentHandle, request, text });
+        if (holdScriptAnswers)
+            heldScriptAnswers.push_back(std::move(callback));
+        else
+            callback(scriptAnswer);
+    }
+
+    struct ScriptCall {
+        int documentHandle;
+        ScriptRequest request;
+        QString text;
+    };
+    std::vector<ScriptCall> scriptRequests;
+    ScriptAnswer scriptAnswer;
+    bool holdScriptAnswers = false;
+    std::vector<ScriptCallback> heldScriptAnswers;
+
     std::vector<TPageOperation> queued;
     std::vector<TPageOperation> sent;
     int flushes = 0;

@@ -1,0 +1,208 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/enginepagechannel.h"
+#include "browser/engine/engineprofile.h"
+#include "core/appcontext.h"
+#include "core/memo.h"
+#include "core/projectdocument.h"
+#include "document/calverdinedocument.h"
+#include "document/tagscript.h"
+#include "document/tagtree.h"
+#include "jstools/scriptexecution.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSeparator(60, QLatin1Char('-'));
+
+class ScriptExecutionE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    void SetUp() override
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        App().setCurrentProject(std::move(project));
+    }
+
+    // Loads the page and returns its first script of the top document (or of the frame).
+    TTagScript* open(TEngineTab& tab, const QString& path, bool remote = false, bool inFrame = false)
+    {
+        if (!tab.load(s_server->urlText(path, remote)))
+            return nullptr;
+        TCalverdineDocument* model = tab.tab().GetDocumentModel();
+        if (!model)
+            return nullptr;
+        const TTagFrame* frame = model->RootFrame();
+        if (inFrame)
+            frame = frame->ChildFrames().empty() ? nullptr : frame->ChildFrames().front().get();
+        return frame && !frame->Scripts().empty() ? frame->Scripts().front().get() : nullptr;
+    }
+
+    // Runs one operation of the executor and waits for its answer.
+    template <typename Start>
+    std::pair<QString, bool> wait(Start start)
+    {
+        bool done = false;
+        std::pair<QString, bool> result;
+        start([&](const QString& text, bool ok) {
+            result = { text, ok };
+            done = true;
+        });
+        EXPECT_TRUE(WaitUntil([&] { return done; }, 10000));
+        return result;
+    }
+
+    QStringList errors() const
+    {
+        // An error and the line of its detail.
+        QStringList errors;
+        const QStringList& lines = App().operationLog().lines();
+        for (int i = 0; i < lines.size(); ++i) {
+            const int at = lines[i].indexOf(QLatin1String("[ERROR] "));
+            if (at >= 0)
+                errors.append(lines[i].mid(at + 8) + '\n' + lines.value(i + 1));
+        }
+        return errors;
+    }
+
+    static TEngineProfile* s_profile;
+    static THttpServer* s_server;
+    TTestHome home;
+    TMemo console;
+    TScriptExecutor executor { &console };
+};
+
+TEngineProfile* ScriptExecutionE2E::s_profile = nullptr;
+THttpServer* ScriptExecutionE2E::s_server = nullptr;
+
+TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
+{
+    s_server->addPage(QStringLiteral("/js/page.html"),
+                      "<html><body><script>var obj = { a: 1 }; var text = 'hi';\n"
+                      "function f(a, b) { return typeof b; }</script></body></html>");
+    TEngineTab tab(*s_profile);
+    TTagScript* script = open(tab, QStringLiteral("/js/page.html"));
+    ASSERT_NE(script, nullptr);
+    ASSERT_EQ(script->Variables(), QStringList({ "obj=", "text=" }));
+    const int roundTrips = tab.browser()->channel()->roundTrips();
+
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "1+1", done); }).first, "2");
+    EXPECT_EQ(tab.browser()->channel()->roundTrips(), roundTrips + 1) << "one round trip per execution";
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "'abc'", done); }).first, "\"abc\"");
+    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1+1", "return value:2", kSeparator,
+                                             "code text:'abc'", "return value:\"abc\"" }));
+
+    bool refreshed = false;
+    executor.RefreshVariables(script, [&] { refreshed = true; });
+    ASSERT_TRUE(WaitUntil([&] { return refreshed; }, 10000));
+    EXPECT_EQ(script->Variables(), QStringList({ "obj=@Object:[object Object]", "text=\"hi\"" }));
+
+    // Writing the object's text back is code that does not parse: reported, value kept.
+    const auto writtenBack = wait([&](auto done) { executor.SetVariableValue(script, "obj", "@Object:[object Object]", done); });
+    EXPECT_FALSE(writtenBack.second);
+    EXPECT_EQ(errors().last(), "JavaScript 変数の値設定が失敗しました。\nobj=[object Object]");
+    EXPECT_EQ(tab.run(QStringLiteral("obj.a")).toInt(), 1);
+
+    EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(script, "text", "", done); }).first, "undefined");
+    EXPECT_EQ(script->Variables().at(1), "text=undefined");
+    EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(script, "text", "'a' + 2", done); }).first, "\"a2\"");
+
+    TTagScriptFunction* f = script->Functions().at(0).get();
+    f->Parameters() = QStringList({ "a=1", "b=" });
+    console.clear();
+    EXPECT_EQ(wait([&](auto done) { executor.Call(f, done); }).first, "\"undefined\"");
+    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "function name:f", "parameter 1:1", "parameter 2:undefined",
+                                             "execute code:f(1, undefined)", "return value:\"undefined\"" }));
+    EXPECT_EQ(wait([&](auto done) { executor.GetSource(f, done); }).first, "function f(a, b) { return typeof b; }");
+}
+
+TEST_F(ScriptExecutionE2E, CodeOfAFrameRunsInThatFramesGlobals)
+{
+    s_server->addPage(QStringLiteral("/jf/frame.html"), "<html><body><script>var answer = 41;</script></body></html>");
+    s_server->addPage(QStringLiteral("/jf/top.html"),
+                      "<html><body><script>var answer = 'top';</script><iframe src=frame.html></iframe></body></html>");
+    TEngineTab tab(*s_profile);
+    TTagScript* inFrame = open(tab, QStringLiteral("/jf/top.html"), false, true);
+    ASSERT_NE(inFrame, nullptr);
+    TTagScript* top = tab.tab().GetDocumentModel()->RootFrame()->Scripts().front().get();
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(inFrame, "answer + 1", done); }).first, "42");
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(top, "answer", done); }).first, "\"top\"");
+    EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(inFrame, "answer", "answer * 2", done); }).first, "82");
+    EXPECT_EQ(wait([&](auto done) { executor.GetVariableValue(top, "answer", done); }).first, "\"top\"");
+}
+
+TEST_F(ScriptExecutionE2E, APageThatIsNotLocalRefusesExecutionButShowsSources)
+{
+    s_server->addPage(QStringLiteral("/jr/page.html"),
+                      "<html><body><script>var n = 5; function g() { return 1; }</script></body></html>");
+    TEngineTab tab(*s_profile);
+    TTagScript* script = open(tab, QStringLiteral("/jr/page.html"), true);
+    ASSERT_NE(script, nullptr);
+    EXPECT_FALSE(wait([&](auto done) { executor.Execute(script, "n = 6", done); }).second);
+    EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
+    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "unexecutable domain.", kSeparator, "unexecutable domain." }));
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_EQ(tab.run(QStringLiteral("n")).toInt(), 5);
+    EXPECT_EQ(wait([&](auto done) { executor.GetSource(script->Functions().at(0).get(), done); }).first,
+              "function g() { return 1; }");
+}
+
+TEST_F(ScriptExecutionE2E, AThrownExceptionGivesTheErrorLineAndKeepsEarlierLines)
+{
+    s_server->addPage(QStringLiteral("/jt/page.html"),
+                      "<html><body><script>function boom() { throw new Error('no'); }</script></body></html>");
+    TEngineTab tab(*s_profile);
+    TTagScript* script = open(tab, QStringLiteral("/jt/page.html"));
+    ASSERT_NE(script, nullptr);
+    wait([&](auto done) { executor.Execute(script, "1", done); });
+    const auto thrown = wait([&](auto done) { executor.Execute(script, "boom()", done); });
+    EXPECT_FALSE(thrown.second);
+    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1", "return value:1", kSeparator }));
+    EXPECT_EQ(errors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: boom()" }));
+    EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
+    EXPECT_EQ(errors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: boom");
+}
+
+TEST_F(ScriptExecutionE2E, APageThatReplacesBuiltInsDoesNotChangeWhatTheToolReads)
+{
+    s_server->addPage(QStringLiteral("/jh/page.html"),
+                      "<html><body><form name=f><input name=q value=v></form><script>\n"
+                      "var plain = { a: 1 }; var custom = { toString: function () { return 'custom!'; } };\n"
+                      "function h(x) { return x; }\n"
+                      "window.eval = function () { return 'hijacked'; };\n"
+                      "JSON.stringify = function () { throw new Error('no JSON'); }; JSON.parse = JSON.stringify;\n"
+                      "Function.prototype.toString = function () { return 'hidden'; };\n"
+                      "Object.prototype.toString = function () { return 'faked'; };\n"
+                      "String = function () { return 'faked string'; };\n"
+                      "</script></body></html>");
+    TEngineTab tab(*s_profile);
+    TTagScript* script = open(tab, QStringLiteral("/jh/page.html"));
+    ASSERT_NE(script, nullptr) << "the page is read and parsed";
+    EXPECT_EQ(tab.tab().GetDocumentModel()->GetValue(QStringLiteral("//f/q")), "v");
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "1+1", done); }).first, "2");
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "plain", done); }).first, "@Object:[object Object]");
+    EXPECT_EQ(wait([&](auto done) { executor.GetVariableValue(script, "custom", done); }).first, "@Object:custom!");
+    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "[1, 2]", done); }).first, "@Object:1,2");
+    EXPECT_EQ(wait([&](auto done) { executor.GetSource(script->Functions().at(0).get(), done); }).first,
+              "function h(x) { return x; }");
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+}
