@@ -19,6 +19,7 @@
 #include "formdata/fieldaliases.h"
 #include "formdefine/formdefinemanager.h"
 #include "formdefine/views/formactionfactory.h"
+#include "jstools/views/jspanel.h"
 #include "project/views/mainactionfactory.h"
 
 #include <QAction>
@@ -71,7 +72,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(std::move(dataAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TJSAction")));
+    bus.AddListener(CreateJSAction(form));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
     bus.AddListener(std::make_unique<THelpAction>(EngineVersionText(), [&form](const QString& html) {
