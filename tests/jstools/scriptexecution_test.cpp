@@ -6,6 +6,9 @@
 #include "document/tagscript.h"
 #include "document/tagtree.h"
 
+#include <QCoreApplication>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,7 +62,7 @@ TEST(ScriptValues, OnlyPlainIdentifiersAreNames)
     } rows[] = {
         { "count", true },   { "_x$1", true },  { "名前", true },   { "start", true },
         { "", false },       { "1a", false },   { "a.b", false },  { "a=1", false },
-        { "x;alert(1)", false }, { "a b", false }, { "var", false }, { "a[0]", false },
+        { "x;alert(1)", false }, { "a b", false }, { "a[0]", false }, { "a\nb", false },
     };
     for (const Row& r : rows)
         EXPECT_EQ(IsScriptIdentifier(QString::fromUtf8(r.name)), r.valid) << r.name;
@@ -158,6 +161,22 @@ TEST_F(ScriptExecution, ASecondExecutionWhileTheFirstRunsIsRefused)
     EXPECT_EQ(channel.scriptRequests.size(), 1u);
     EXPECT_EQ(console.lineCount(), 3);
     EXPECT_TRUE(console.lines().last().startsWith("busy:"));
+}
+
+TEST_F(ScriptExecution, AnExecutionWithoutAnswerIsReportedAsStillRunning)
+{
+    channel.holdScriptAnswers = true;
+    executor.setStillRunningDelay(0);
+    executor.Execute(script, "while(true){}");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.lineCount() == 2; }));
+    EXPECT_EQ(console.lines().last(), "still running: the page has not answered yet.");
+    channel.heldScriptAnswers[0](value("number", "1"));
+    EXPECT_EQ(console.lines().last(), "return value:1");
+
+    executor.Execute(script, "1");
+    channel.heldScriptAnswers[1](value("number", "1"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(console.lineCount(), 7) << "an answered execution is not reported as running";
 }
 
 TEST_F(ScriptExecution, AnswersAfterTheTabMovedOnAreDropped)
