@@ -240,6 +240,16 @@ void TTabAction::OpenTab(const QString& url)
         NavigateCurrentTab(url);
 }
 
+QList<int> TTabAction::TabOrder() const
+{
+    QList<int> ids;
+    for (const auto& tab : m_tabs) {
+        if (tab)
+            ids << tab->TabId();
+    }
+    return ids;
+}
+
 // ---- closing, moving, arranging ----
 
 void TTabAction::CloseTab(TTabWindow* tab)

@@ -125,6 +125,7 @@ public:
     void NavigateCurrentTab(const QString& text) override;
     void OpenTab(const QString& url) override;
     QList<int> FrontOrder() const override { return m_frontOrder; }
+    QList<int> TabOrder() const override;
 
     // TTabLookup
     TTabLock* findTabLock(int tabId) override { return findTab(tabId); }

@@ -80,6 +80,8 @@ public:
     virtual void OpenTab(const QString& url) = 0;
     // The tab IDs in the order the tabs were brought to the front (the last is in front).
     virtual QList<int> FrontOrder() const { return {}; }
+    // The tab IDs in tab order (the order of the tab strip).
+    virtual QList<int> TabOrder() const { return FrontOrder(); }
 };
 
 // The process-wide list of visited addresses that the address box offers.

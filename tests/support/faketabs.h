@@ -60,17 +60,25 @@ public:
         if (App().tabs == this)
             App().tabs = nullptr;
     }
-    TFakeTab& add(int id) { current = id; return *(m_tabs[id] = std::make_unique<TFakeTab>(id)); }
+    TFakeTab& add(int id)
+    {
+        current = id;
+        if (!m_tabs.count(id))
+            order << id;
+        return *(m_tabs[id] = std::make_unique<TFakeTab>(id));
+    }
     TTabView* CurrentTab() override { return FindTab(current); }
     TTabView* FindTab(int tabId) override { return m_tabs.count(tabId) ? m_tabs[tabId].get() : nullptr; }
     int TabCount() const override { return int(m_tabs.size()); }
     QString CurrentStatusText() const override { return statusText; }
     void NavigateCurrentTab(const QString& text) override { navigated << text; }
     void OpenTab(const QString& url) override { opened << url; }
+    QList<int> TabOrder() const override { return order; }
 
     int current = 0;
     QString statusText;
     QStringList navigated, opened;
+    QList<int> order; // the order of adding
 
 private:
     std::map<int, std::unique_ptr<TFakeTab>> m_tabs;

@@ -1,0 +1,228 @@
+#include "core/popupinfo.h"
+#include "core/textcodec.h"
+#include "core/tickcount.h"
+#include "operation/commandautooperation.h"
+#include "operation/operationcommands.h"
+#include "operation/operationlist.h"
+#include "operation/testfilecommand.h"
+
+#include "operationfixture.h"
+#include "support/writelimit.h"
+
+namespace {
+
+// The login operation: data input, a button click and a confirm answered with OK.
+std::unique_ptr<TCommandAutoOperation> loginOperation()
+{
+    auto op = std::make_unique<TCommandAutoOperation>(1240001);
+    op->Name = QStringLiteral("ログイン");
+    op->OtherAutoOperationID = 1239001;
+    op->TargetScreenID = "LOGIN";
+    auto input = std::make_unique<TCommandInputData>();
+    input->ScreenID = "LOGIN";
+    input->DataID = "1239876";
+    input->DataName = "user1";
+    op->append(std::move(input));
+    auto button = std::make_unique<TCommandClickButton>();
+    button->ButtonKey = "form1.login";
+    op->append(std::move(button));
+    auto confirm = std::make_unique<TCommandClickPopup>();
+    confirm->BoxType = TPopupMessageInfo::kConfirm;
+    confirm->Button = 1;
+    op->append(std::move(confirm));
+    return op;
+}
+
+const QByteArray kLoginFile = textcodec::toCp932(QStringLiteral(
+    "[Info]\r\n"
+    "OperationID=1240001\r\n"
+    "OperationName=ログイン\r\n"
+    "OtherAutoOperationID=1239001\r\n"
+    "MoveAddress=\r\n"
+    "TargetScreenID=LOGIN\r\n"
+    "FinishedScreenID=\r\n"
+    "OperationType[0]=0,1239876,user1\r\n"
+    "OperationType[1]=2,form1.login\r\n"
+    "OperationType[2]=1,2,1\r\n"
+    "\r\n"));
+
+QStringList storedTexts(const TCommandAutoOperation& op)
+{
+    QStringList texts;
+    for (int i = 0; i < op.count(); ++i)
+        texts << op.at(i)->GetOperationType();
+    return texts;
+}
+
+class TestFileCommandTest : public OperationFixture {
+protected:
+    TTestFileCommand command { folder() };
+    TOperationList operations;
+};
+
+}
+
+TEST_F(TestFileCommandTest, WritesTheLoginOperationAndTheListByteForByte)
+{
+    auto first = std::make_unique<TCommandAutoOperation>(1239001);
+    first->Name = "open";
+    ASSERT_TRUE(command.AddOperation(*first));
+    ASSERT_TRUE(command.AddOperation(*loginOperation()));
+
+    EXPECT_EQ(read("OperationList.txt"), QByteArray("1239001\r\n1240001\r\n"));
+    EXPECT_EQ(read("1240001.ini"), kLoginFile);
+    // An operation without commands has the six keys only.
+    EXPECT_EQ(read("1239001.ini"), QByteArray("[Info]\r\nOperationID=1239001\r\nOperationName=open\r\n"
+                                              "OtherAutoOperationID=0\r\nMoveAddress=\r\nTargetScreenID=\r\n"
+                                              "FinishedScreenID=\r\n\r\n"));
+    // No backup copies stay behind after writes that succeeded.
+    EXPECT_EQ(files(), QStringList({ "1239001.ini", "1240001.ini", "OperationList.txt" }));
+}
+
+TEST_F(TestFileCommandTest, ReadsTheLoginOperationBackInListOrder)
+{
+    write("OperationList.txt", "1240001\r\n1239001\r\n");
+    write("1240001.ini", kLoginFile);
+    write("1239001.ini", "[Info]\r\nOperationName=open\r\n");
+    command.LoadOperations(operations);
+
+    ASSERT_EQ(operations.count(), 2);
+    EXPECT_EQ(operations.keyAt(0), "1240001");
+    EXPECT_EQ(operations.keyAt(1), "1239001");
+    const TCommandAutoOperation& login = *operations.at(0);
+    EXPECT_EQ(login.ID, 1240001);
+    EXPECT_EQ(login.Name, QStringLiteral("ログイン"));
+    EXPECT_EQ(login.OtherAutoOperationID, 1239001);
+    EXPECT_EQ(login.TargetScreenID, "LOGIN");
+    EXPECT_EQ(storedTexts(login), QStringList({ "0,1239876,user1", "2,form1.login", "1,2,1" }));
+    auto* input = dynamic_cast<TCommandInputData*>(login.at(0));
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->ScreenID, "LOGIN");
+    EXPECT_EQ(input->Owner, &login);
+    auto* confirm = dynamic_cast<TCommandClickPopup*>(login.at(2));
+    ASSERT_TRUE(confirm);
+    EXPECT_EQ(confirm->BoxType, 33);
+    EXPECT_EQ(confirm->Button, 1);
+    // Written again, it is the same file.
+    EXPECT_EQ(TTestFileCommand::OperationFileBytes(login), kLoginFile);
+
+    const TCommandAutoOperation& open = *operations.at(1);
+    EXPECT_EQ(open.Name, "open");
+    EXPECT_EQ(open.OtherAutoOperationID, 0);
+    EXPECT_EQ(open.count(), 0);
+}
+
+TEST_F(TestFileCommandTest, CommandTextsReadBack)
+{
+    struct Case {
+        const char* name;
+        QString stored;
+        QString readBack; // empty: left out
+    };
+    const Case cases[] = {
+        { "alert", "1,1", "1,1" },
+        { "confirm cancel", "1,2,2", "1,2,2" },
+        { "anchor", "3,/next.html[1]", "3,/next.html[1]" },
+        { "compare", "4,1239876,user1", "4,1239876,user1" },
+        { "blanks in a data name", "0,1239876,user one  two ", "0,1239876,user one  two " },
+        { "comma in a data name", "0,1239876,Smith, John", "0,1239876,Smith, John" },
+        { "comma in a compare name", "4,17,a,b,,c", "4,17,a,b,,c" },
+        { "comma in a button key", "2,a,b.go", "2,a,b.go" },
+        { "comma in an anchor key", "3,list.cgi?a=1,2", "3,list.cgi?a=1,2" },
+        { "unknown kind", "7,x", "" },
+        { "kind not a number", "x,1", "" },
+        { "box type unknown", "1,3", "" },
+        { "confirm button unknown", "1,2,5", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto command = TTestFileCommand::ParseCommand(c.stored, "S");
+        EXPECT_EQ(command ? command->GetOperationType() : QString(), c.readBack);
+    }
+}
+
+TEST_F(TestFileCommandTest, MissingKeysGapsAndUnknownKindsWhenReading)
+{
+    write("OperationList.txt", "5\r\n6\r\n7\r\n");
+    // 5: index 1 missing, index 2 present: only index 0 counts.
+    write("5.ini", "[Info]\r\nOperationName=gap\r\nOperationType[0]=2,f.go\r\nOperationType[2]=3,a\r\n");
+    // 6: no file at all: an operation with an empty name and no commands.
+    // 7: an unknown kind between two known ones is left out with a warning.
+    write("7.ini", "[Info]\r\nOperationName=odd\r\nOtherAutoOperationID=x\r\n"
+                   "OperationType[0]=2,f.go\r\nOperationType[1]=9,what\r\nOperationType[2]=1,1\r\n");
+    command.LoadOperations(operations);
+
+    ASSERT_EQ(operations.count(), 3);
+    EXPECT_EQ(storedTexts(*operations.at(0)), QStringList({ "2,f.go" }));
+    EXPECT_EQ(operations.at(1)->Name, "");
+    EXPECT_EQ(operations.at(1)->count(), 0);
+    EXPECT_EQ(operations.at(2)->OtherAutoOperationID, 0);
+    EXPECT_EQ(storedTexts(*operations.at(2)), QStringList({ "2,f.go", "1,1" }));
+    EXPECT_TRUE(log().join("\n").contains("[WARN] operation 7: unknown command left out: OperationType[1]=9,what")) << log().join("\n").toStdString();
+}
+
+TEST_F(TestFileCommandTest, MissingListFileIsCreatedEmpty)
+{
+    command.LoadOperations(operations);
+    EXPECT_EQ(operations.count(), 0);
+    EXPECT_EQ(read("OperationList.txt"), QByteArray());
+}
+
+TEST_F(TestFileCommandTest, DeleteKeepsTheOrderOfTheRestAndRemovesTheFile)
+{
+    for (int id : { 11, 12, 13 }) {
+        TCommandAutoOperation op(id);
+        ASSERT_TRUE(command.AddOperation(op));
+    }
+    ASSERT_TRUE(command.DeleteOperation("12"));
+    EXPECT_EQ(read("OperationList.txt"), QByteArray("11\r\n13\r\n"));
+    EXPECT_EQ(files(), QStringList({ "11.ini", "13.ini", "OperationList.txt" }));
+}
+
+TEST_F(TestFileCommandTest, FailedListSaveKeepsTheBackupAndWritesNoOperationFile)
+{
+    SetTickCountSource([] { return 41234567u; });
+    write("OperationList.txt", "1239001\r\n");
+    bool added = true;
+    {
+        TWriteLimit limit(12); // the old list fits, the new one does not
+        added = command.AddOperation(*loginOperation());
+    }
+    SetTickCountSource({});
+    EXPECT_FALSE(added);
+    EXPECT_EQ(read("OperationList.txt.41234567.bak"), QByteArray("1239001\r\n"));
+    EXPECT_EQ(read("OperationList.txt"), QByteArray("1239001\r\n"));
+    EXPECT_FALSE(QFile::exists(path("1240001.ini")));
+    const QString message = "file save error: " + path("OperationList.txt");
+    EXPECT_EQ(prompter().messages(), QStringList({ message }));
+    EXPECT_TRUE(log().contains("[ERROR] " + message)) << log().join("\n").toStdString();
+}
+
+TEST_F(TestFileCommandTest, FailedOperationSaveKeepsTheOldContentInTheBackup)
+{
+    auto op = loginOperation();
+    ASSERT_TRUE(command.SaveOperation(*op));
+    SetTickCountSource([] { return 777u; });
+    op->Name = QString(200, QChar('x'));
+    bool saved = true;
+    {
+        TWriteLimit limit(rlim_t(kLoginFile.size()));
+        saved = command.SaveOperation(*op);
+    }
+    SetTickCountSource({});
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(read("1240001.ini.777.bak"), kLoginFile);
+    EXPECT_EQ(read("1240001.ini"), kLoginFile);
+    EXPECT_EQ(prompter().messages(), QStringList({ "file save error: " + path("1240001.ini") }));
+}
+
+TEST_F(TestFileCommandTest, UnreadableOperationFileIsLeftOutWithALoadError)
+{
+    write("OperationList.txt", "21\r\n22\r\n");
+    QDir().mkpath(path("21.ini")); // a folder in the file's place cannot be read
+    write("22.ini", "[Info]\r\nOperationName=fine\r\n");
+    command.LoadOperations(operations);
+    ASSERT_EQ(operations.count(), 1);
+    EXPECT_EQ(operations.keyAt(0), "22");
+    EXPECT_EQ(prompter().messages(), QStringList({ "file load error: " + path("21.ini") }));
+}
