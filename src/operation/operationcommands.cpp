@@ -47,6 +47,11 @@ TTagInputButtonInfo* operation::findButton(const QString& screenId, const QStrin
     return document ? document->Buttons().find(key) : nullptr;
 }
 
+bool operation::screenShown(const QString& screenId)
+{
+    return documentShowing(screenId) != nullptr;
+}
+
 TTagAnchorInfo* operation::findAnchor(const QString& screenId, const QString& key)
 {
     TCalverdineDocument* document = documentShowing(screenId);

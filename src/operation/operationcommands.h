@@ -90,4 +90,6 @@ namespace operation {
 // document shows the screen; none when no tab shows it or the key is not there.
 TTagInputButtonInfo* findButton(const QString& screenId, const QString& key);
 TTagAnchorInfo* findAnchor(const QString& screenId, const QString& key);
+// Whether an open tab shows the screen.
+bool screenShown(const QString& screenId);
 }

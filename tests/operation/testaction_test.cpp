@@ -1,0 +1,175 @@
+#include "core/commandlist.h"
+#include "core/eventbus.h"
+#include "operation/operationcommands.h"
+#include "operation/testaction.h"
+#include "operation/testfilecommand.h"
+#include "operation/testoperationaction.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QStandardItemModel>
+
+#include "operationfixture.h"
+#include "operationtesting.h"
+#include "support/faketabs.h"
+
+#include <deque>
+
+namespace {
+
+// Answers the editor from a script: each answer changes the operation and says OK or not.
+class TScriptedEditor : public TOperationEditor {
+public:
+    bool edit(TCommandAutoOperation& operation, const TOperationList& operations) override
+    {
+        seenTarget << operation.TargetScreenID;
+        listed = operations.count();
+        if (answers.empty())
+            return false;
+        auto answer = std::move(answers.front());
+        answers.pop_front();
+        return answer(operation);
+    }
+    std::deque<std::function<bool(TCommandAutoOperation&)>> answers;
+    QStringList seenTarget;
+    int listed = 0;
+};
+
+class TestActionTest : public OperationFixture {
+protected:
+    TestActionTest()
+    {
+        BuildCommandCatalogue(App().commands());
+        TFakeTab& tab = tabs.add(3);
+        tab.document = BuildScreen("login", &channel);
+        write("OperationList.txt", "101\r\n102\r\n");
+        write("101.ini", "[Info]\r\nOperationName=open\r\nTargetScreenID=localhost_login\r\n");
+        write("102.ini", "[Info]\r\nOperationName=menu\r\nOtherAutoOperationID=101\r\nTargetScreenID=localhost_menu\r\n"
+                         "OperationType[0]=2,form1.go\r\n");
+        auto owned = std::make_unique<TScriptedEditor>();
+        editor = owned.get();
+        App().bus().AddListener(std::make_unique<TTestAction>(std::move(owned)));
+        controller = static_cast<TTestAction*>(App().bus().ListenerAt(0));
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    QStringList tree() const
+    {
+        QStringList names { controller->root()->text() };
+        for (int i = 0; i < controller->root()->rowCount(); ++i)
+            names << controller->root()->child(i)->text();
+        return names;
+    }
+    void select(int row)
+    {
+        QStandardItem* item = row < 0 ? static_cast<QStandardItem*>(controller->root()) : controller->root()->child(row);
+        controller->selectionModel()->setCurrentIndex(item->index(), QItemSelectionModel::ClearAndSelect);
+    }
+    // Enabled commands as "XCNED" letters (execute, cancel, new, edit, delete), "-" when off.
+    QString states() const
+    {
+        QString s;
+        const std::pair<const char*, char> names[] = { { "ActionTestAutoExecute", 'X' }, { "ActionTestAutoCancel", 'C' },
+                                                       { "ActionTestAutoNew", 'N' },     { "ActionTestAutoEdit", 'E' },
+                                                       { "ActionTestAutoDelete", 'D' } };
+        for (const auto& [name, letter] : names)
+            s += App().commands().action(name)->isEnabled() ? QChar(letter) : QChar('-');
+        return s;
+    }
+    void trigger(const char* name) { App().commands().action(name)->trigger(); }
+
+    TFakeTabs tabs;
+    TReactingPageChannel channel;
+    TScriptedEditor* editor = nullptr;
+    TTestAction* controller = nullptr;
+};
+
+}
+
+TEST_F(TestActionTest, TreeAndCommandStatesFollowTheSelectedNode)
+{
+    EXPECT_EQ(tree(), QStringList({ "自動操作", "open", "menu" }));
+    EXPECT_EQ(states(), "--N--");
+    select(0); // its screen is shown in a tab: it can be edited
+    EXPECT_EQ(states(), "X-NED");
+    select(1);
+    EXPECT_EQ(states(), "X-N-D");
+    select(0);
+    App().bus().NotifyBrowserBeforeNavigate(3);
+    EXPECT_EQ(states(), "X-N-D");
+    App().bus().NotifyDocumentParseCompleted(3);
+    EXPECT_EQ(states(), "X-NED");
+}
+
+TEST_F(TestActionTest, NewEditAndDeleteAreStored)
+{
+    editor->answers.push_back([](TCommandAutoOperation&) { return false; });
+    trigger("ActionTestAutoNew");
+    EXPECT_EQ(tree().size(), 3);
+    EXPECT_EQ(editor->seenTarget, QStringList({ "localhost_login" }));
+
+    int newId = 0;
+    editor->answers.push_back([&](TCommandAutoOperation& op) {
+        op.Name = "new one";
+        newId = op.ID;
+        return true;
+    });
+    trigger("ActionTestAutoNew");
+    EXPECT_EQ(tree(), QStringList({ "自動操作", "open", "menu", "new one" }));
+    EXPECT_EQ(controller->selectionModel()->currentIndex(), controller->root()->child(2)->index());
+    EXPECT_EQ(read("OperationList.txt"), QString("101\r\n102\r\n%1\r\n").arg(newId).toLatin1());
+    EXPECT_TRUE(read(QString("%1.ini").arg(newId)).contains("OperationName=new one\r\n"));
+
+    select(0);
+    editor->answers.push_back([](TCommandAutoOperation& op) { op.Name = "changed"; return false; });
+    trigger("ActionTestAutoEdit");
+    EXPECT_EQ(tree().at(1), "open");
+    editor->answers.push_back([](TCommandAutoOperation& op) { op.Name = "opened"; return true; });
+    trigger("ActionTestAutoEdit");
+    EXPECT_EQ(tree().at(1), "opened");
+    EXPECT_EQ(controller->operations().find(101)->Name, "opened");
+    EXPECT_TRUE(read("101.ini").contains("OperationName=opened\r\n"));
+
+    select(1);
+    trigger("ActionTestAutoDelete");
+    EXPECT_EQ(tree(), QStringList({ "自動操作", "opened", "new one" }));
+    EXPECT_EQ(read("OperationList.txt"), QString("101\r\n%1\r\n").arg(newId).toLatin1());
+    EXPECT_FALSE(QFile::exists(path("102.ini")));
+}
+
+TEST_F(TestActionTest, ARunLeavesOnlyCancelAndItsEndBringsTheCommandsBack)
+{
+    select(0);
+    trigger("ActionTestAutoExecute");
+    TTestOperationAction* runner = controller->runner();
+    ASSERT_TRUE(runner);
+    EXPECT_TRUE(controller->RunInProgress());
+    EXPECT_EQ(states(), "-C---");
+    select(1);
+    EXPECT_EQ(states(), "-C---");
+    select(-1);
+    EXPECT_EQ(states(), "-C---");
+    runner->Step(); // the operation has no commands: it ends
+    EXPECT_FALSE(controller->RunInProgress());
+    EXPECT_EQ(states(), "--N--");
+}
+
+TEST_F(TestActionTest, ARunWithALoopEndsAtOnce)
+{
+    controller->operations().find(101)->OtherAutoOperationID = 102;
+    select(1);
+    trigger("ActionTestAutoExecute");
+    EXPECT_FALSE(controller->RunInProgress());
+    EXPECT_EQ(states(), "X-N-D");
+    EXPECT_EQ(log().last(), "open が循環しています"); // met twice
+}
+
+TEST_F(TestActionTest, IntervalComesFromTheGlobalSettings)
+{
+    EXPECT_EQ(TTestAction::StoredInterval(), 500);
+    QFile f(m_home.file("Calverdine.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[AutoOperation]\r\nInterval=20\r\n");
+    f.close();
+    EXPECT_EQ(TTestAction::StoredInterval(), 20);
+}
