@@ -40,4 +40,9 @@ public:
 protected:
     // Copies the base fields into a clone.
     void copyBaseTo(TCommandAbstract& other) const;
+    // Expires with the command: an answer that comes after it was destroyed is dropped.
+    std::weak_ptr<void> lifetime() const { return m_lifetime; }
+
+private:
+    std::shared_ptr<void> m_lifetime = std::make_shared<int>(0);
 };

@@ -222,7 +222,9 @@ void TCommandFormCompare::Execute(TCommandDone done)
             done();
         return;
     }
-    App().service<TOperationFormData>().CompareForm(dataId, [this, done = std::move(done)](bool allEqual) {
+    App().service<TOperationFormData>().CompareForm(dataId, [this, alive = lifetime(), done = std::move(done)](bool allEqual) {
+        if (alive.expired())
+            return;
         if (!allEqual)
             ErrorCode = kCompareError;
         if (done)

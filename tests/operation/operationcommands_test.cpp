@@ -194,7 +194,15 @@ TEST_F(OperationCommandsTest, InputAndCompareGoThroughTheFormDataEntryPoints)
     forms->held(true);
     EXPECT_TRUE(done);
     EXPECT_EQ(compare.ErrorCode, 0);
-    EXPECT_EQ(forms->calls, QStringList({ "input localhost_login 42", "compare 42", "compare 42", "compare 42" }));
+    // An answer for a command destroyed meanwhile is dropped.
+    auto gone = std::make_unique<TCommandFormCompare>();
+    gone->DataID = "43";
+    done = false;
+    gone->Execute([&] { done = true; });
+    gone.reset();
+    forms->held(false);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(forms->calls, QStringList({ "input localhost_login 42", "compare 42", "compare 42", "compare 42", "compare 43" }));
 }
 
 TEST_F(OperationCommandsTest, BoxAnswersAndTheirCheck)
