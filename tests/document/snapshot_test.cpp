@@ -149,4 +149,29 @@ TEST_F(SnapshotWrites, RefreshAppliesValuesAndAMalformedOneChangesNothing)
     EXPECT_EQ(snapshot->element(text)->value(), "typed");
 }
 
+// A failed comparison of snapshot parts shows them as JSON text.
+TEST(Snapshot, FailureMessagesShowJsonAsText)
+{
+    const QJsonObject object { { "tag", "INPUT" }, { "h", 3 }, { "items", QJsonArray { 1, true } } };
+    const QJsonArray array { object };
+    QJsonArray changing = array;
+    const struct {
+        const char* name;
+        std::string printed;
+        const char* text;
+    } rows[] = {
+        { "object", testing::PrintToString(object), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
+        { "array", testing::PrintToString(array), R"([{"h":3,"items":[1,true],"tag":"INPUT"}])" },
+        { "value of an object", testing::PrintToString(QJsonValue(object)), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
+        { "element of an array", testing::PrintToString(changing[0]), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
+        { "element of a constant array", testing::PrintToString(array[0]), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
+        { "text", testing::PrintToString(QJsonValue("日本 \"x\"")), R"("日本 \"x\"")" },
+        { "number", testing::PrintToString(QJsonValue(150)), "150" },
+        { "null", testing::PrintToString(QJsonValue()), "null" },
+        { "undefined", testing::PrintToString(object.value("missing")), "undefined" },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.printed, row.text) << row.name;
+}
+
 } // namespace
