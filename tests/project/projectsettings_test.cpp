@@ -46,6 +46,7 @@ TEST(SettingsRules, EachFailureShowsItsMessageFocusesItsFieldAndWritesNothing)
         TScriptedPrompter prompter;
         EXPECT_EQ(ConfirmProjectSettings(s, *project, prompter), std::optional(focus));
         EXPECT_EQ(prompter.messages(), QStringList({ message }));
+        ASSERT_FALSE(prompter.asked.empty()) << "no message box was shown";
         EXPECT_EQ(prompter.asked.front().caption, QString()); // a plain message box
         EXPECT_EQ(project->ProjectXmlText(), before);
     };
