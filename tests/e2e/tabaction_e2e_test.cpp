@@ -16,8 +16,12 @@
 #include "support/recordinglistener.h"
 #include "support/testhome.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTabBar>
+#include <QTreeWidget>
 #include <QWebEnginePage>
 
 #include <gtest/gtest.h>
@@ -131,41 +135,114 @@ TEngineProfile* TabActionE2E::s_profile = nullptr;
 
 TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
 {
+    const QStringList pages { s_server->urlText(QStringLiteral("/ta/home.html")),
+                              s_server->urlText(QStringLiteral("/ta/a.html")),
+                              s_server->urlText(QStringLiteral("/ta/b.html")) };
+    const auto addresses = [](const QStringList& lines) {
+        QStringList list;
+        for (const QString& line : lines)
+            list.append(line.section(QLatin1Char('='), 1));
+        return list;
+    };
+    const auto ids = [](const QStringList& lines) {
+        QStringList list;
+        for (const QString& line : lines)
+            list.append(line.section(QLatin1Char('='), 0, 0));
+        return list;
+    };
+
     openProject();
     ASSERT_TRUE(waitForParses(1));
-    App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/a.html")));
+    App().tabs->OpenTab(pages[1]);
     ASSERT_TRUE(waitForParses(2));
-    App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/b.html")));
+    App().tabs->OpenTab(pages[2]);
     ASSERT_TRUE(waitForParses(3));
     EXPECT_EQ(form->tabStrip()->count(), 3);
-    EXPECT_EQ(form->tabStrip()->tabText(2), "B");
+    // The title comes in a report of its own.
+    EXPECT_TRUE(WaitUntil([&] { return form->tabStrip()->tabText(2) == "B"; })) << form->tabStrip()->tabText(2).toStdString();
 
-    QStringList written = tabList();
+    // The list is written at every report of a tab: wait until it holds every page.
+    EXPECT_TRUE(WaitUntil([&] { return addresses(tabList()) == pages; })) << tabList().join(QLatin1Char('\n')).toStdString();
+    const QStringList written = tabList();
     ASSERT_EQ(written.size(), 3);
-    QStringList oldIds;
-    for (const QString& line : written)
-        oldIds.append(line.section(QLatin1Char('='), 0, 0));
-    EXPECT_TRUE(written[0].endsWith("/ta/home.html"));
-    EXPECT_TRUE(written[1].endsWith("/ta/a.html"));
-    EXPECT_TRUE(written[2].endsWith("/ta/b.html"));
+    const QStringList oldIds = ids(written);
 
     closeProject();
     EXPECT_EQ(App().tabs->TabCount(), 0);
     EXPECT_EQ(tabList(), written) << "closing the project keeps the list";
 
-    const int before = parsedCount();
     openProject();
-    ASSERT_TRUE(WaitUntil([&] { return parsedCount() >= before + 1 && App().tabs->TabCount() == 3; }));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 3; }));
+    QStringList newIds;
+    for (TTabWindow* tab : tabs->Tabs())
+        newIds.append(QString::number(tab->TabId()));
+    for (const QString& id : newIds)
+        EXPECT_FALSE(oldIds.contains(id)) << id.toStdString();
+    // Each reopened tab is written once its own navigation has reached the page, in
+    // whatever order the three pages arrive.
+    EXPECT_TRUE(WaitUntil([&] {
         const QStringList now = tabList();
-        return now.size() == 3 && now[0].endsWith("/ta/home.html") && now[1].endsWith("/ta/a.html")
-            && now[2].endsWith("/ta/b.html") && !oldIds.contains(now[0].section('=', 0, 0));
-    })) << tabList().join('\n').toStdString();
-    const QStringList restored = tabList();
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(oldIds.contains(restored[i].section('=', 0, 0)));
-        EXPECT_EQ(restored[i].section('=', 1), written[i].section('=', 1));
-        EXPECT_EQ(restored[i].section('=', 0, 0), QString::number(tabs->Tabs().at(i)->TabId()));
+        return ids(now) == newIds && addresses(now) == pages;
+    })) << tabList().join(QLatin1Char('\n')).toStdString();
+}
+
+// A node of the tab tree dropped on another goes before it, and its strip tab with it.
+TEST_F(TabActionE2E, DroppingATreeNodeOnAnotherMovesTheNodeAndTheStripTab)
+{
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    int parses = 1;
+    for (const char* page : { "/ta/a.html", "/ta/b.html", "/ta/child.html" }) {
+        App().tabs->OpenTab(s_server->urlText(QString::fromLatin1(page)));
+        ASSERT_TRUE(waitForParses(++parses));
+    }
+    QTabBar* strip = form->tabStrip();
+    QTreeWidget* tree = form->tabTree();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    const auto stripTexts = [&] {
+        QStringList texts;
+        for (int i = 0; i < strip->count(); ++i)
+            texts.append(strip->tabText(i));
+        return texts;
+    };
+    const auto treeTexts = [&] {
+        QStringList texts;
+        for (int i = 0; i < root->childCount(); ++i)
+            texts.append(root->child(i)->text(0));
+        return texts;
+    };
+    const auto controllerTexts = [&] {
+        QStringList texts;
+        for (TTabWindow* tab : tabs->Tabs())
+            texts.append(tab->GetTitle());
+        return texts;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return treeTexts() == QStringList({ "Home", "A", "B", "Child" }); }))
+        << treeTexts().join(' ').toStdString();
+
+    tree->expandAll();
+    const struct {
+        const char* name;
+        int dragged, target; // node positions
+        QStringList order;
+    } rows[] = {
+        { "towards the end", 0, 2, { "A", "Home", "B", "Child" } },
+        { "towards the start", 3, 0, { "Child", "A", "Home", "B" } },
+        { "onto the last", 0, 3, { "A", "Home", "Child", "B" } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTreeWidgetItem* target = root->child(row.target);
+        tree->setCurrentItem(root->child(row.dragged));
+        tree->scrollToItem(target);
+        QMimeData data;
+        QDropEvent drop(QPointF(tree->visualItemRect(target).center()), Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier, QEvent::Drop);
+        QCoreApplication::sendEvent(tree->viewport(), &drop);
+        EXPECT_EQ(treeTexts(), row.order);
+        EXPECT_EQ(stripTexts(), row.order);
+        EXPECT_EQ(controllerTexts(), row.order);
     }
 }
 
