@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +195,70 @@ TEST_F(TabActionTest, TabListIsRestoredInFileOrderWithNewIds)
     EXPECT_EQ(tabList(), expected);
     openProject();
     EXPECT_EQ(urls(), (QStringList { "http://127.0.0.1/c.html", "http://127.0.0.1/a.html", "http://127.0.0.1/b2.html" }));
+}
+
+// The list is CP932 text: an address that does not fit is written percent-encoded, so the
+// reopened tab goes to the same address instead of one with question marks.
+TEST_F(TabActionTest, EveryAddressComesBackFromTheTabList)
+{
+    const struct {
+        const char* name;
+        QString address;
+        QString written;
+    } rows[] = {
+        { "plain", "http://127.0.0.1/a.html?x=1", "http://127.0.0.1/a.html?x=1" },
+        { "Japanese, kept as text", "http://127.0.0.1/日本語.html?q=表示", "http://127.0.0.1/日本語.html?q=表示" },
+        { "Korean path", "http://127.0.0.1/한국.html", "http://127.0.0.1/%ED%95%9C%EA%B5%AD.html" },
+        { "accented query", "http://127.0.0.1/p.html?q=café", "http://127.0.0.1/p.html?q=caf%C3%A9" },
+        { "emoji fragment", "http://127.0.0.1/p.html#\U0001F600", "http://127.0.0.1/p.html#%F0%9F%98%80" },
+        { "host name", "http://bücher.example/", "http://xn--bcher-kva.example/" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        openProject();
+        ASSERT_EQ(strip.order.size(), 1);
+        browser(0).Navigate(row.address);
+        const QStringList list = tabList();
+        EXPECT_EQ(list.value(0).section('=', 1), row.written);
+        closeProject();
+        openProject();
+        ASSERT_EQ(strip.order.size(), 1);
+        EXPECT_EQ(QUrl(urls().value(0)), QUrl(row.address)) << urls().value(0).toStdString();
+        closeProject();
+    }
+}
+
+// Dropping a tree node on another places it before that node; the strip and the
+// controller's order follow, the list file keeps its order.
+TEST_F(TabActionTest, DraggingATabInTheTreeMovesItBeforeTheTarget)
+{
+    openProject();
+    for (int i = 0; i < 3; ++i)
+        tabs->OpenNewTab(false);
+    const QList<TTabWindow*> t = strip.order; // A B C D
+    const QStringList file = tabList();
+    const struct {
+        const char* name;
+        int dragged, target; // indexes into t
+        QList<int> order;
+    } rows[] = {
+        { "towards the end", 0, 2, { 1, 0, 2, 3 } },
+        { "towards the start", 3, 0, { 1, 3, 0, 2 } },
+        { "onto the next tab: already before it", 1, 3, { 1, 3, 0, 2 } },
+        { "onto the last tab", 1, 2, { 3, 0, 1, 2 } },
+        { "onto the first tab", 2, 3, { 2, 3, 0, 1 } },
+        { "onto itself", 0, 0, { 2, 3, 0, 1 } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        tabs->DropTab(t[row.dragged], t[row.target]);
+        QList<TTabWindow*> expected;
+        for (int i : row.order)
+            expected.append(t[i]);
+        EXPECT_EQ(strip.order, expected);
+        EXPECT_EQ(tabs->Tabs(), expected);
+    }
+    EXPECT_EQ(tabList(), file);
 }
 
 TEST_F(TabActionTest, CloseBeforeAfterAndOtherWorkFromTheChosenTabAndTheLastDisablesTheCommands)

@@ -30,6 +30,15 @@ TEST(IniFile, KeysWrittenByHandWithBlanksAroundThemAreFound)
     EXPECT_EQ(ini.readInteger("Form", "Top", 0), 5); // a key written exactly wins
     ini.writeString("Global", "DefaultProject", "/q.xml");
     EXPECT_EQ(ini.toText(), QString("[Global]\r\nDefaultProject =/q.xml\r\n[Form]\r\n Top =12\r\nTop=5\r\n"));
+
+    // A key written twice by hand, in any letter case: the first value counts and the key is
+    // listed, and written back, once.
+    ini.parseText("[Info]\r\n100=first\r\nKey=a\r\n100=second\r\nKEY=b\r\n200=x\r\n");
+    EXPECT_EQ(ini.keyNames("Info"), QStringList({ "100", "Key", "200" }));
+    EXPECT_EQ(ini.readString("Info", "100"), QString("first"));
+    EXPECT_EQ(ini.readString("Info", "key"), QString("a"));
+    ini.writeString("Info", "key", "c");
+    EXPECT_EQ(ini.toText(), QString("[Info]\r\n100=first\r\nKey=c\r\n200=x\r\n"));
 }
 
 TEST(IniFile, MalformedInputFallsBackAndLineBreaksInValuesAreFlattened)

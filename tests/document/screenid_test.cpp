@@ -65,13 +65,32 @@ QString screenId(const TScreenIDSettings& settings, const QString& url)
 TEST(UrlRule, JoinsTheChosenParts)
 {
     TDocumentTestHome home;
-    const QString url = "http://host:8080/app/user/edit.jsp?id=5&mode";
-    EXPECT_EQ(screenId(urlRule("2", "mode,id"), url), "http_host_8080_user_edit_jsp_5");
-    EXPECT_EQ(screenId(urlRule("2", "nothing"), url), "http_host_8080_user_edit_jsp_");
-    EXPECT_EQ(screenId(urlRule("7,1", "mode,id"), url), "http_host_8080__app_edit_jsp_5");
+    const QString edit = "http://host:8080/app/user/edit.jsp?id=5&mode";
     const TScreenIDSettings defaults; // a new project's settings
-    EXPECT_EQ(screenId(defaults, url), "host_app_user_edit");
-    EXPECT_EQ(screenId(defaults, "http://host/"), "host");
+    TScreenIDSettings portOnly;
+    portOnly.domainName = portOnly.portNumber = true;
+    portOnly.directoryNameTarget = "";
+    portOnly.fileName = false;
+    const struct {
+        const char* name;
+        TScreenIDSettings settings;
+        QString url;
+        QString id;
+    } rows[] = {
+        { "every part", urlRule("2", "mode,id"), edit, "http_host_8080_user_edit_jsp_5" },
+        { "a missing parameter leaves an empty part", urlRule("2", "nothing"), edit, "http_host_8080_user_edit_jsp_" },
+        { "directories in list order", urlRule("7,1", "mode,id"), edit, "http_host_8080__app_edit_jsp_5" },
+        { "a new project's settings", defaults, edit, "host_app_user_edit" },
+        { "a new project's settings, no path", defaults, "http://host/", "host" },
+        { "port switch on, address without a port", urlRule("2", ""), "http://host/app/user/edit.jsp",
+          "http_host_user_edit_jsp" },
+        { "port switch on, only the host", portOnly, "https://host/", "host" },
+        { "port switch on, explicit port", portOnly, "https://host:443/", "host_443" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(screenId(row.settings, row.url), row.id);
+    }
 }
 
 TEST(UrlRule, BadDirectoryEntriesAreSkippedNotFatal)
@@ -110,12 +129,12 @@ TEST_F(HiddenRule, TakesTheLastHiddenInputOfThatExactName)
     top.input(f, "hidden", "SID", "wrong case");
     top.input(f, "hidden", "sid", "first");
     top.input(f, "text", "sid", "not hidden");
-    top.input(top.form("g"), "hidden", "sid", "second");
+    top.input(top.form("g"), "hidden", "sid", " second screen ");
     top.input(-1, "hidden", "sid", "outside any form");
     TScreenIDSettings s;
     s.rule = 2;
     s.hiddenName = "sid";
-    EXPECT_EQ(parse(s)->ScreenID(), "second");
+    EXPECT_EQ(parse(s)->ScreenID(), " second screen ") << "the value as it is, blanks too";
     s.hiddenName = "none";
     auto unknown = parse(s);
     EXPECT_EQ(unknown->ScreenID(), "VOID_SID_99");
@@ -127,12 +146,12 @@ TEST_F(IdRule, TakesTheTextOfTheElementInLeafDocuments)
     top.setId(top.element("DIV"), "screen", "top text");
     top.frame("IFRAME", "i", "i.html", 1);
     auto& inner = builder.document("http://localhost/i.html");
-    inner.setId(inner.element("H1"), "screen", "inner text");
+    inner.setId(inner.element("H1"), "screen", "inner  text ");
     TScreenIDSettings s;
     s.rule = 3;
     s.elementId = "screen";
     // The top document has frames, so only the inline frame's document is checked.
-    EXPECT_EQ(parse(s)->ScreenID(), "inner text");
+    EXPECT_EQ(parse(s)->ScreenID(), "inner  text ");
 
     App().currentProject()->SetScreenIdentify(3);
     App().currentProject()->SetScreenIdentifyID("screen");
