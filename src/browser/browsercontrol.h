@@ -97,6 +97,8 @@ public:
     virtual void Navigate(const QString& url) = 0;
     virtual void GoBack() = 0;
     virtual void GoForward() = 0;
+    // Travels the number of steps back (negative) or forward in the travel log.
+    virtual void Travel(int steps) { (void)steps; }
     virtual void Stop() = 0;
     // Reloads; completely bypasses the cache.
     virtual void Refresh(bool completely) = 0;

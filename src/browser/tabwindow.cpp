@@ -164,6 +164,12 @@ void TTabWindow::GoForward()
         m_control->GoForward();
 }
 
+void TTabWindow::Travel(int steps)
+{
+    if (m_control && !m_closing)
+        m_control->Travel(steps);
+}
+
 void TTabWindow::StopLoading()
 {
     if (m_control)

@@ -126,6 +126,7 @@ public:
     void SetTextSize(int size) override;
     void GoBack() override;
     void GoForward() override;
+    void Travel(int steps) override;
     void StopLoading() override;
     void Reload(bool completely) override;
     void ViewSource() override;

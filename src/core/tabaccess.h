@@ -39,6 +39,8 @@ public:
 
     virtual void GoBack() = 0;
     virtual void GoForward() = 0;
+    // Travels the number of steps back (negative) or forward (positive) in the travel log.
+    virtual void Travel(int steps) { Q_UNUSED(steps); }
     virtual void StopLoading() = 0;
     virtual void Reload(bool completely) = 0;
     virtual void ViewSource() = 0;

@@ -21,7 +21,7 @@ public:
     int TabId() const override { return id; }
     QString GetUrl() const override { return url.isEmpty() && document ? document->URL() : url; }
     QString GetRequestedUrl() const override { return url; }
-    QString GetTitle() const override { return QString(); }
+    QString GetTitle() const override { return title; }
     int NavigationState() const override { return navigationState; }
     bool CanGoBack() const override { return canGoBack; }
     bool CanGoForward() const override { return canGoForward; }
@@ -38,9 +38,15 @@ public:
     TCalverdineDocument* GetDocumentModel() override { return document.get(); }
     TPopupMessageInfo* PopupInfo() override { return popup ? &*popup : nullptr; }
     TDownloadInfo LastDownloadInfo() const override { return download; }
+    QList<THistoryEntry> BackEntries() const override { return back; }
+    QList<THistoryEntry> ForwardEntries() const override { return forward; }
+    QList<THistoryEntry> AllEntries() const override { return all; }
+    void Travel(int steps) override { calls << QStringLiteral("Travel:%1").arg(steps); }
 
     int id;
     QString url;
+    QString title;
+    QList<THistoryEntry> back, forward, all;
     int navigationState = 0, textSize = 2;
     bool canGoBack = false, canGoForward = false, busy = false, html = false;
     std::optional<TPopupMessageInfo> popup;

@@ -1,5 +1,6 @@
 #include "app/cli/clicommand.h"
 
+#include "commands/serveraction.h"
 #include "core/appcontext.h"
 #include "core/error.h"
 #include "core/projectdocument.h"
@@ -60,6 +61,9 @@ bool OpenCliProject(const QString& path, QString* error)
     try {
         std::unique_ptr<TXMLProjectType> project = TXMLProjectType::LoadProjectDocument(path);
         App().projectFileName = path;
+        // A headless run goes through the same proxy as the window would.
+        ApplyProxyChoice(TProxyChoice::FromProject(project->ProxyServer(), project->ProxyServerAddress(),
+                                                   project->ProxyServerPort()));
         App().setCurrentProject(std::move(project));
         return true;
     } catch (...) {

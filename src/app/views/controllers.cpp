@@ -2,6 +2,7 @@
 
 #include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
+#include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
@@ -19,6 +20,7 @@
 #include "formdata/fieldaliases.h"
 #include "formdefine/formdefinemanager.h"
 #include "formdefine/views/formactionfactory.h"
+#include "history/views/historyview.h"
 #include "jstools/views/jspanel.h"
 #include "project/views/mainactionfactory.h"
 
@@ -65,7 +67,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
 
     bus.AddListener(std::move(tabAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFavoriteAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("THistoryAction")));
+    bus.AddListener(CreateHistoryAction(form));
     bus.AddListener(CreateAddressAction(form));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
     bus.AddListener(CreateFormAction(form));
@@ -82,7 +84,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
         window->showPage(html);
     }));
     bus.AddListener(std::make_unique<TPageControlAction>(layout));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("ServerAction")));
+    bus.AddListener(std::make_unique<TServerAction>());
 
     auto mainForm = std::make_unique<TMainFormAction>();
     form.setMainFormAction(mainForm.get());

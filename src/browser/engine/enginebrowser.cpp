@@ -164,6 +164,15 @@ void TEngineBrowser::GoBack()
     m_page->triggerAction(QWebEnginePage::Back);
 }
 
+void TEngineBrowser::Travel(int steps)
+{
+    QWebEngineHistory* history = m_page->history();
+    const int target = history->currentItemIndex() + steps;
+    if (steps == 0 || target < 0 || target >= history->count())
+        return;
+    history->goToItem(history->itemAt(target));
+}
+
 void TEngineBrowser::GoForward()
 {
     m_page->triggerAction(QWebEnginePage::Forward);

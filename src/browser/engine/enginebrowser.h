@@ -39,6 +39,7 @@ public:
     void Navigate(const QString& url) override;
     void GoBack() override;
     void GoForward() override;
+    void Travel(int steps) override;
     void Stop() override;
     void Refresh(bool completely) override;
     QString LocationURL() const override;

@@ -1,0 +1,183 @@
+#include "enginetab.h"
+
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "core/appcontext.h"
+#include "core/layoutsettings.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "history/views/historyview.h"
+#include "support/httpserver.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QDir>
+#include <QMenu>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The main window with the view, tab and history controllers on the real engine.
+class HistoryE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        for (const char* name : { "home", "a", "b", "c" }) {
+            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
+            s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), page);
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    HistoryE2E()
+    {
+        form = std::make_unique<TMainForm>();
+        form->resize(1200, 800);
+        form->show();
+        TEventBus& bus = App().bus();
+        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+        auto action = CreateTabAction(*form, s_profile);
+        tabs = static_cast<TTabAction*>(action.get());
+        bus.AddListener(std::move(action));
+        bus.AddListener(CreateHistoryAction(*form));
+        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+        tree = HistoryTree(*form);
+    }
+
+    ~HistoryE2E() override
+    {
+        closeProject();
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    void openProject()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        project->SetHomePage(url("home"));
+        QDir().mkpath(project->RootDirectory());
+        App().setCurrentProject(std::move(project));
+        App().service<TProjectState>().closing = false;
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    void closeProject()
+    {
+        if (!App().currentProject())
+            return;
+        App().service<TProjectState>().closing = true;
+        App().takeCurrentProject().reset();
+        App().bus().NotifyProjectClosed(0);
+        ProcessDeferredDeletes();
+    }
+
+    static QString url(const char* name) { return s_server->urlText(QStringLiteral("/h/%1.html").arg(QLatin1String(name))); }
+    int parsedCount() const { return int(events->size()); }
+    bool go(const char* name)
+    {
+        const int before = parsedCount();
+        App().tabs->NavigateCurrentTab(url(name));
+        return WaitUntil([&] { return parsedCount() > before && App().tabs->CurrentTab()->GetUrl() == url(name); });
+    }
+    QStringList addresses(int root) const
+    {
+        QStringList list;
+        QTreeWidgetItem* node = tree->topLevelItem(root);
+        for (int i = 0; i < node->childCount(); ++i)
+            list << node->child(i)->toolTip(0);
+        return list;
+    }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    TTabAction* tabs = nullptr;
+    QTreeWidget* tree = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+};
+
+THttpServer* HistoryE2E::s_server = nullptr;
+TEngineProfile* HistoryE2E::s_profile = nullptr;
+
+TEST_F(HistoryE2E, VisitsTravelMenusFrontTabAndDomainFilesFollowThePages)
+{
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "全ての履歴");
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "選択しているウィンドウの履歴");
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), "ドメイン毎の履歴");
+
+    openProject();
+    ASSERT_TRUE(WaitUntil([&] { return parsedCount() >= 1; }));
+    ASSERT_TRUE(go("a"));
+    ASSERT_TRUE(go("b"));
+    ASSERT_TRUE(go("a"));
+    EXPECT_EQ(addresses(0), QStringList({ url("a"), url("b"), url("a"), url("home") }));
+
+    // A reload of the same address records nothing new.
+    const int before = parsedCount();
+    App().tabs->CurrentTab()->Reload(false);
+    ASSERT_TRUE(WaitUntil([&] { return parsedCount() > before; }));
+    EXPECT_EQ(addresses(0).size(), 4);
+
+    // Per domain: one node for the loopback host, each page once.
+    ASSERT_EQ(tree->topLevelItem(2)->childCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(2)->child(0)->childCount(), 3);
+
+    // The back menu lists b, a, home nearest first; its third item goes three steps back.
+    QMenu* back = form->dropDownMenu(QStringLiteral("ActionViewBack"));
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->actions().size(), 3);
+    EXPECT_TRUE(back->actions().at(0)->text().endsWith("(&1)"));
+    EXPECT_TRUE(back->actions().at(2)->text().endsWith("(&3)"));
+    back->actions().at(2)->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == url("home") && addresses(0).first() == url("home"); }));
+    QMenu* forward = form->dropDownMenu(QStringLiteral("ActionViewForward"));
+    ASSERT_TRUE(WaitUntil([&] { return forward->actions().size() == 3 && back->actions().isEmpty(); }));
+
+    // A second tab: its visits replace the front tab's; switching back restores them.
+    const int parsed = parsedCount();
+    App().tabs->OpenTab(url("c"));
+    ASSERT_TRUE(WaitUntil([&] { return parsedCount() > parsed && addresses(1) == QStringList({ url("c") }); }));
+    tabs->ShowTab(tabs->Tabs().at(0));
+    ASSERT_TRUE(WaitUntil([&] { return addresses(1).size() == 4; })) << addresses(1).join(' ').toStdString();
+
+    // Clicking a visit opens it in the current tab.
+    QTreeWidgetItem* visitC = tree->topLevelItem(0)->child(0);
+    ASSERT_EQ(visitC->toolTip(0), url("c"));
+    emit tree->itemClicked(visitC, 0);
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == url("c"); }));
+
+    // Closing writes the per-domain pages; the next opening shows them before any visit.
+    closeProject();
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 0);
+    EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.isEmpty());
+    const QString folder = home.path() + "/E2E/TabWindow/";
+    ASSERT_TRUE(QFile::exists(folder + "DomainHistryList.ini"));
+    ASSERT_TRUE(QFile::exists(folder + "127.0.0.1.ini"));
+
+    openProject();
+    ASSERT_EQ(tree->topLevelItem(2)->childCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(2)->child(0)->childCount(), 4);
+    EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.contains(url("b")));
+}
+
+} // namespace

@@ -1,0 +1,213 @@
+#include "history/historyaction.h"
+#include "history/historystore.h"
+#include "core/appcontext.h"
+#include "core/eventbus.h"
+#include "core/inifile.h"
+#include "core/projectdocument.h"
+#include "core/tabaccess.h"
+#include "support/faketabs.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+THistoryEntry Entry(const QString& title, const QString& url) { return THistoryEntry { title, url }; }
+
+QStringList Titles(const QList<THistoryEntry>& entries)
+{
+    QStringList titles;
+    for (const THistoryEntry& e : entries)
+        titles << e.Title;
+    return titles;
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(TravelMenu, CaptionsCarryAcceleratorsOnTheFirst36Items)
+{
+    QList<THistoryEntry> entries;
+    for (int i = 0; i < 40; ++i)
+        entries << Entry(QStringLiteral("P%1").arg(i), QStringLiteral("http://h/%1").arg(i));
+    const QStringList captions = TravelMenuCaptions(entries);
+    ASSERT_EQ(captions.size(), 40);
+    struct Row { const char* name; int index; const char* caption; };
+    for (const Row& row : { Row { "first", 0, "P0(&1)" }, Row { "ninth", 8, "P8(&9)" }, Row { "tenth is zero", 9, "P9(&0)" },
+                            Row { "eleventh is A", 10, "P10(&A)" }, Row { "36th is Z", 35, "P35(&Z)" },
+                            Row { "37th has none", 36, "P36" }, Row { "last has none", 39, "P39" } })
+        EXPECT_EQ(captions.at(row.index), QString::fromUtf8(row.caption)) << row.name;
+    EXPECT_TRUE(TravelMenuCaptions({}).isEmpty());
+}
+
+TEST(HistoryStore, VisitsAreRecordedNewestFirstAndAReloadOnce)
+{
+    THistoryStore store;
+    const QString a = QStringLiteral("http://h.test/a?x=1"), b = QStringLiteral("http://h.test/b");
+    bool newPage = false;
+    EXPECT_TRUE(store.RecordVisit(Entry("A", a), &newPage));
+    EXPECT_TRUE(newPage);
+    EXPECT_TRUE(store.RecordVisit(Entry("B", b), &newPage));
+    EXPECT_TRUE(store.RecordVisit(Entry("A", a), &newPage));
+    EXPECT_FALSE(newPage) << "a page with '=' in its address is listed once per domain";
+    EXPECT_FALSE(store.RecordVisit(Entry("A", a), &newPage)) << "a reload adds nothing";
+    EXPECT_EQ(Titles(store.AllVisits()), QStringList({ "A", "B", "A" }));
+    ASSERT_EQ(store.Domains().size(), 1);
+    EXPECT_EQ(store.Domains().firstKey(), "h.test");
+    EXPECT_EQ(store.Domains().first().keys(), QStringList({ "http://h.test/a?x__EQUAL__1", "http://h.test/b" }));
+}
+
+TEST(HistoryStore, FilesAreWrittenInTheFormTheyAreReadAndSurviveAwkwardTitles)
+{
+    TTestHome home;
+    const QString folder = home.file("TabWindow");
+    THistoryStore store;
+    store.AddToDomains(Entry("Top", "http://one.test/"));
+    store.AddToDomains(Entry("a=b", "http://one.test/q?a=b"));
+    store.AddToDomains(Entry("top", "http://one.test/other")); // differs only in case
+    store.AddToDomains(Entry("", "http://one.test/untitled"));
+    store.AddToDomains(Entry("[section]", "http://one.test/s"));
+    store.AddToDomains(Entry("Two", "http://two.test/x"));
+    QString error;
+    ASSERT_TRUE(store.Save(folder, &error)) << error.toStdString();
+
+    EXPECT_EQ(ReadBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=one.test\r\n1=two.test\r\n"));
+    EXPECT_EQ(ReadBytes(folder + "/two.test.ini"), QByteArray("[Item]\r\nTwo=http://two.test/x\r\n"));
+
+    THistoryStore read;
+    const QStringList urls = read.Load(folder);
+    EXPECT_EQ(urls.size(), 6);
+    EXPECT_EQ(read.Domains().keys(), store.Domains().keys());
+    for (const QString& domain : store.Domains().keys()) {
+        EXPECT_EQ(read.Domains().value(domain).keys(), store.Domains().value(domain).keys()) << domain.toStdString();
+    }
+    EXPECT_EQ(read.Domains().value("one.test").value("http://one.test/q?a__EQUAL__b").Title, "a=b");
+}
+
+TEST(HistoryStore, ReadingToleratesMissingAndRepeatedFiles)
+{
+    TTestHome home;
+    const QString folder = home.file("TabWindow");
+    THistoryStore store;
+    EXPECT_TRUE(store.Load(folder).isEmpty()) << "no files: an empty view";
+
+    WriteBytes(folder + "/DomainHistryList.ini", "[Item]\r\n0=a.test\r\n1=gone.test\r\n2=A.TEST\r\n3=../x\r\n");
+    WriteBytes(folder + "/a.test.ini", "[Item]\r\nPage=http://a.test/p\r\nEmpty=\r\n");
+    EXPECT_EQ(store.Load(folder), QStringList({ "http://a.test/p" }));
+    EXPECT_EQ(store.Domains().size(), 1);
+}
+
+namespace {
+
+class HistoryActionTest : public testing::Test {
+protected:
+    HistoryActionTest()
+    {
+        action = new THistoryAction();
+        App().bus().AddListener(std::unique_ptr<TActionCalverdine>(action));
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::BrowserAddressAdded }));
+    }
+    void openProject()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues("P", home.path());
+        folder = project->RootDirectory() + "/TabWindow";
+        App().setCurrentProject(std::move(project));
+        App().bus().NotifyProjectOpened(0);
+    }
+    void closeProject()
+    {
+        App().takeCurrentProject().reset();
+        App().bus().NotifyProjectClosed(0);
+    }
+    // The tab shows the last of its visits with the given pages ahead.
+    void visit(TFakeTab& tab, const QList<THistoryEntry>& all, int ahead = 0)
+    {
+        tab.all = all;
+        tab.forward = all.mid(all.size() - ahead);
+        tab.back = all.mid(0, all.size() - ahead - 1);
+        std::reverse(tab.back.begin(), tab.back.end());
+        tab.url = all.at(all.size() - ahead - 1).Url;
+        App().bus().NotifyBrowserNavigateCompleted(tab.id);
+    }
+
+    TTestHome home;
+    TFakeTabs tabs;
+    THistoryAction* action = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    QString folder;
+};
+
+} // namespace
+
+TEST_F(HistoryActionTest, SeedsFromTheFilesRecordsVisitsAndWritesThemAtClose)
+{
+    const QString root = home.path() + "/P";
+    WriteBytes(root + "/TabWindow/DomainHistryList.ini", "[Item]\r\n0=old.test\r\n");
+    WriteBytes(root + "/TabWindow/old.test.ini", "[Item]\r\nOld=http://old.test/\r\n");
+    App().service<TVisitedAddresses>().addresses = QStringList();
+    openProject();
+    EXPECT_EQ(App().service<TVisitedAddresses>().addresses, QStringList({ "http://old.test/" }));
+    EXPECT_EQ(events->join(' '), "BrowserAddressAdded:0");
+    EXPECT_TRUE(action->Store().ContainsAddress("http://old.test/"));
+
+    TFakeTab& tab = tabs.add(1);
+    const THistoryEntry a = Entry("A", "http://new.test/a"), b = Entry("B", "http://new.test/b");
+    visit(tab, { a });
+    visit(tab, { a, b });
+    visit(tab, { a, b, a });
+    visit(tab, { a, b, a }); // reload
+    EXPECT_EQ(Titles(action->Store().AllVisits()), QStringList({ "A", "B", "A" }));
+    EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "A", "B", "A" }));
+    EXPECT_EQ(Titles(action->BackEntries()), QStringList({ "B", "A" }));
+
+    // Back two steps: the page in front is the first A, the two ahead are forward entries.
+    visit(tab, { a, b, a }, 2);
+    EXPECT_EQ(Titles(action->Store().AllVisits()), QStringList({ "A", "B", "A" })) << "the newest is the page shown";
+    EXPECT_EQ(Titles(action->ForwardEntries()), QStringList({ "B", "A" }));
+
+    closeProject();
+    EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.isEmpty());
+    EXPECT_TRUE(action->Store().AllVisits().isEmpty());
+    EXPECT_EQ(ReadBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=old.test\r\n1=new.test\r\n"));
+    EXPECT_EQ(ReadBytes(folder + "/new.test.ini"), QByteArray("[Item]\r\nA=http://new.test/a\r\nB=http://new.test/b\r\n"));
+}
+
+TEST_F(HistoryActionTest, TheFrontTabsVisitsFollowTheTabInFrontAndTravelGoesToTheCurrentTab)
+{
+    openProject();
+    TFakeTab& one = tabs.add(1);
+    visit(one, { Entry("One", "http://h.test/1") });
+    TFakeTab& two = tabs.add(2);
+    App().bus().NotifyTabWindowAdded(2);
+    EXPECT_TRUE(action->FrontVisits().isEmpty());
+    visit(two, { Entry("Two", "http://h.test/2"), Entry("Three", "http://h.test/3") });
+    EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "Three", "Two" }));
+
+    tabs.current = 1;
+    App().bus().NotifyTabWindowActivated(1);
+    EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "One" }));
+
+    action->Travel(-3);
+    action->Travel(2);
+    EXPECT_EQ(one.calls, QStringList({ "Travel:-3", "Travel:2" }));
+    action->Open("http://h.test/2");
+    EXPECT_EQ(tabs.navigated, QStringList({ "http://h.test/2" }));
+}
