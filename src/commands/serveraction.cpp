@@ -72,6 +72,10 @@ TServerAction::TServerAction(QObject* parent) : TActionCalverdine(parent)
     TCommandList& commands = App().commands();
     m_direct = commands.claim(QStringLiteral("ActionServerProxyDisconnect"), objectName());
     m_connect = commands.claim(QStringLiteral("ActionServerProxyConnect"), objectName());
+    // Connecting through another browser's settings has no counterpart here: ProxyServer 0
+    // takes the platform's own settings at project opening. The command stays disabled.
+    if (QAction* viaSettings = commands.claim(QStringLiteral("ActionServerProxyConnectIE"), objectName()))
+        viaSettings->setEnabled(false);
     for (QAction* a : { m_direct, m_connect }) {
         if (a) {
             a->setCheckable(true);
