@@ -204,7 +204,9 @@ bool StartupPrepareProject()
             // The file now holds the project: opening it at activation finds it unchanged.
             app.projectUnsaved = false;
         } else if (TPrompter* prompter = app.prompter()) {
-            prompter->message(QStringLiteral("ファイルが保存できませんでした"), QString(), TPrompter::Buttons::Ok,
+            // The cause names the file and the system's reason.
+            prompter->message(QStringLiteral("ファイルが保存できませんでした") + QLatin1Char('\n') + error, QString(),
+                              TPrompter::Buttons::Ok,
                               TPrompter::Icon::Error);
         }
         if (!commandLineProject.isEmpty())

@@ -303,8 +303,9 @@ bool TMainAction::SaveProject(const QString& path)
         CheckKnownProject(path);
         return true;
     } catch (...) {
-        LogInfo(CurrentExceptionMessage());
-        showError(QStringLiteral("ファイルが保存できませんでした"));
+        const QString cause = CurrentExceptionMessage();
+        LogInfo(cause);
+        showError(QStringLiteral("ファイルが保存できませんでした") + QLatin1Char('\n') + cause);
         return false;
     }
 }

@@ -143,7 +143,11 @@ TEST(FirstRun, UnwritableProjectFileIsReportedAndLeavesNoPartialFile)
         TWriteLimit limit(10);
         EXPECT_FALSE(StartupPrepareProject());
     }
-    EXPECT_EQ(home.prompter().messages().last(), QString("ファイルが保存できませんでした"));
+    // The message names the file and the system's reason.
+    const QStringList lines = home.prompter().messages().last().split('\n');
+    ASSERT_EQ(lines.size(), 2) << home.prompter().messages().last().toStdString();
+    EXPECT_EQ(lines[0], QString("ファイルが保存できませんでした"));
+    EXPECT_TRUE(lines[1].contains("Calverdine/") && lines[1].contains(".xml")) << lines[1].toStdString();
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList({ "Calverdine.ini" }));
     ASSERT_NE(App().currentProject(), nullptr) << "kept in memory, still unsaved";
     EXPECT_TRUE(App().projectUnsaved);

@@ -260,7 +260,8 @@ TEST_F(MainActionTest, ExitGoesOnOnlyWhenTheChangesWereSavedOrGivenUp)
         EXPECT_TRUE(App().projectUnsaved);
         EXPECT_EQ(homeFiles(), QStringList());
     }
-    EXPECT_EQ(prompter().messages().last(), QString("ファイルが保存できませんでした"));
+    EXPECT_TRUE(prompter().messages().last().startsWith("ファイルが保存できませんでした\n"))
+        << prompter().messages().last().toStdString();
 
     prompter().clear();
     prompter().answers = { TPrompter::Yes };
@@ -320,7 +321,11 @@ TEST_F(MainActionTest, FailedSaveKeepsTheOldFileAndTheUnsavedState)
         TWriteLimit limit(stored.size() + 10); // the backup copy fits, the new content does not
         main->Save();
     }
-    EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが保存できませんでした" }));
+    ASSERT_EQ(prompter().messages().size(), 1);
+    // The first line is the message; the second names the file and the system's reason.
+    EXPECT_TRUE(prompter().messages()[0].startsWith("ファイルが保存できませんでした\n")
+                && prompter().messages()[0].section('\n', 1).contains(path))
+        << prompter().messages()[0].toStdString();
     EXPECT_TRUE(App().projectUnsaved);
     EXPECT_TRUE(enabled("ActionMainSave"));
     EXPECT_EQ(contents(path), stored);
