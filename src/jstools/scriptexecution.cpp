@@ -151,18 +151,27 @@ void TScriptExecutor::Execute(TTagScript* script, const QString& code, Done done
     Execute(script->Document(), script->Executable(), code, std::move(done));
 }
 
-void TScriptExecutor::Execute(THtmlDocument* document, bool executable, const QString& code, Done done)
+TScriptExecutor::Done TScriptExecutor::orNothing(Done done)
 {
-    auto finish = [done](const QString& result, bool ok) {
+    return [done = std::move(done)](const QString& result, bool ok) {
         if (done)
             done(result, ok);
     };
+}
+
+bool TScriptExecutor::beginExecution(bool executable)
+{
     if (!executable) {
         refuse();
-        finish(QString(), false);
-        return;
+        return false;
     }
-    if (!startExecution()) {
+    return startExecution();
+}
+
+void TScriptExecutor::Execute(THtmlDocument* document, bool executable, const QString& code, Done done)
+{
+    const Done finish = orNothing(std::move(done));
+    if (!beginExecution(executable)) {
         finish(QString(), false);
         return;
     }
@@ -192,16 +201,8 @@ void TScriptExecutor::Call(TTagScriptFunction* function, Done done)
 
 void TScriptExecutor::Call(THtmlDocument* document, bool executable, const QString& name, const QStringList& values, Done done)
 {
-    auto finish = [done](const QString& result, bool ok) {
-        if (done)
-            done(result, ok);
-    };
-    if (!executable) {
-        refuse();
-        finish(QString(), false);
-        return;
-    }
-    if (!startExecution()) {
+    const Done finish = orNothing(std::move(done));
+    if (!beginExecution(executable)) {
         finish(QString(), false);
         return;
     }
@@ -298,10 +299,7 @@ void TScriptExecutor::SetVariableValue(TTagScript* script, const QString& name, 
 void TScriptExecutor::SetVariableValue(THtmlDocument* document, bool executable, const QString& name,
                                        const QString& value, Done done)
 {
-    auto finish = [done](const QString& result, bool ok) {
-        if (done)
-            done(result, ok);
-    };
+    const Done finish = orNothing(std::move(done));
     // Only names that are plain identifiers are built into code; the typed value is a
     // script expression by design. Assigning runs code, so pages whose scripts are
     // refused are left alone.

@@ -75,6 +75,10 @@ Q_SIGNALS:
 private:
     void append(const QString& line);
     bool startExecution();
+    // Refuses a script that may not run, else starts an execution; false when none started.
+    bool beginExecution(bool executable);
+    // The callback, or one that does nothing when none was given.
+    static Done orNothing(Done done);
     void finishExecution();
     // Sends the request and calls back only while the generation is unchanged.
     void send(THtmlDocument* document, TPageChannel::ScriptRequest request, const QString& text,
