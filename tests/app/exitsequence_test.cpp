@@ -36,11 +36,7 @@ TEST(ExitSequence, CloseBoxAsksForUnsavedChangesThenSavesTheLayoutAndCloses)
     const QString path = home.file("DefaultProject.xml");
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues("DefaultProject", home.path());
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(project->ProjectXmlText());
-    }
+    ASSERT_TRUE(WriteFileBytes(path, project->ProjectXmlText()));
     {
         TMainForm form;
         form.FormCreate(CreateControllers);

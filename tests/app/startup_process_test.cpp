@@ -1,3 +1,5 @@
+#include "support/testhome.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -10,12 +12,6 @@
 
 // The shipped program, started as a user would start it (offscreen, unattended).
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct ProcessRun {
     int exitCode = -1;
@@ -67,17 +63,17 @@ TEST(StartupProcess, FirstRunCreatesTheHomeAndASecondInstanceOnlySaysSo)
     for (QDeadlineTimer deadline(60000); !started() && !deadline.hasExpired();)
         QThread::msleep(50);
     ASSERT_TRUE(started());
-    const QByteArray settings = contents(home + "/Calverdine.ini");
+    const QByteArray settings = FileBytes(home + "/Calverdine.ini");
     EXPECT_EQ(settings, ("[Global]\r\nDefaultProject=" + home + "/DefaultProject.xml\r\n").toUtf8());
     EXPECT_TRUE(QFileInfo(home + "/DefaultProject/FormData").isDir());
 
-    const QByteArray projectFile = contents(home + "/DefaultProject.xml");
+    const QByteArray projectFile = FileBytes(home + "/DefaultProject.xml");
     const ProcessRun second = runToEnd({ "--home", home, "--unattended" });
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_EQ(second.err.split('\n').filter(QRegularExpression("^message: ")),
               QStringList({ "message: すでに起動しています" }));
-    EXPECT_EQ(contents(home + "/Calverdine.ini"), settings);
-    EXPECT_EQ(contents(home + "/DefaultProject.xml"), projectFile);
+    EXPECT_EQ(FileBytes(home + "/Calverdine.ini"), settings);
+    EXPECT_EQ(FileBytes(home + "/DefaultProject.xml"), projectFile);
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();

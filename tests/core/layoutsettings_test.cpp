@@ -8,13 +8,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}
 
 TEST(PanelSize, CollapsingRemembersAndExpandingRestores)
 {
@@ -106,7 +99,7 @@ TEST(LayoutSettings, KeysRoundTripAndOtherSectionsStay)
     layout.setPageIndex(TPanel::Right, 1);
     layout.resizePanel(TPanel::Console, 120);
     ASSERT_TRUE(layout.save(path));
-    EXPECT_EQ(contents(path), QByteArray("[Global]\r\nDefaultProject=/h/DefaultProject.xml\r\n"
+    EXPECT_EQ(FileBytes(path), QByteArray("[Global]\r\nDefaultProject=/h/DefaultProject.xml\r\n"
                                          "[AutoOperation]\r\nInterval=800\r\n"
                                          "[Form]\r\nTop=22\r\nLeft=11\r\nWidth=800\r\nHeight=600\r\n"
                                          "[PanelLeft]\r\nIndex=0\r\nShow=0\r\nWidth=193\r\n"
@@ -141,5 +134,5 @@ TEST(LayoutSettings, AFileThatCannotBeReadOrWrittenIsLeftWhole)
     }
     TWriteLimit limit(1000);
     EXPECT_FALSE(layout.save(path, &error));
-    EXPECT_EQ(contents(path), before);
+    EXPECT_EQ(FileBytes(path), before);
 }

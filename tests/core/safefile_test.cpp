@@ -8,14 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "support/writelimit.h"
+#include "support/testhome.h"
 
-namespace {
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}
 
 TEST(SafeFile, SuccessfulRewriteLeavesNoBackup)
 {
@@ -23,7 +17,7 @@ TEST(SafeFile, SuccessfulRewriteLeavesNoBackup)
     const QString path = dir.filePath("a.xml");
     ASSERT_TRUE(safefile::write(path, "old"));
     ASSERT_TRUE(safefile::write(path, "new"));
-    EXPECT_EQ(contents(path), QByteArray("new"));
+    EXPECT_EQ(FileBytes(path), QByteArray("new"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "a.xml" }));
 }
 
@@ -39,8 +33,8 @@ TEST(SafeFile, FailedWriteKeepsOldContentAndATickCountedBackup)
         EXPECT_FALSE(safefile::write(path, "new content", safefile::Backup::Copy, &error));
     }
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contents(path), QByteArray("old"));
-    EXPECT_EQ(contents(path + ".4242.bak"), QByteArray("old"));
+    EXPECT_EQ(FileBytes(path), QByteArray("old"));
+    EXPECT_EQ(FileBytes(path + ".4242.bak"), QByteArray("old"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "a.xml", "a.xml.4242.bak" }));
 
     SetTickCountSource([] { return 0xFFFFFFFEu; }); // the count is written signed

@@ -19,19 +19,6 @@
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // Starts the application state afresh on the same home directory, as a second run would.
 void restart(TTestHome& home)
 {
@@ -91,7 +78,7 @@ TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProjectAndTheSecondStartOpensIt)
     EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormDefine").isDir());
     EXPECT_TRUE(QFileInfo(dir + "/DefaultProject/FormData").isDir());
     const QByteArray settings = ("[Global]\r\nDefaultProject=" + dir + "/DefaultProject.xml\r\n").toUtf8();
-    EXPECT_EQ(contents(dir + "/Calverdine.ini"), settings);
+    EXPECT_EQ(FileBytes(dir + "/Calverdine.ini"), settings);
     ASSERT_NE(App().currentProject(), nullptr);
     EXPECT_TRUE(App().projectUnsaved);
 
@@ -112,7 +99,7 @@ TEST(FirstRun, YesCreatesTheHomeWithTheDefaultProjectAndTheSecondStartOpensIt)
     EXPECT_FALSE(App().projectUnsaved);
     EXPECT_TRUE(StartupPrepareProject());
     EXPECT_EQ(App().projectFileName, dir + "/DefaultProject.xml");
-    EXPECT_EQ(contents(dir + "/Calverdine.ini"), settings);
+    EXPECT_EQ(FileBytes(dir + "/Calverdine.ini"), settings);
 }
 
 TEST(FirstRun, RefusalCreatesNothing)
@@ -156,7 +143,7 @@ TEST(FirstRun, UnwritableProjectFileIsReportedAndLeavesNoPartialFile)
 TEST(LaterRun, StoredRelativeNameIsTakenFromTheHomeAndACommandLineProjectWins)
 {
     TTestHome home;
-    writeFile(home.file("Calverdine.ini"), "[Form]\r\nTop=3\r\n[Global]\r\nDefaultProject=Shop.xml\r\n");
+    ASSERT_TRUE(WriteFileBytes(home.file("Calverdine.ini"), "[Form]\r\nTop=3\r\n[Global]\r\nDefaultProject=Shop.xml\r\n"));
     EXPECT_TRUE(StartupPrepareProject());
     EXPECT_EQ(App().projectFileName, home.file("Shop.xml"));
     restart(home);
@@ -173,7 +160,7 @@ TEST(LaterRun, MissingOrUnreadableSettingsFallBackToTheDefaultProject)
     EXPECT_EQ(App().projectFileName, fallback);
 
     restart(home);
-    writeFile(home.file("Calverdine.ini"), "\xff\xfe\x00garbage\r\n[Global]\r\nDefaultProject=\r\n");
+    ASSERT_TRUE(WriteFileBytes(home.file("Calverdine.ini"), "\xff\xfe\x00garbage\r\n[Global]\r\nDefaultProject=\r\n"));
     EXPECT_TRUE(StartupPrepareProject());
     EXPECT_EQ(App().projectFileName, fallback);
 
@@ -192,13 +179,13 @@ TEST(GlobalSettings, IntegersAndShortcutKeysFallBackToTheirDefaults)
     const std::pair<QByteArray, int> cases[] = { { "Interval=250", 250 }, { "interval=-3", -3 }, { "Other=1", 500 },
                                                  { "Interval=abc", 500 }, { "Interval=", 500 }, { "Interval=9999", 9999 } };
     for (const auto& [line, expected] : cases) {
-        writeFile(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + line + "\r\n");
+        ASSERT_TRUE(WriteFileBytes(home.file("Calverdine.ini"), "[AutoOperation]\r\n" + line + "\r\n"));
         EXPECT_EQ(ReadGlobalInteger("AutoOperation", "Interval", 500), expected) << line.constData();
     }
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79);
-    writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=9999\r\n");
+    ASSERT_TRUE(WriteFileBytes(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=9999\r\n"));
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 79); // the stored sentinel means "not set"
-    writeFile(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=80\r\n");
+    ASSERT_TRUE(WriteFileBytes(home.file("CalverdineShortcutKey.ini"), "[ShortCutKey]\r\nFileOpen=80\r\n"));
     EXPECT_EQ(ReadShortcutKey("FileOpen", 79), 80);
 }
 
@@ -218,9 +205,9 @@ TEST(SingleInstance, SecondHolderIsRefusedAndALockOfAnEndedProcessIsTakenOver)
         _exit(0);
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);
-    writeFile(home.file("Calverdine.lock"),
-              QByteArray::number(child) + "\n" + QCoreApplication::applicationName().toUtf8() + "\n"
-                  + QSysInfo::machineHostName().toUtf8() + "\n");
+    ASSERT_TRUE(WriteFileBytes(home.file("Calverdine.lock"),
+                               QByteArray::number(child) + "\n" + QCoreApplication::applicationName().toUtf8() + "\n"
+                                   + QSysInfo::machineHostName().toUtf8() + "\n"));
     TSingleInstance instance(home.path());
     EXPECT_TRUE(instance.acquire());
 }

@@ -145,10 +145,7 @@ TEST(ScriptNodes, CachedScriptsWithBlanksOrNonAsciiInTheirAddressAreFound)
 TEST(ScriptNodes, LocalScriptFilesAreReadAndAMissingOneOnlyWarns)
 {
     TDocumentTestHome home;
-    QFile file(home.file("lib.js"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("var fromDisk;\n");
-    file.close();
+    ASSERT_TRUE(WriteFileBytes(home.file("lib.js"), "var fromDisk;\n"));
     const QString pageUrl = QUrl::fromLocalFile(home.file("page.html")).toString();
     TSnapshotBuilder b;
     auto& top = b.document(pageUrl);

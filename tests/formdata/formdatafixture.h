@@ -24,17 +24,8 @@ protected:
     }
 
     QString path(const QString& relative) const { return m_home.file("data/" + relative); }
-    QByteArray read(const QString& relative) const
-    {
-        QFile f(path(relative));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void write(const QString& relative, const QByteArray& bytes) const
-    {
-        QFile f(path(relative));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    QByteArray read(const QString& relative) const { return FileBytes(path(relative)); }
+    void write(const QString& relative, const QByteArray& bytes) const { ASSERT_TRUE(WriteFileBytes(path(relative), bytes)); }
     QStringList files(const QString& folder) const { return QDir(path(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     TScriptedPrompter& prompter() { return m_home.prompter(); }
 

@@ -3,6 +3,7 @@
 #include "core/inifile.h"
 #include "formdata/formdatafilecommand.h"
 #include "formdata/formvaluelist.h"
+#include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,12 +51,6 @@ int runProbe(const QString& folder, const QString& screen, int first, int sets, 
     return process->exitStatus() == QProcess::CrashExit ? -1 : process->exitCode();
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The sets the index lists: data ID -> name.
 std::map<int, QString> listed(const QString& folder, const QString& screen)
 {
@@ -74,7 +69,7 @@ std::optional<TFormValueList> values(const QString& folder, int dataId)
     if (!QFile::exists(path))
         return std::nullopt;
     TFormValueList list;
-    if (!TFormDataFileCommand::ParseDataFile(fileBytes(path), list))
+    if (!TFormDataFileCommand::ParseDataFile(FileBytes(path), list))
         return std::nullopt;
     return list;
 }
@@ -131,12 +126,12 @@ TEST(StoredFaults, AFailedSyncFailsTheSaveAndLeavesTheStoredFilesAsTheyWere)
         QTemporaryDir dir;
         const QString folder = dir.path();
         ASSERT_EQ(runProbe(folder, "S", 1, 1, 5, "old"), 0);
-        const QByteArray index = fileBytes(folder + "/FormData/S.ini");
+        const QByteArray index = FileBytes(folder + "/FormData/S.ini");
         const int dataId = listed(folder, "S").begin()->first;
         // The set is saved again under its ID, so no new ID is issued before the data file.
         EXPECT_EQ(runProbe(folder, "S", 1, 1, 5, "new", Fault { "fdatasync", row.at, false, EIO }), 1)
             << "a save whose data did not reach the disk must fail";
-        EXPECT_EQ(fileBytes(folder + "/FormData/S.ini"), index);
+        EXPECT_EQ(FileBytes(folder + "/FormData/S.ini"), index);
         ASSERT_TRUE(values(folder, dataId));
         EXPECT_TRUE(holds(*values(folder, dataId), 1, 5, row.dataIsNew ? "new" : "old"));
     }
@@ -151,7 +146,7 @@ TEST(StoredFaults, ASaveKilledAtAnyWriteStepLeavesOldOrNewContentAndNoSetWithout
     std::map<QString, QByteArray> baseline;
     for (const QString& sub : { QString(), QString("/FormData") }) {
         for (const QString& name : QDir(baseDir.path() + sub).entryList(QDir::Files | QDir::Hidden))
-            baseline[sub + "/" + name] = fileBytes(baseDir.path() + sub + "/" + name);
+            baseline[sub + "/" + name] = FileBytes(baseDir.path() + sub + "/" + name);
     }
     const int oldId = listed(baseDir.path(), "BIG").begin()->first;
 
@@ -183,7 +178,7 @@ TEST(StoredFaults, ASaveKilledAtAnyWriteStepLeavesOldOrNewContentAndNoSetWithout
         }
         for (const QString& name : QDir(folder + "/FormData").entryList({ "*.xml" }, QDir::Files)) {
             TFormValueList list;
-            EXPECT_TRUE(TFormDataFileCommand::ParseDataFile(fileBytes(folder + "/FormData/" + name), list)) << qPrintable(name);
+            EXPECT_TRUE(TFormDataFileCommand::ParseDataFile(FileBytes(folder + "/FormData/" + name), list)) << qPrintable(name);
         }
         // The dead process's lock does not stop the next save.
         ASSERT_EQ(runProbe(folder, "BIG", 1, 2, kFields, "new"), 0);

@@ -28,17 +28,8 @@ protected:
             return path.endsWith("user") ? QStringLiteral("text") : QString();
         }));
     }
-    QByteArray read(const QString& name) const
-    {
-        QFile f(m_home.file("data/FormDefine/" + name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(m_home.file("data/FormDefine/" + name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    QByteArray read(const QString& name) const { return FileBytes(m_home.file("data/FormDefine/" + name)); }
+    void write(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteFileBytes(m_home.file("data/FormDefine/" + name), bytes)); }
 
     TTestHome m_home;
     TFormDefineManager manager;

@@ -26,20 +26,6 @@ QStringList Titles(const QList<THistoryEntry>& entries)
     return titles;
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 TEST(TravelMenu, CaptionsCarryAcceleratorsOnTheFirst36Items)
@@ -88,8 +74,8 @@ TEST(HistoryStore, FilesAreWrittenInTheFormTheyAreReadAndSurviveAwkwardTitles)
     QString error;
     ASSERT_TRUE(store.Save(folder, &error)) << error.toStdString();
 
-    EXPECT_EQ(ReadBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=one.test\r\n1=two.test\r\n"));
-    EXPECT_EQ(ReadBytes(folder + "/two.test.ini"), QByteArray("[Item]\r\nTwo=http://two.test/x\r\n"));
+    EXPECT_EQ(FileBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=one.test\r\n1=two.test\r\n"));
+    EXPECT_EQ(FileBytes(folder + "/two.test.ini"), QByteArray("[Item]\r\nTwo=http://two.test/x\r\n"));
 
     THistoryStore read;
     const QStringList urls = read.Load(folder);
@@ -108,8 +94,8 @@ TEST(HistoryStore, ReadingToleratesMissingAndRepeatedFiles)
     THistoryStore store;
     EXPECT_TRUE(store.Load(folder).isEmpty()) << "no files: an empty view";
 
-    WriteBytes(folder + "/DomainHistryList.ini", "[Item]\r\n0=a.test\r\n1=gone.test\r\n2=A.TEST\r\n3=../x\r\n");
-    WriteBytes(folder + "/a.test.ini", "[Item]\r\nPage=http://a.test/p\r\nEmpty=\r\n");
+    ASSERT_TRUE(WriteFileBytes(folder + "/DomainHistryList.ini", "[Item]\r\n0=a.test\r\n1=gone.test\r\n2=A.TEST\r\n3=../x\r\n"));
+    ASSERT_TRUE(WriteFileBytes(folder + "/a.test.ini", "[Item]\r\nPage=http://a.test/p\r\nEmpty=\r\n"));
     EXPECT_EQ(store.Load(folder), QStringList({ "http://a.test/p" }));
     EXPECT_EQ(store.Domains().size(), 1);
 }
@@ -160,8 +146,8 @@ protected:
 TEST_F(HistoryActionTest, SeedsFromTheFilesRecordsVisitsAndWritesThemAtClose)
 {
     const QString root = home.path() + "/P";
-    WriteBytes(root + "/TabWindow/DomainHistryList.ini", "[Item]\r\n0=old.test\r\n");
-    WriteBytes(root + "/TabWindow/old.test.ini", "[Item]\r\nOld=http://old.test/\r\n");
+    ASSERT_TRUE(WriteFileBytes(root + "/TabWindow/DomainHistryList.ini", "[Item]\r\n0=old.test\r\n"));
+    ASSERT_TRUE(WriteFileBytes(root + "/TabWindow/old.test.ini", "[Item]\r\nOld=http://old.test/\r\n"));
     App().service<TVisitedAddresses>().addresses = QStringList();
     openProject();
     EXPECT_EQ(App().service<TVisitedAddresses>().addresses, QStringList({ "http://old.test/" }));
@@ -186,8 +172,8 @@ TEST_F(HistoryActionTest, SeedsFromTheFilesRecordsVisitsAndWritesThemAtClose)
     closeProject();
     EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.isEmpty());
     EXPECT_TRUE(action->Store().AllVisits().isEmpty());
-    EXPECT_EQ(ReadBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=old.test\r\n1=new.test\r\n"));
-    EXPECT_EQ(ReadBytes(folder + "/new.test.ini"), QByteArray("[Item]\r\nA=http://new.test/a\r\nB=http://new.test/b\r\n"));
+    EXPECT_EQ(FileBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=old.test\r\n1=new.test\r\n"));
+    EXPECT_EQ(FileBytes(folder + "/new.test.ini"), QByteArray("[Item]\r\nA=http://new.test/a\r\nB=http://new.test/b\r\n"));
 }
 
 TEST_F(HistoryActionTest, TheFrontTabsVisitsFollowTheTabInFrontAndTravelGoesToTheCurrentTab)

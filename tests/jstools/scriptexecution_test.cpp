@@ -5,6 +5,7 @@
 #include "document/support/recordingpagechannel.h"
 #include "document/tagscript.h"
 #include "document/tagtree.h"
+#include "support/testhome.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -81,18 +82,6 @@ protected:
         function = script->Functions()[0].get();
     }
 
-    QStringList errors() const
-    {
-        // An error and the line of its detail.
-        QStringList errors;
-        const QStringList& lines = App().operationLog().lines();
-        for (int i = 0; i < lines.size(); ++i) {
-            const int at = lines[i].indexOf(QLatin1String("[ERROR] "));
-            if (at >= 0)
-                errors.append(lines[i].mid(at + 8) + '\n' + lines.value(i + 1));
-        }
-        return errors;
-    }
 
     QString url = QStringLiteral("http://localhost/index.html");
     TDocumentTestHome home;
@@ -132,11 +121,11 @@ TEST_F(ScriptExecution, AFailureIsLoggedAndEarlierLinesStay)
     executor.Execute(script, "nope()", [&](const QString&, bool success) { ok = success; });
     EXPECT_FALSE(ok);
     EXPECT_EQ(console.lines(), QStringList({ "earlier", QString(60, '-') }));
-    EXPECT_EQ(errors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: nope()" }));
+    EXPECT_EQ(LoggedErrors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: nope()" }));
 
     channel.scriptAnswer = thrown("boom");
     executor.Call(function);
-    EXPECT_EQ(errors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: f");
+    EXPECT_EQ(LoggedErrors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: f");
 }
 
 TEST_F(ScriptExecution, AFunctionIsCalledWithItsParameterValuesByPosition)
@@ -205,7 +194,7 @@ TEST_F(ScriptExecution, PagesThatAreNotLocalAreRefusedWithoutAnError)
     executor.SetVariableValue(foreign, "g", "1");
     EXPECT_EQ(console.lines(), QStringList({ QString(60, '-'), "unexecutable domain.", QString(60, '-'), "unexecutable domain." }));
     EXPECT_TRUE(channel.scriptRequests.empty());
-    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(LoggedErrors().isEmpty());
 
     channel.scriptAnswer = value("string", "function g() {}");
     QString source;
@@ -256,11 +245,11 @@ TEST_F(ScriptExecution, ReadingVariablesFillsTheListAndAFailureIsLogged)
     channel.scriptAnswer = value("absent");
     executor.RefreshVariables(script);
     EXPECT_EQ(script->Variables(), QStringList({ "count=", "obj=" }));
-    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(LoggedErrors().isEmpty());
 
     channel.scriptAnswer = thrown("getter threw");
     executor.RefreshVariables(script);
-    EXPECT_EQ(errors(), QStringList({ "JavaScript 変数の値取得が失敗しました。\nvar name: count",
+    EXPECT_EQ(LoggedErrors(), QStringList({ "JavaScript 変数の値取得が失敗しました。\nvar name: count",
                                       "JavaScript 変数の値取得が失敗しました。\nvar name: obj" }));
 }
 

@@ -26,17 +26,8 @@ protected:
 
     QString folder() const { return m_home.file("data/OperationData"); }
     QString path(const QString& name) const { return folder() + "/" + name; }
-    QByteArray read(const QString& name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    QByteArray read(const QString& name) const { return FileBytes(path(name)); }
+    void write(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteFileBytes(path(name), bytes)); }
     QStringList files() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     // The operation log without the tick count prefixes.
     QStringList log() const

@@ -167,9 +167,6 @@ TEST_F(TestActionTest, ARunWithALoopEndsAtOnce)
 TEST_F(TestActionTest, IntervalComesFromTheGlobalSettings)
 {
     EXPECT_EQ(TTestAction::StoredInterval(), 500);
-    QFile f(m_home.file("Calverdine.ini"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[AutoOperation]\r\nInterval=20\r\n");
-    f.close();
+    ASSERT_TRUE(WriteFileBytes(m_home.file("Calverdine.ini"), "[AutoOperation]\r\nInterval=20\r\n"));
     EXPECT_EQ(TTestAction::StoredInterval(), 20);
 }

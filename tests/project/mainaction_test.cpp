@@ -57,19 +57,6 @@ private:
     std::shared_ptr<QStringList> m_log;
 };
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 const QString kAskSave = "プロジェクト設定が保存されていません\r保存しますか？";
 const QString kAskOverwrite = "ファイルが存在します。上書きしてよろしいですか";
 
@@ -106,7 +93,7 @@ protected:
     QString openSaved(const QString& file, const QString& name)
     {
         const QString path = home.file(file);
-        writeFile(path, project(name)->ProjectXmlText());
+        EXPECT_TRUE(WriteFileBytes(path, project(name)->ProjectXmlText()));
         EXPECT_TRUE(main->OpenProject(path));
         events->clear();
         return path;
@@ -168,11 +155,11 @@ TEST_F(MainActionTest, NewTakesTheFirstFreeNameAndItsDataDirectoryUnlessCancelle
 TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
 {
     main->New();
-    writeFile(home.file("Taken.xml"), "keep"); // another file is never replaced without asking
+    ASSERT_TRUE(WriteFileBytes(home.file("Taken.xml"), "keep")); // another file is never replaced without asking
     prompter().files = { home.file("Taken.xml") };
     main->Save();
     EXPECT_EQ(prompter().messages(), QStringList({ kAskOverwrite }));
-    EXPECT_EQ(contents(home.file("Taken.xml")), QByteArray("keep"));
+    EXPECT_EQ(FileBytes(home.file("Taken.xml")), QByteArray("keep"));
     prompter().clear();
     prompter().files = { home.file("Mine.xml") };
     main->Save();
@@ -193,7 +180,7 @@ TEST_F(MainActionTest, FirstSaveAsksForAPathThenSavesWithoutAsking)
     EXPECT_TRUE(enabled("ActionMainSave"));
     main->Save();
     EXPECT_EQ(prompter().asked.size(), 1u);
-    EXPECT_TRUE(contents(home.file("Mine.xml")).contains("http://changed/"));
+    EXPECT_TRUE(FileBytes(home.file("Mine.xml")).contains("http://changed/"));
     EXPECT_EQ(*events, QStringList({ "ProjectNewed:0", "ProjectSaved:0", "ProjectModified:0", "ProjectSaved:0" }));
     EXPECT_EQ(homeFiles(), QStringList({ "CalverdineProjects.ini", "Mine.xml", "Taken.xml" })); // no backup left
 }
@@ -206,7 +193,7 @@ TEST_F(MainActionTest, SaveAsAsksBeforeReplacingAnotherFileOnly)
     EXPECT_EQ(prompter().messages(), QStringList()); // onto itself: no question
     EXPECT_EQ(prompter().asked[0].request.fileName, QString("A.xml"));
 
-    writeFile(home.file("B.xml"), "keep");
+    ASSERT_TRUE(WriteFileBytes(home.file("B.xml"), "keep"));
     for (const int answer : { TPrompter::No, TPrompter::Yes }) {
         prompter().clear();
         prompter().files = { home.file("B.xml") };
@@ -214,7 +201,7 @@ TEST_F(MainActionTest, SaveAsAsksBeforeReplacingAnotherFileOnly)
         main->SaveAs();
         EXPECT_EQ(prompter().messages(), QStringList({ kAskOverwrite }));
         if (answer == TPrompter::No) {
-            EXPECT_EQ(contents(home.file("B.xml")), QByteArray("keep"));
+            EXPECT_EQ(FileBytes(home.file("B.xml")), QByteArray("keep"));
             EXPECT_EQ(App().projectFileName, path);
         }
     }
@@ -274,7 +261,7 @@ TEST_F(MainActionTest, ExitGoesOnOnlyWhenTheChangesWereSavedOrGivenUp)
 TEST_F(MainActionTest, ReopeningTheCurrentProjectAsksAndReloadsItsFile)
 {
     const QString path = openSaved("A.xml", "A");
-    const QByteArray stored = contents(path);
+    const QByteArray stored = FileBytes(path);
     modify("http://changed/");
     prompter().answers = { TPrompter::Cancel };
     menuItems().at(0)->trigger();
@@ -291,22 +278,22 @@ TEST_F(MainActionTest, ReopeningTheCurrentProjectAsksAndReloadsItsFile)
     EXPECT_FALSE(App().service<TProjectState>().closing);
     EXPECT_TRUE(menuItems().at(0)->isChecked());
     EXPECT_EQ(App().projectFileName, path);
-    EXPECT_EQ(contents(path), stored);
+    EXPECT_EQ(FileBytes(path), stored);
 }
 
 TEST_F(MainActionTest, BadProjectFilesAreReportedAndLeftAlone)
 {
-    writeFile(home.file("Broken.xml"), "<Project><Name>x</Nam");
-    writeFile(home.file("Wrong.xml"), "<Other/>");
+    ASSERT_TRUE(WriteFileBytes(home.file("Broken.xml"), "<Project><Name>x</Nam"));
+    ASSERT_TRUE(WriteFileBytes(home.file("Wrong.xml"), "<Other/>"));
     for (const char* name : { "Broken.xml", "Wrong.xml", "Missing.xml" }) {
         SCOPED_TRACE(name);
         prompter().clear();
-        const QByteArray before = contents(home.file(name));
+        const QByteArray before = FileBytes(home.file(name));
         prompter().files = { home.file(name) };
         main->Open();
         EXPECT_EQ(prompter().messages(), QStringList({ "ファイルが開けませんでした" }));
         EXPECT_EQ(App().currentProject(), nullptr);
-        EXPECT_EQ(contents(home.file(name)), before);
+        EXPECT_EQ(FileBytes(home.file(name)), before);
     }
     EXPECT_EQ(*events, QStringList());
     EXPECT_EQ(homeFiles(), QStringList({ "Broken.xml", "Wrong.xml" })); // no known projects file either
@@ -315,7 +302,7 @@ TEST_F(MainActionTest, BadProjectFilesAreReportedAndLeftAlone)
 TEST_F(MainActionTest, FailedSaveKeepsTheOldFileAndTheUnsavedState)
 {
     const QString path = openSaved("A.xml", "A");
-    const QByteArray stored = contents(path);
+    const QByteArray stored = FileBytes(path);
     modify(QString(2000, QChar('x')));
     {
         TWriteLimit limit(stored.size() + 10); // the backup copy fits, the new content does not
@@ -328,7 +315,7 @@ TEST_F(MainActionTest, FailedSaveKeepsTheOldFileAndTheUnsavedState)
         << prompter().messages()[0].toStdString();
     EXPECT_TRUE(App().projectUnsaved);
     EXPECT_TRUE(enabled("ActionMainSave"));
-    EXPECT_EQ(contents(path), stored);
+    EXPECT_EQ(FileBytes(path), stored);
     EXPECT_EQ(*events, QStringList({ "ProjectModified:0" }));
 }
 

@@ -2,7 +2,9 @@
 
 #include "support/scriptedprompter.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,3 +24,10 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<TScriptedPrompter> m_prompter;
 };
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+QByteArray FileBytes(const QString& path);
+// Writes the file, making its folder first; false when it cannot.
+bool WriteFileBytes(const QString& path, const QByteArray& bytes);
+// The errors of the operation log, each with the line of its detail after a newline.
+QStringList LoggedErrors();
