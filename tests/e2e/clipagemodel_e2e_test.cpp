@@ -14,26 +14,11 @@
 
 namespace {
 
-struct TCliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using TCliResult = TProgramRun;
 
-// Runs calverdine-cli while this process keeps serving its pages.
 TCliResult RunCli(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
-    TCliResult result;
-    if (!process.waitForStarted(10000))
-        return result;
-    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return RunProgram(QStringLiteral(CALVERDINE_CLI), arguments, environment);
 }
 
 TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)

@@ -2,10 +2,21 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "core/appcontext.h"
+#include "core/layoutsettings.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "support/httpserver.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -87,9 +98,99 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return condition();
 }
 
+TProgramRun RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    TProgramRun result;
+    if (!process.waitForStarted(10000))
+        return result;
+    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
 void Pause(int milliseconds)
 {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+TEngineProfile* TEngineSuite::s_profile = nullptr;
+THttpServer* TEngineSuite::s_server = nullptr;
+
+void TEngineSuite::SetUpTestSuite()
+{
+    s_profile = new TEngineProfile();
+    s_server = new THttpServer();
+    ASSERT_TRUE(s_server->start());
+}
+
+void TEngineSuite::TearDownTestSuite()
+{
+    delete s_server;
+    s_server = nullptr;
+    delete s_profile;
+    s_profile = nullptr;
+    ProcessDeferredDeletes();
+}
+
+TEngineWindow::TEngineWindow(TEngineProfile* profile)
+{
+    m_form = std::make_unique<TMainForm>();
+    m_form->resize(1200, 800);
+    m_form->show();
+    TEventBus& bus = App().bus();
+    bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+    auto action = CreateTabAction(*m_form, profile);
+    m_tabs = static_cast<TTabAction*>(action.get());
+    bus.AddListener(std::move(action));
+}
+
+TEngineWindow::~TEngineWindow()
+{
+    closeProject();
+    m_form.reset();
+    ProcessDeferredDeletes();
+}
+
+void TEngineWindow::openProject(const QString& home, const QString& homePage,
+                                const std::function<void(TXMLProjectType&)>& adjust)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
+    project->SetHomePage(homePage);
+    if (adjust)
+        adjust(*project);
+    QDir().mkpath(project->RootDirectory());
+    App().setCurrentProject(std::move(project));
+    App().service<TProjectState>().closing = false;
+    App().bus().NotifyProjectOpened(0);
+}
+
+void TEngineWindow::closeProject()
+{
+    if (!App().currentProject())
+        return;
+    App().service<TProjectState>().closing = true;
+    App().takeCurrentProject().reset();
+    App().bus().NotifyProjectClosed(0);
+    ProcessDeferredDeletes();
+}
+
+QVariant TEngineWindow::run(const QString& script, TTabWindow* tab)
+{
+    if (!tab)
+        tab = m_tabs->CurrentTabWindow();
+    auto* browser = tab ? dynamic_cast<TEngineBrowser*>(tab->Browser()) : nullptr;
+    if (!browser)
+        return QVariant();
+    auto answer = std::make_shared<std::pair<bool, QVariant>>();
+    browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+    WaitUntil([&] { return answer->first; }, 10000);
+    return answer->second;
 }

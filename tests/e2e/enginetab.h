@@ -3,8 +3,11 @@
 #include "browser/tabwindow.h"
 #include "support/recordingtabowner.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -12,6 +15,10 @@
 
 class TEngineBrowser;
 class TEngineProfile;
+class THttpServer;
+class TMainForm;
+class TTabAction;
+class TXMLProjectType;
 
 // A tab on the real engine without a main window: the browser control, its tab window
 // and a recording owner. Browsers are destroyed with the object.
@@ -50,3 +57,49 @@ void ProcessDeferredDeletes();
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the event loop for a while.
 void Pause(int milliseconds);
+
+// How a program run to its end ended (exit code, -1 when it crashed or never started) and
+// what it printed.
+struct TProgramRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+// Runs a program while this process keeps serving its pages.
+TProgramRun RunProgram(const QString& program, const QStringList& arguments,
+                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+
+// A suite on the real engine: one profile and one loopback server, made before the suite's
+// first test and dropped after its last. A suite that serves fixed pages adds them in its own
+// SetUpTestSuite after calling this one.
+class TEngineSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+
+    static TEngineProfile* s_profile;
+    static THttpServer* s_server;
+};
+
+// The main window with the view and tab controllers on the real engine; a test adds the
+// controllers it is about to the application's bus. Closing it closes any open project first.
+class TEngineWindow {
+public:
+    explicit TEngineWindow(TEngineProfile* profile);
+    ~TEngineWindow();
+
+    TMainForm& form() const { return *m_form; }
+    TTabAction& tabs() const { return *m_tabs; }
+
+    // Opens a new project "E2E" in `home` with that home page, as the user does; `adjust`
+    // sets more of it before it opens.
+    void openProject(const QString& home, const QString& homePage,
+                     const std::function<void(TXMLProjectType&)>& adjust = {});
+    void closeProject();
+    // Runs code in the page of a tab (the current one when none is given).
+    QVariant run(const QString& script, TTabWindow* tab = nullptr);
+
+private:
+    std::unique_ptr<TMainForm> m_form;
+    TTabAction* m_tabs = nullptr;
+};

@@ -6,6 +6,7 @@
 #include "formdata/formvaluelist.h"
 #include "core/projectdocument.h"
 #include "support/httpserver.h"
+#include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,21 +33,11 @@ struct TCliResult {
 
 TCliResult RunCli(const QStringList& arguments, const QString& masterPassword = QString())
 {
-    QProcess process;
-    if (!masterPassword.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!masterPassword.isEmpty())
         environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), masterPassword);
-        process.setProcessEnvironment(environment);
-    }
-    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
-    TCliResult result;
-    if (!process.waitForStarted(10000))
-        return result;
-    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const TProgramRun run = RunProgram(QStringLiteral(CALVERDINE_CLI), arguments, environment);
+    return { run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err) };
 }
 
 class FormDataCli : public ::testing::Test {
@@ -63,17 +54,8 @@ protected:
         formData = dir.filePath("P/FormData");
         QDir().mkpath(formData);
     }
-    static void write(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static void write(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
+    static QByteArray read(const QString& path) { return FileBytes(path); }
     TCliResult run(const QString& command, const QStringList& options)
     {
         return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { url });

@@ -56,21 +56,12 @@ private:
     TTabWindow& m_tab;
 };
 
-class FormDataE2E : public ::testing::Test {
+class FormDataE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        TEngineProfile::PrepareEnvironment();
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/app/login.html"), kLoginPage);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
     }
 
     FormDataE2E()
@@ -134,17 +125,12 @@ protected:
     }
     QStringList report() { return App().service<TConsoleMemos>().compare.lines(); }
 
-    static TEngineProfile* s_profile;
-    static THttpServer* s_server;
     TTestHome home;
     TFormAction* formAction = nullptr;
     TDataAction* dataAction = nullptr;
     std::unique_ptr<TEngineTab> tab;
     std::unique_ptr<TOneTab> tabs;
 };
-
-TEngineProfile* FormDataE2E::s_profile = nullptr;
-THttpServer* FormDataE2E::s_server = nullptr;
 
 }
 
@@ -156,9 +142,7 @@ TEST_F(FormDataE2E, SaveInputAndCompareOnAServedLoginPage)
     ASSERT_NE(id, 0);
     EXPECT_EQ(roundTrips(), before + 1); // one refresh of the live values
 
-    QFile file(home.file("E2E/FormData/" + QString::number(id) + ".xml"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray stored = file.readAll();
+    const QByteArray stored = FileBytes(home.file("E2E/FormData/" + QString::number(id) + ".xml"));
     EXPECT_TRUE(stored.startsWith("<FormData><FormDataItem key=\"//login/user\" atttype=\"text\">alice</FormDataItem>"))
         << stored.toStdString();
     EXPECT_TRUE(stored.contains("atttype=\"password\">"));

@@ -4,10 +4,8 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "core/appcontext.h"
-#include "core/layoutsettings.h"
 #include "core/projectdocument.h"
 #include "core/projectstate.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "history/views/historyview.h"
 #include "support/httpserver.h"
@@ -25,67 +23,26 @@
 namespace {
 
 // The main window with the view, tab and history controllers on the real engine.
-class HistoryE2E : public ::testing::Test {
+class HistoryE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         for (const char* name : { "home", "a", "b", "c" }) {
             const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
             s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), page);
         }
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     HistoryE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
-        auto action = CreateTabAction(*form, s_profile);
-        tabs = static_cast<TTabAction*>(action.get());
-        bus.AddListener(std::move(action));
-        bus.AddListener(CreateHistoryAction(*form));
-        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+        App().bus().AddListener(CreateHistoryAction(*form));
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
         tree = HistoryTree(*form);
     }
 
-    ~HistoryE2E() override
-    {
-        closeProject();
-        form.reset();
-        ProcessDeferredDeletes();
-    }
-
-    void openProject()
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetHomePage(url("home"));
-        QDir().mkpath(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
-    }
-
-    void closeProject()
-    {
-        if (!App().currentProject())
-            return;
-        App().service<TProjectState>().closing = true;
-        App().takeCurrentProject().reset();
-        App().bus().NotifyProjectClosed(0);
-        ProcessDeferredDeletes();
-    }
+    void openProject() { window.openProject(home.path(), url("home")); }
+    void closeProject() { window.closeProject(); }
 
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/h/%1.html").arg(QLatin1String(name))); }
     int parsedCount() const { return int(events->size()); }
@@ -105,16 +62,12 @@ protected:
     }
 
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
-    TTabAction* tabs = nullptr;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
+    TTabAction* tabs = &window.tabs();
     QTreeWidget* tree = nullptr;
     std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* HistoryE2E::s_server = nullptr;
-TEngineProfile* HistoryE2E::s_profile = nullptr;
 
 TEST_F(HistoryE2E, VisitsTravelMenusFrontTabAndDomainFilesFollowThePages)
 {

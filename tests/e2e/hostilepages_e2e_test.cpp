@@ -18,21 +18,8 @@
 
 namespace {
 
-class HostilePagesE2E : public ::testing::Test {
+class HostilePagesE2E : public TEngineSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
-
     // The model of the served page, or none when it did not load. The largest pages take
     // seconds on a busy machine: the wait is only an upper bound.
     TCalverdineDocument* load(TEngineTab& tab, const QString& path, bool remote = false)
@@ -59,12 +46,7 @@ protected:
     }
 
     TTestHome home;
-    static TEngineProfile* s_profile;
-    static THttpServer* s_server;
 };
-
-TEngineProfile* HostilePagesE2E::s_profile = nullptr;
-THttpServer* HostilePagesE2E::s_server = nullptr;
 
 QByteArray framePage(const QByteArray& form)
 {

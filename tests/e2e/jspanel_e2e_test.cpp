@@ -5,10 +5,8 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "core/appcontext.h"
-#include "core/layoutsettings.h"
 #include "core/projectdocument.h"
 #include "core/projectstate.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "jstools/views/jspanel.h"
 #include "support/httpserver.h"
@@ -27,61 +25,26 @@
 namespace {
 
 // The main window with the view, tab and JavaScript controllers on the real engine.
-class JSPanelE2E : public ::testing::Test {
+class JSPanelE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/jp/home.html"),
                           "<html><body><script>var count = 1; function add(n) { count += n; return count; }</script>"
                           "</body></html>");
         s_server->addPage(QStringLiteral("/jp/other.html"), "<html><body><script id=main>var other;</script></body></html>");
         s_server->addPage(QStringLiteral("/jp/frame.html"), "<html><body><script>var inner = 3;</script></body></html>");
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     JSPanelE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
-        auto action = CreateTabAction(*form, s_profile);
-        tabs = static_cast<TTabAction*>(action.get());
-        bus.AddListener(std::move(action));
-        bus.AddListener(CreateJSAction(*form));
+        App().bus().AddListener(CreateJSAction(*form));
         tree = form->findChild<QTreeWidget*>(QStringLiteral("TreeViewJS"));
         grid = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorJS"));
     }
-    ~JSPanelE2E() override
-    {
-        if (App().currentProject()) {
-            App().service<TProjectState>().closing = true;
-            App().takeCurrentProject().reset();
-            App().bus().NotifyProjectClosed(0);
-        }
-        form.reset();
-        ProcessDeferredDeletes();
-    }
 
-    void openProject()
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetHomePage(s_server->urlText(QStringLiteral("/jp/home.html")));
-        QDir().mkpath(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
-    }
+    void openProject() { window.openProject(home.path(), s_server->urlText(QStringLiteral("/jp/home.html"))); }
 
     // The tree as "depth:text" lines.
     QStringList treeLines() const
@@ -106,26 +69,14 @@ protected:
         QTableWidgetItem* item = grid->item(row, column);
         return item ? item->text() : QString();
     }
-    QVariant run(const QString& script)
-    {
-        auto* browser = dynamic_cast<TEngineBrowser*>(tabs->CurrentTabWindow()->Browser());
-        auto answer = std::make_shared<std::pair<bool, QVariant>>();
-        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-        WaitUntil([&] { return answer->first; }, 10000);
-        return answer->second;
-    }
+    QVariant run(const QString& script) { return window.run(script); }
 
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
-    TTabAction* tabs = nullptr;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
     QTreeWidget* tree = nullptr;
     QTableWidget* grid = nullptr;
 };
-
-THttpServer* JSPanelE2E::s_server = nullptr;
-TEngineProfile* JSPanelE2E::s_profile = nullptr;
 
 TEST_F(JSPanelE2E, TheTreeAndGridFollowThePageAndItsVariables)
 {

@@ -40,13 +40,11 @@ namespace {
 
 // The whole main window with every controller, on the real engine, started on a project
 // whose tab list the test wrote, as a user meets it after a restart.
-class MainWindowE2E : public ::testing::Test {
+class MainWindowE2E : public TEngineSuite {
 public:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         for (const char* name : { "a", "b", "c", "home" }) {
             s_server->addPage(QStringLiteral("/mw/%1.html").arg(QLatin1String(name)),
                               QStringLiteral("<html><head><title>%1</title></head><body><form name=f>"
@@ -54,12 +52,6 @@ public:
                                   .arg(QLatin1String(name))
                                   .toUtf8());
         }
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
     }
 
     ~MainWindowE2E() override
@@ -129,12 +121,7 @@ public:
 
     TTestHome home;
     std::unique_ptr<TMainForm> form;
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* MainWindowE2E::s_server = nullptr;
-TEngineProfile* MainWindowE2E::s_profile = nullptr;
 
 // Dismisses the next modal dialog (the project settings of a new project) when it shows.
 void CancelNextDialog()
@@ -221,7 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
                     } }),
     [](const ::testing::TestParamInfo<ClosePath>& info) { return std::string(info.param.name); });
 
-
 QString DataPanelRoot()
 {
     return TDataAction::instance()->model()->item(0)->text();
@@ -262,7 +248,6 @@ TEST_F(MainWindowE2E, AfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWas
     ASSERT_TRUE(WaitUntil([&] { return tab->IsReady() && tab->GetUrl() == page("b"); }));
     EXPECT_NE(tab->GetDocumentModel(), nullptr);
 }
-
 
 TEST_F(MainWindowE2E, ClosingTheCurrentTabActivatesItsNeighbourAndTheCaptionKeepsTheProject)
 {

@@ -6,10 +6,8 @@
 #include "commands/serveraction.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/layoutsettings.h"
 #include "core/projectdocument.h"
 #include "core/projectstate.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "support/httpserver.h"
 #include "support/recordingproxy.h"
@@ -37,26 +35,14 @@ protected:
         proxy.setUpstream(QHostAddress::LocalHost, server.port());
         server.addPage(QStringLiteral("/p/one.html"), "<html><head><title>One</title></head><body>one</body></html>");
         server.addPage(QStringLiteral("/p/two.html"), "<html><head><title>Two</title></head><body>two</body></html>");
-        form = std::make_unique<TMainForm>();
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
-        auto action = CreateTabAction(*form, profile.get());
-        tabs = static_cast<TTabAction*>(action.get());
-        bus.AddListener(std::move(action));
-        bus.AddListener(std::make_unique<TServerAction>());
+        window = std::make_unique<TEngineWindow>(profile.get());
+        App().bus().AddListener(std::make_unique<TServerAction>());
     }
 
     ~ProxyE2E() override
     {
-        if (App().currentProject()) {
-            App().service<TProjectState>().closing = true;
-            App().takeCurrentProject().reset();
-            App().bus().NotifyProjectClosed(0);
-        }
+        window.reset();
         ApplyProxyChoice(TProxyChoice());
-        form.reset();
-        ProcessDeferredDeletes();
         profile.reset();
         ProcessDeferredDeletes();
     }
@@ -67,8 +53,7 @@ protected:
     THttpServer server;
     TRecordingProxy proxy;
     std::unique_ptr<TEngineProfile> profile;
-    std::unique_ptr<TMainForm> form;
-    TTabAction* tabs = nullptr;
+    std::unique_ptr<TEngineWindow> window;
 };
 
 // Disabled: after the switch to a direct connection the engine does not reliably settle the
@@ -76,16 +61,11 @@ protected:
 // merged tree. Kept to be mended with the proxy's pending work.
 TEST_F(ProxyE2E, DISABLED_TheProjectsProxyCarriesThePagesUntilDirectIsChosen)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-    project->SetHomePage(QString());
-    project->SetProxyServer(2);
-    project->SetProxyServerAddress(QStringLiteral("127.0.0.1"));
-    project->SetProxyServerPort(QString::number(proxy.port()));
-    QDir().mkpath(project->RootDirectory());
-    App().setCurrentProject(std::move(project));
-    App().service<TProjectState>().closing = false;
-    App().bus().NotifyProjectOpened(0);
+    window->openProject(home.path(), QString(), [&](TXMLProjectType& project) {
+        project.SetProxyServer(2);
+        project.SetProxyServerAddress(QStringLiteral("127.0.0.1"));
+        project.SetProxyServerPort(QString::number(proxy.port()));
+    });
 
     QAction* connectItem = App().commands().action(QStringLiteral("ActionServerProxyConnect"));
     QAction* directItem = App().commands().action(QStringLiteral("ActionServerProxyDisconnect"));

@@ -30,16 +30,8 @@ protected:
 
     TCliResult run(const QStringList& arguments)
     {
-        QProcess process;
-        process.start(QStringLiteral(CALVERDINE_CLI), QStringList { "script" } + arguments);
-        TCliResult result;
-        if (!process.waitForStarted(10000))
-            return result;
-        WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        const TProgramRun run = RunProgram(QStringLiteral(CALVERDINE_CLI), QStringList { "script" } + arguments);
+        return { run.exitCode, QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts), QString::fromUtf8(run.err) };
     }
 
     THttpServer server;

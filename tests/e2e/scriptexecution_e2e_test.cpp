@@ -19,21 +19,8 @@ namespace {
 
 const QString kSeparator(60, QLatin1Char('-'));
 
-class ScriptExecutionE2E : public ::testing::Test {
+class ScriptExecutionE2E : public TEngineSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
-
     void SetUp() override
     {
         auto project = TXMLProjectType::NewProjectDocument();
@@ -69,28 +56,11 @@ protected:
         return result;
     }
 
-    QStringList errors() const
-    {
-        // An error and the line of its detail.
-        QStringList errors;
-        const QStringList& lines = App().operationLog().lines();
-        for (int i = 0; i < lines.size(); ++i) {
-            const int at = lines[i].indexOf(QLatin1String("[ERROR] "));
-            if (at >= 0)
-                errors.append(lines[i].mid(at + 8) + '\n' + lines.value(i + 1));
-        }
-        return errors;
-    }
 
-    static TEngineProfile* s_profile;
-    static THttpServer* s_server;
     TTestHome home;
     TMemo console;
     TScriptExecutor executor { &console };
 };
-
-TEngineProfile* ScriptExecutionE2E::s_profile = nullptr;
-THttpServer* ScriptExecutionE2E::s_server = nullptr;
 
 TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
 {
@@ -117,7 +87,7 @@ TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
     // Writing the object's text back is code that does not parse: reported, value kept.
     const auto writtenBack = wait([&](auto done) { executor.SetVariableValue(script, "obj", "@Object:[object Object]", done); });
     EXPECT_FALSE(writtenBack.second);
-    EXPECT_EQ(errors().last(), "JavaScript 変数の値設定が失敗しました。\nobj=[object Object]");
+    EXPECT_EQ(LoggedErrors().last(), "JavaScript 変数の値設定が失敗しました。\nobj=[object Object]");
     EXPECT_EQ(tab.run(QStringLiteral("obj.a")).toInt(), 1);
 
     EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(script, "text", "", done); }).first, "undefined");
@@ -158,7 +128,7 @@ TEST_F(ScriptExecutionE2E, APageThatIsNotLocalRefusesExecutionButShowsSources)
     EXPECT_FALSE(wait([&](auto done) { executor.Execute(script, "n = 6", done); }).second);
     EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
     EXPECT_EQ(console.lines(), QStringList({ kSeparator, "unexecutable domain.", kSeparator, "unexecutable domain." }));
-    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(LoggedErrors().isEmpty());
     EXPECT_EQ(tab.run(QStringLiteral("n")).toInt(), 5);
     EXPECT_EQ(wait([&](auto done) { executor.GetSource(script->Functions().at(0).get(), done); }).first,
               "function g() { return 1; }");
@@ -175,9 +145,9 @@ TEST_F(ScriptExecutionE2E, AThrownExceptionGivesTheErrorLineAndKeepsEarlierLines
     const auto thrown = wait([&](auto done) { executor.Execute(script, "boom()", done); });
     EXPECT_FALSE(thrown.second);
     EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1", "return value:1", kSeparator }));
-    EXPECT_EQ(errors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: boom()" }));
+    EXPECT_EQ(LoggedErrors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: boom()" }));
     EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
-    EXPECT_EQ(errors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: boom");
+    EXPECT_EQ(LoggedErrors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: boom");
 }
 
 TEST_F(ScriptExecutionE2E, APageThatReplacesBuiltInsDoesNotChangeWhatTheToolReads)
@@ -202,7 +172,7 @@ TEST_F(ScriptExecutionE2E, APageThatReplacesBuiltInsDoesNotChangeWhatTheToolRead
     EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "[1, 2]", done); }).first, "@Object:1,2");
     EXPECT_EQ(wait([&](auto done) { executor.GetSource(script->Functions().at(0).get(), done); }).first,
               "function h(x) { return x; }");
-    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+    EXPECT_TRUE(LoggedErrors().isEmpty()) << LoggedErrors().join('\n').toStdString();
 }
 
 }

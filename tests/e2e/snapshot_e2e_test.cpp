@@ -132,21 +132,8 @@ private:
     QHash<int, int> m_handles;
 };
 
-class SnapshotE2E : public ::testing::TestWithParam<const char*> {
+class SnapshotE2E : public TEngineSuite, public ::testing::WithParamInterface<const char*> {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
-
     static QByteArray expected(const QString& name)
     {
         QFile file(THttpServer::fixturePagesDirectory() + "/../snapshots/" + name + ".json");
@@ -158,12 +145,7 @@ protected:
     }
 
     TTestHome home;
-    static TEngineProfile* s_profile;
-    static THttpServer* s_server;
 };
-
-TEngineProfile* SnapshotE2E::s_profile = nullptr;
-THttpServer* SnapshotE2E::s_server = nullptr;
 
 TEST_P(SnapshotE2E, TheSnapshotScriptGivesTheExpectedSnapshot)
 {

@@ -7,8 +7,6 @@
 #include "core/appcontext.h"
 #include "core/consolememos.h"
 #include "core/inifile.h"
-#include "core/layoutsettings.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "core/projectdocument.h"
 #include "core/projectstate.h"
@@ -31,85 +29,40 @@ namespace {
 
 // The main window with the view and tab controllers on the real engine, and a listener
 // that records every event.
-class TabActionE2E : public ::testing::Test {
+class TabActionE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/ta/home.html"), "<html><head><title>Home</title></head><body>home</body></html>");
         s_server->addPage(QStringLiteral("/ta/a.html"), "<html><head><title>A</title></head><body>a</body></html>");
         s_server->addPage(QStringLiteral("/ta/b.html"), "<html><head><title>B</title></head><body>b</body></html>");
         s_server->addPage(QStringLiteral("/ta/child.html"), "<html><head><title>Child</title></head><body>child</body></html>");
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     TabActionE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
-        auto action = CreateTabAction(*form, s_profile);
-        tabs = static_cast<TTabAction*>(action.get());
-        bus.AddListener(std::move(action));
         std::initializer_list<TEvent> all = {
             TEvent::TabWindowAdded, TEvent::TabWindowWasNothing, TEvent::TabWindowActivated,
             TEvent::BrowserCommandBusyStateChanged, TEvent::BrowserStatusTextChanged, TEvent::BrowserTitleChanged,
             TEvent::BrowserBeforeNavigate, TEvent::BrowserNavigateCompleted, TEvent::BrowserDocumentCompleted,
             TEvent::DocumentParseCompleted, TEvent::PopupOpen, TEvent::PopupOpened, TEvent::DownloadBegining,
         };
-        bus.AddListener(std::make_unique<TRecordingListener>(events, all));
-    }
-
-    ~TabActionE2E() override
-    {
-        closeProject();
-        form.reset();
-        ProcessDeferredDeletes();
+        App().bus().AddListener(std::make_unique<TRecordingListener>(events, all));
     }
 
     void openProject(int viewAlert = 1)
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetHomePage(s_server->urlText(QStringLiteral("/ta/home.html")));
-        project->SetViewAlert(viewAlert);
-        QDir().mkpath(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
+        window.openProject(home.path(), s_server->urlText(QStringLiteral("/ta/home.html")),
+                           [viewAlert](TXMLProjectType& project) { project.SetViewAlert(viewAlert); });
     }
-
-    void closeProject()
-    {
-        if (!App().currentProject())
-            return;
-        App().service<TProjectState>().closing = true;
-        App().takeCurrentProject().reset();
-        App().bus().NotifyProjectClosed(0);
-        ProcessDeferredDeletes();
-    }
+    void closeProject() { window.closeProject(); }
 
     int parsedCount() const { return int(events->filter(QStringLiteral("DocumentParseCompleted")).size()); }
 
     bool waitForParses(int count) { return WaitUntil([&] { return parsedCount() >= count; }); }
 
-    QVariant run(TTabWindow* tab, const QString& script)
-    {
-        auto* browser = dynamic_cast<TEngineBrowser*>(tab->Browser());
-        auto answer = std::make_shared<std::pair<bool, QVariant>>();
-        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-        WaitUntil([&] { return answer->first; }, 10000);
-        return answer->second;
-    }
+    QVariant run(TTabWindow* tab, const QString& script) { return window.run(script, tab); }
 
     QStringList tabList() const
     {
@@ -122,15 +75,11 @@ protected:
     }
 
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
-    TTabAction* tabs = nullptr;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
+    TTabAction* tabs = &window.tabs();
     std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* TabActionE2E::s_server = nullptr;
-TEngineProfile* TabActionE2E::s_profile = nullptr;
 
 TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
 {

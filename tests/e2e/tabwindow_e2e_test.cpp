@@ -18,21 +18,8 @@
 
 namespace {
 
-class TabWindowE2E : public ::testing::Test {
+class TabWindowE2E : public TEngineSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
-
     // A project whose warnings are written and whose alerts follow `viewAlert`.
     void openProject(int viewAlert)
     {
@@ -58,12 +45,7 @@ protected:
     }
 
     TTestHome home;
-    static TEngineProfile* s_profile;
-    static THttpServer* s_server;
 };
-
-TEngineProfile* TabWindowE2E::s_profile = nullptr;
-THttpServer* TabWindowE2E::s_server = nullptr;
 
 TEST_F(TabWindowE2E, FramesetWithThreeFramesIsParsedOnceWithItsTagPaths)
 {
