@@ -141,33 +141,6 @@ TEST_F(TestFileCommandTest, CommandTextsReadBack)
     }
 }
 
-TEST_F(TestFileCommandTest, MissingKeysGapsAndUnknownKindsWhenReading)
-{
-    write("OperationList.txt", "5\r\n6\r\n7\r\n");
-    // 5: index 1 missing, index 2 present: only index 0 counts.
-    write("5.ini", "[Info]\r\nOperationName=gap\r\nOperationType[0]=2,f.go\r\nOperationType[2]=3,a\r\n");
-    // 6: no file at all: an operation with an empty name and no commands.
-    // 7: an unknown kind between two known ones is left out with a warning.
-    write("7.ini", "[Info]\r\nOperationName=odd\r\nOtherAutoOperationID=x\r\n"
-                   "OperationType[0]=2,f.go\r\nOperationType[1]=9,what\r\nOperationType[2]=1,1\r\n");
-    command.LoadOperations(operations);
-
-    ASSERT_EQ(operations.count(), 3);
-    EXPECT_EQ(storedTexts(*operations.at(0)), QStringList({ "2,f.go" }));
-    EXPECT_EQ(operations.at(1)->Name, "");
-    EXPECT_EQ(operations.at(1)->count(), 0);
-    EXPECT_EQ(operations.at(2)->OtherAutoOperationID, 0);
-    EXPECT_EQ(storedTexts(*operations.at(2)), QStringList({ "2,f.go", "1,1" }));
-    EXPECT_TRUE(log().join("\n").contains("[WARN] operation 7: unknown command left out: OperationType[1]=9,what")) << log().join("\n").toStdString();
-}
-
-TEST_F(TestFileCommandTest, MissingListFileIsCreatedEmpty)
-{
-    command.LoadOperations(operations);
-    EXPECT_EQ(operations.count(), 0);
-    EXPECT_EQ(read("OperationList.txt"), QByteArray());
-}
-
 TEST_F(TestFileCommandTest, DeleteKeepsTheOrderOfTheRestAndRemovesTheFile)
 {
     for (int id : { 11, 12, 13 }) {
@@ -216,13 +189,57 @@ TEST_F(TestFileCommandTest, FailedOperationSaveKeepsTheOldContentInTheBackup)
     EXPECT_EQ(prompter().messages(), QStringList({ "file save error: " + path("1240001.ini") }));
 }
 
-TEST_F(TestFileCommandTest, UnreadableOperationFileIsLeftOutWithALoadError)
+// Reading keeps what it can of damaged files: each operation as "key name precondition
+// [stored commands]".
+TEST_F(TestFileCommandTest, ReadingKeepsWhatItCanOfDamagedFiles)
 {
-    write("OperationList.txt", "21\r\n22\r\n");
-    QDir().mkpath(path("21.ini")); // a folder in the file's place cannot be read
-    write("22.ini", "[Info]\r\nOperationName=fine\r\n");
-    command.LoadOperations(operations);
-    ASSERT_EQ(operations.count(), 1);
-    EXPECT_EQ(operations.keyAt(0), "22");
-    EXPECT_EQ(prompter().messages(), QStringList({ "file load error: " + path("21.ini") }));
+    struct Row {
+        const char* name;
+        QList<std::pair<QString, QByteArray>> files;
+        QStringList operations;
+        QStringList messages;
+        QString logged;
+    };
+    const Row rows[] = {
+        { "no list file: created empty", {}, {}, {}, {} },
+        { "a gap in the command numbers ends the commands",
+          { { "OperationList.txt", "5\r\n" },
+            { "5.ini", "[Info]\r\nOperationName=gap\r\nOperationType[0]=2,f.go\r\nOperationType[2]=3,a\r\n" } },
+          { "5 gap 0 [2,f.go]" }, {}, {} },
+        { "no operation file: an empty operation", { { "OperationList.txt", "6\r\n" } }, { "6  0 []" }, {}, {} },
+        { "an unknown kind is left out with a warning, a bad precondition is none",
+          { { "OperationList.txt", "7\r\n" },
+            { "7.ini", "[Info]\r\nOperationName=odd\r\nOtherAutoOperationID=x\r\n"
+                       "OperationType[0]=2,f.go\r\nOperationType[1]=9,what\r\nOperationType[2]=1,1\r\n" } },
+          { "7 odd 0 [2,f.go|1,1]" }, {}, "[WARN] operation 7: unknown command left out: OperationType[1]=9,what" },
+        { "an unreadable file is left out with a load error",
+          { { "OperationList.txt", "21\r\n22\r\n" }, { "21.ini/", "" }, { "22.ini", "[Info]\r\nOperationName=fine\r\n" } },
+          { "22 fine 0 []" }, { "file load error: " + path("21.ini") }, {} },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        prompter().clear();
+        App().operationLog().clear();
+        for (const auto& [name, bytes] : row.files) {
+            if (name.endsWith('/'))
+                QDir().mkpath(path(name)); // a folder in the file's place cannot be read
+            else
+                write(name, bytes);
+        }
+        operations.clear();
+        command.LoadOperations(operations);
+        QStringList loaded;
+        for (int i = 0; i < operations.count(); ++i) {
+            const TCommandAutoOperation& op = *operations.at(i);
+            loaded << QString("%1 %2 %3 [%4]").arg(operations.keyAt(i), op.Name).arg(op.OtherAutoOperationID).arg(storedTexts(op).join('|'));
+        }
+        EXPECT_EQ(loaded, row.operations);
+        EXPECT_EQ(prompter().messages(), row.messages);
+        if (!row.logged.isEmpty())
+            EXPECT_TRUE(log().join("\n").contains(row.logged)) << log().join("\n").toStdString();
+        if (row.files.isEmpty())
+            EXPECT_EQ(read("OperationList.txt"), QByteArray());
+    }
 }
