@@ -114,17 +114,6 @@ public:
 
 }
 
-TEST_F(RunnerTest, OperationWithoutCommandsEndsInItsFirstStep)
-{
-    TTestOperationAction& runner = run(operation(1, "empty", "start"));
-    EXPECT_EQ(log(), QStringList({ "自動操作名: empty 開始", "操作する画面ID: localhost_start" }));
-    runner.Step();
-    EXPECT_EQ(log().last(), "自動操作名: empty 終了");
-    EXPECT_TRUE(runner.IsOver());
-    EXPECT_EQ(runner.ResultCode, 0);
-    EXPECT_EQ(ended->count(), 1);
-}
-
 TEST_F(RunnerTest, ChainOfThreeOperationsAcrossThreeScreens)
 {
     TCommandAutoOperation& open = operation(1, "open", "login");
@@ -155,6 +144,7 @@ TEST_F(RunnerTest, ChainOfThreeOperationsAcrossThreeScreens)
     runner.Step(); // compare
     EXPECT_TRUE(runner.IsOver());
     EXPECT_EQ(runner.ResultCode, 0);
+    EXPECT_EQ(ended->count(), 1);
     EXPECT_EQ(forms->calls, QStringList({ "input localhost_login 11", "compare 12" }));
     EXPECT_EQ(log(), QStringList({
                          "自動操作名: open 開始",
