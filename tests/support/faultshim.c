@@ -76,18 +76,22 @@ static int fault(const char* call)
     return number && atoi(number) > 0 ? atoi(number) : EIO;
 }
 
+/* Whether this call is to fail; errno is then set. */
+static int fails(const char* call)
+{
+    const int e = fault(call);
+    if (e)
+        errno = e;
+    return e != 0;
+}
+
 ssize_t write(int fd, const void* buf, size_t count)
 {
     static ssize_t (*real)(int, const void*, size_t);
     if (!real)
         real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-    if (fd > 2 && fd_under_dir(fd)) {
-        const int e = fault("write");
-        if (e) {
-            errno = e;
-            return -1;
-        }
-    }
+    if (fd > 2 && fd_under_dir(fd) && fails("write"))
+        return -1;
     return real(fd, buf, count);
 }
 
@@ -96,13 +100,8 @@ int fdatasync(int fd)
     static int (*real)(int);
     if (!real)
         real = (int (*)(int))dlsym(RTLD_NEXT, "fdatasync");
-    if (fd_under_dir(fd)) {
-        const int e = fault("fdatasync");
-        if (e) {
-            errno = e;
-            return -1;
-        }
-    }
+    if (fd_under_dir(fd) && fails("fdatasync"))
+        return -1;
     return real(fd);
 }
 
@@ -111,13 +110,8 @@ int fsync(int fd)
     static int (*real)(int);
     if (!real)
         real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
-    if (fd_under_dir(fd)) {
-        const int e = fault("fsync");
-        if (e) {
-            errno = e;
-            return -1;
-        }
-    }
+    if (fd_under_dir(fd) && fails("fsync"))
+        return -1;
     return real(fd);
 }
 
@@ -126,12 +120,7 @@ int rename(const char* from, const char* to)
     static int (*real)(const char*, const char*);
     if (!real)
         real = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "rename");
-    if (under_dir(to)) {
-        const int e = fault("rename");
-        if (e) {
-            errno = e;
-            return -1;
-        }
-    }
+    if (under_dir(to) && fails("rename"))
+        return -1;
     return real(from, to);
 }

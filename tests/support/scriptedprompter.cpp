@@ -1,51 +1,42 @@
 #include "support/scriptedprompter.h"
 
+namespace {
+
+// The next scripted answer, or `none` when the script has run out.
+template <typename T>
+T nextAnswer(std::deque<T>& script, T none = T())
+{
+    if (script.empty())
+        return none;
+    T answer = std::move(script.front());
+    script.pop_front();
+    return answer;
+}
+
+} // namespace
+
 int TScriptedPrompter::message(const QString& text, const QString& caption, Buttons buttons, Icon icon)
 {
     asked.push_back(Asked { QStringLiteral("message"), text, caption, buttons, icon, {} });
-    if (!answers.empty()) {
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    switch (buttons) {
-    case Buttons::Ok:
-        return Ok;
-    case Buttons::YesNo:
-        return No;
-    default:
-        return Cancel;
-    }
+    return nextAnswer(answers, buttons == Buttons::Ok ? int(Ok) : buttons == Buttons::YesNo ? int(No) : int(Cancel));
 }
 
 QString TScriptedPrompter::openFile(const FileRequest& request)
 {
     asked.push_back(Asked { QStringLiteral("open"), request.title, QString(), Buttons::Ok, Icon::None, request });
-    if (files.empty())
-        return QString();
-    const QString f = files.front();
-    files.pop_front();
-    return f;
+    return nextAnswer(files);
 }
 
 QString TScriptedPrompter::saveFile(const FileRequest& request)
 {
     asked.push_back(Asked { QStringLiteral("save"), request.title, QString(), Buttons::Ok, Icon::None, request });
-    if (files.empty())
-        return QString();
-    const QString f = files.front();
-    files.pop_front();
-    return f;
+    return nextAnswer(files);
 }
 
 std::optional<QString> TScriptedPrompter::password(const QString& caption, const QString& label)
 {
     asked.push_back(Asked { QStringLiteral("password"), label, caption, Buttons::Ok, Icon::None, {} });
-    if (passwords.empty())
-        return std::nullopt;
-    const std::optional<QString> p = passwords.front();
-    passwords.pop_front();
-    return p;
+    return nextAnswer(passwords);
 }
 
 QStringList TScriptedPrompter::messages() const
