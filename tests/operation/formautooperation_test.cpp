@@ -10,8 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <ostream>
-
 namespace {
 
 // The editor on an operation of the screen "login" with two saved data sets, two buttons and
@@ -44,7 +42,7 @@ protected:
     QComboBox* combo(const char* name) const { return child<QComboBox>(name); }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
     QListWidget* list() const { return child<QListWidget>("ListBoxOperation"); }
-    // Chooses a type and a content item and presses a list button.
+    // Chooses a type and a content item.
     void choose(int type, int item)
     {
         combo("ComboBoxOperationType")->setCurrentIndex(type);
@@ -98,11 +96,8 @@ TEST_F(FormAutoOperationTest, PreconditionListLeavesOutTheEditedOperationAndCopi
     combo("ComboBoxOther")->setCurrentIndex(0);
     dialog->CopyFields();
     EXPECT_EQ(operation.OtherAutoOperationID, 0);
-}
 
-TEST_F(FormAutoOperationTest, PreconditionThatNamesNoStoredOperationShowsTheEmptyItem)
-{
-    operation.OtherAutoOperationID = 999;
+    operation.OtherAutoOperationID = 999; // names no stored operation
     open();
     EXPECT_EQ(combo("ComboBoxOther")->currentIndex(), 0);
 }
@@ -113,64 +108,48 @@ TEST_F(FormAutoOperationTest, FinishedScreenListHoldsEmptyCurrentAndSeenScreensO
     open();
     EXPECT_EQ(items("ComboBoxFinishedScreenID"), QStringList({ "", "login", "menu", "done" }));
     EXPECT_EQ(combo("ComboBoxFinishedScreenID")->currentIndex(), 3);
-}
 
-TEST_F(FormAutoOperationTest, StoredFinishedScreenNoPageShowedIsKeptAsText)
-{
+    // A stored ID that no page showed in this run is kept as it is.
     operation.FinishedScreenID = QStringLiteral("archived");
     open();
-    EXPECT_EQ(combo("ComboBoxFinishedScreenID")->currentText(), QString("archived"));
     dialog->CopyFields();
     EXPECT_EQ(operation.FinishedScreenID, QString("archived"));
 }
 
-struct Limit {
-    const char* name;
-    QString operationName;
-    QString finished;
-    QString message; // empty: accepted
-    const char* focus;
-};
-
-void PrintTo(const Limit& limit, std::ostream* out)
+TEST_F(FormAutoOperationTest, OKChecksNameAndFinishedScreenLengthsInCharacters)
 {
-    *out << limit.name;
-}
-
-class FormAutoOperationLimits : public FormAutoOperationTest, public ::testing::WithParamInterface<Limit> {};
-
-TEST_P(FormAutoOperationLimits, OKChecksNameAndFinishedScreenLengthsInCharacters)
-{
-    const Limit& limit = GetParam();
-    open();
-    child<QLineEdit>("EditName")->setText(limit.operationName);
-    combo("ComboBoxFinishedScreenID")->setEditText(limit.finished);
-    button("ButtonOK")->click();
-    if (limit.message.isEmpty()) {
-        EXPECT_EQ(dialog->result(), QDialog::Accepted);
-        EXPECT_TRUE(prompter().messages().isEmpty());
-        return;
+    // 255 characters outside the basic plane are 510 UTF-16 units.
+    const QString supplementary255 = QString::fromUcs4(std::u32string(255, U'\U00020B9F').c_str());
+    const struct {
+        const char* name;
+        QString operationName;
+        QString finished;
+        QString message; // empty: accepted
+        const char* focus;
+    } rows[] = {
+        { "empty name", "", "", "文字数が少なすぎます\r1 文字以上にしてください", "EditName" },
+        { "name of 256", QString(256, 'a'), "", "文字数が多すぎます\r255 文字以内にしてください", "EditName" },
+        { "name of 255 wide characters", supplementary255, "", "", nullptr },
+        { "finished ID of 1025", "ok", QString(1025, 'x'), "文字数が多すぎます\r1024 文字以内にしてください",
+          "ComboBoxFinishedScreenID" },
+        { "finished ID of 1024", "ok", QString(1024, 'x'), "", nullptr },
+    };
+    for (const auto& row : rows) {
+        prompter().clear();
+        open();
+        child<QLineEdit>("EditName")->setText(row.operationName);
+        combo("ComboBoxFinishedScreenID")->setEditText(row.finished);
+        button("ButtonOK")->click();
+        if (row.message.isEmpty()) {
+            EXPECT_EQ(dialog->result(), QDialog::Accepted) << row.name;
+            EXPECT_TRUE(prompter().messages().isEmpty()) << row.name;
+            continue;
+        }
+        EXPECT_TRUE(dialog->isVisible()) << row.name;
+        EXPECT_EQ(prompter().messages(), QStringList({ row.message })) << row.name;
+        EXPECT_EQ(dialog->focusWidget(), child<QWidget>(row.focus)) << row.name;
     }
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(prompter().messages(), QStringList({ limit.message }));
-    EXPECT_EQ(dialog->focusWidget(), child<QWidget>(limit.focus));
 }
-
-// 255 kanji outside the basic plane are 510 UTF-16 units yet 255 characters.
-const QString kWide255 = QString(255, QChar(0x8A66));
-const QString kSupplementary255 = QString::fromUcs4(std::u32string(255, U'\U00020B9F').c_str());
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, FormAutoOperationLimits,
-    ::testing::Values(
-        Limit { "EmptyName", "", "", "文字数が少なすぎます\r1 文字以上にしてください", "EditName" },
-        Limit { "Name256", QString(256, 'a'), "", "文字数が多すぎます\r255 文字以内にしてください", "EditName" },
-        Limit { "Name255Wide", kWide255, "", "", nullptr },
-        Limit { "Name255Supplementary", kSupplementary255, "", "", nullptr },
-        Limit { "Finished1025", "ok", QString(1025, 'x'), "文字数が多すぎます\r1024 文字以内にしてください",
-                "ComboBoxFinishedScreenID" },
-        Limit { "Finished1024", "ok", QString(1024, 'x'), "", nullptr }),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FormAutoOperationTest, EachTypeMakesItsCommandAndAClickShowsItAgain)
 {
@@ -211,18 +190,6 @@ TEST_F(FormAutoOperationTest, EachTypeMakesItsCommandAndAClickShowsItAgain)
     }
 }
 
-TEST_F(FormAutoOperationTest, ClickOnACommandWhoseElementIsGoneSelectsTheFirstContentItem)
-{
-    auto command = std::make_unique<TCommandClickButton>(900);
-    command->ButtonKey = QStringLiteral("form9.gone");
-    operation.append(std::move(command));
-    open();
-    EXPECT_EQ(list()->item(0)->text(), QString("ボタンクリック … form9.gone"));
-    list()->setCurrentRow(0);
-    EXPECT_EQ(combo("ComboBoxOperationType")->currentIndex(), int(TFormAutoOperation::ClickButton));
-    EXPECT_EQ(combo("ComboBoxOperationSubstance")->currentIndex(), 0);
-}
-
 TEST_F(FormAutoOperationTest, ListButtonsMoveReplaceAndDeleteWithTheirStates)
 {
     open();
@@ -260,15 +227,6 @@ TEST_F(FormAutoOperationTest, ListButtonsMoveReplaceAndDeleteWithTheirStates)
         EXPECT_EQ(combo("ComboBoxOperationType")->currentIndex(), -1);
         EXPECT_EQ(listButtons(), QString("-----")) << left;
     }
-}
-
-TEST_F(FormAutoOperationTest, ScreenWithoutDataSetsOffersNothingToAdd)
-{
-    choices.dataSets.clear();
-    open();
-    choose(TFormAutoOperation::InputData, -1);
-    EXPECT_EQ(combo("ComboBoxOperationSubstance")->count(), 0);
-    EXPECT_EQ(listButtons(), QString("-----"));
 }
 
 } // namespace
