@@ -1,6 +1,8 @@
 #include "operation/views/formautooperation.h"
 
 #include "core/appcontext.h"
+#include "core/error.h"
+#include "core/log.h"
 #include "core/popupinfo.h"
 #include "core/prompter.h"
 #include "core/tabaccess.h"
@@ -53,8 +55,9 @@ TAutoOperationChoices TAutoOperationChoices::Current(const QString& targetScreen
             TFormDataInfoList& list = App().service<TFormDataManager>().dataList(targetScreenId);
             for (int i = 0; i < list.count(); ++i)
                 choices.dataSets.append({ list.at(i)->ID, list.at(i)->Name });
-        } catch (const std::exception&) {
-            // An index that cannot be read offers no data sets; its reader has reported it.
+        } catch (const TError& e) {
+            // An index that cannot be read offers no data sets, and says why.
+            LogError(e.message());
         }
     }
     TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
