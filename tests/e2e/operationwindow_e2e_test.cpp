@@ -53,7 +53,7 @@ const QByteArray kLoginPage = "<html><head><title>login</title></head><body>"
 
 // The whole main window on the real engine, started on a project whose tab list shows the
 // menu page and, in front, the login page.
-class OperationE2E : public ::testing::Test {
+class OperationWindowE2E : public ::testing::Test {
 public:
     static void SetUpTestSuite()
     {
@@ -76,7 +76,7 @@ public:
         ProcessDeferredDeletes();
     }
 
-    ~OperationE2E() override
+    ~OperationWindowE2E() override
     {
         form.reset();
         ProcessDeferredDeletes();
@@ -175,8 +175,8 @@ public:
     static TEngineProfile* s_profile;
 };
 
-THttpServer* OperationE2E::s_server = nullptr;
-TEngineProfile* OperationE2E::s_profile = nullptr;
+THttpServer* OperationWindowE2E::s_server = nullptr;
+TEngineProfile* OperationWindowE2E::s_profile = nullptr;
 
 // Runs `fill` on the operation editor once it shows modally, then presses its OK button.
 void DriveNextEditor(std::function<void(TFormAutoOperation&)> fill, bool* driven)
@@ -205,7 +205,7 @@ int IndexContaining(QComboBox* box, const QString& text)
     return -1;
 }
 
-TEST_F(OperationE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
+TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
 {
     ASSERT_TRUE(start());
     TTestAction* test = controller<TTestAction>();
