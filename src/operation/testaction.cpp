@@ -86,9 +86,10 @@ TTestAction::TTestAction(std::unique_ptr<TOperationEditor> editor, QObject* pare
     m_root = new TTestTreeNodeOperationRoot;
     m_model->appendRow(m_root);
 
+    // The menu's commands are all this controller's; those of test cases stay disabled.
     TCommandList& commands = App().commands();
     for (const QString& name : commands.names()) {
-        if (name.startsWith(QLatin1String("ActionTestAuto"))) {
+        if (name.startsWith(QLatin1String("ActionTest"))) {
             if (QAction* a = commands.claim(name, kOwner))
                 a->setEnabled(false);
         }

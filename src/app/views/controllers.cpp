@@ -22,6 +22,7 @@
 #include "formdefine/views/formactionfactory.h"
 #include "history/views/historyview.h"
 #include "jstools/views/jspanel.h"
+#include "operation/views/testactionview.h"
 #include "project/views/mainactionfactory.h"
 
 #include <QAction>
@@ -76,7 +77,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
     bus.AddListener(CreateJSAction(form));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
+    bus.AddListener(CreateTestAction(form));
     bus.AddListener(std::make_unique<THelpAction>(EngineVersionText(), [&form](const QString& html) {
         auto* window = form.findChild<THelpWindow*>();
         if (!window)
