@@ -207,6 +207,7 @@ bool TFavoriteAction::saveList(TRoot which)
     const QString path = QDir(m_folder).filePath(which == Pages ? TFavoriteMenuCommand::PagesListName()
                                                                   : TFavoriteMenuCommand::GroupsListName());
     QString error;
+    bool withBackup = true;
     if (m_listDamaged[size_t(which)]) {
         // The list could not be read in full: what it holds is kept beside it before the
         // nodes that were read replace it.
@@ -216,10 +217,11 @@ bool TFavoriteAction::saveList(TRoot which)
             return false;
         }
         m_listDamaged[size_t(which)] = false;
+        withBackup = backup.isEmpty();
         if (!backup.isEmpty())
             LogWarn(QStringLiteral("favorites list that could not be read is kept as ") + backup);
     }
-    if (TFavoriteMenuCommand::SaveList(path, *root(which), &error))
+    if (TFavoriteMenuCommand::SaveList(path, *root(which), &error, withBackup))
         return true;
     LogError(QStringLiteral("file save error: ") + path + QStringLiteral(" - ") + error);
     return false;

@@ -174,12 +174,12 @@ QStringList ListLines(const TFavoriteNode& root)
     return lines;
 }
 
-bool SaveList(const QString& path, const TFavoriteNode& root, QString* error)
+bool SaveList(const QString& path, const TFavoriteNode& root, QString* error, bool withBackup)
 {
     QByteArray bytes;
     for (const QString& line : ListLines(root))
         bytes += line.toLatin1() + "\r\n";
-    return safefile::write(path, bytes, safefile::Backup::Copy, error);
+    return safefile::write(path, bytes, withBackup ? safefile::Backup::Copy : safefile::Backup::None, error);
 }
 
 bool LoadList(const QString& path, const QString& folder, TFavoriteNode& root, QString* error, QStringList* skipped)

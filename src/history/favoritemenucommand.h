@@ -64,8 +64,9 @@ bool SaveEntry(const QString& folder, const TFavoriteEntry& entry, QString* erro
 // The lines of the list file of a root: level-index-ID-parentID per node below the root,
 // in display order.
 QStringList ListLines(const TFavoriteNode& root);
-// Writes the list of the root (the old file is kept as its backup while writing).
-bool SaveList(const QString& path, const TFavoriteNode& root, QString* error = nullptr);
+// Writes the list of the root (the old file is kept as its backup while writing, unless
+// withBackup is false).
+bool SaveList(const QString& path, const TFavoriteNode& root, QString* error = nullptr, bool withBackup = true);
 // Reads a list file under the root (appending to it). A missing file reads as empty. On
 // the first line that cannot be taken (not four numbers, a parent not seen on an earlier
 // line) reading stops: the nodes made so far stay and false is returned with the reason.
