@@ -246,6 +246,12 @@ bool TProxyRelay::StartForEngine()
         delete relay;
         return false;
     }
+    // A choice made before the engine starts is carried over.
+    const QNetworkProxy chosen = QNetworkProxy::applicationProxy();
+    if (chosen.type() == QNetworkProxy::HttpProxy)
+        relay->m_route = { TRoute::Proxy, chosen.hostName(), chosen.port() };
+    else if (QNetworkProxyFactory::usesSystemConfiguration())
+        relay->m_route.kind = TRoute::System;
     s_relay = relay;
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.isEmpty())
