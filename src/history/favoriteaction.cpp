@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 
 namespace {
 
@@ -582,6 +584,45 @@ void TFavoriteAction::BrowserOrganize()
     if (m_folderOpener)
         m_folderOpener(folder);
     ReadBrowserFavorites();
+    watchBrowserFolder();
+}
+
+void TFavoriteAction::watchBrowserFolder()
+{
+    if (!m_watcher) {
+        m_watcher = new QFileSystemWatcher(this);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+            if (m_rereadPending)
+                return;
+            m_rereadPending = true;
+            // One reading for a burst of changes (a move is a removal and an addition).
+            QTimer::singleShot(0, this, [this] {
+                m_rereadPending = false;
+                if (!m_open || !m_watcher)
+                    return;
+                ReadBrowserFavorites();
+                watchBrowserFolder();
+            });
+        });
+    }
+    const QString folder = BrowserFavoritesFolder();
+    QStringList folders { folder };
+    for (const QString& sub : SubFolders(folder)) {
+        if (!sub.isEmpty())
+            folders << QDir(folder).filePath(sub);
+    }
+    const QStringList watched = m_watcher->directories();
+    for (const QString& path : folders) {
+        if (!watched.contains(path))
+            m_watcher->addPath(path);
+    }
+}
+
+void TFavoriteAction::stopWatching()
+{
+    delete m_watcher;
+    m_watcher = nullptr;
+    m_rereadPending = false;
 }
 
 void TFavoriteAction::loadList(TRoot which)
@@ -620,6 +661,7 @@ void TFavoriteAction::handleProjectOpened(int)
 
 void TFavoriteAction::clearAll()
 {
+    stopWatching();
     m_editNode = nullptr;
     m_selected = nullptr;
     for (auto& top : m_roots)

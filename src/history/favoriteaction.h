@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QFileSystemWatcher;
 
 // The favorites controller: the project's favorite pages and groups of pages (the pages of
 // all tabs at one moment), stored in the project's "Favorite" folder, and the browser's own
@@ -103,6 +104,8 @@ private:
     void clearAll();
     void loadList(TRoot which);
     void copySubtree(const TFavoriteNode& from, TFavoriteNode& to, int position, bool newEntries);
+    void watchBrowserFolder();
+    void stopWatching();
 
     std::array<std::unique_ptr<TFavoriteNode>, 3> m_roots;
     std::array<bool, 3> m_listDamaged {};
@@ -114,4 +117,7 @@ private:
     QStringList m_browserTitles; // the titles this controller put into the visited list
     TAddDialog m_addDialog;
     TFolderOpener m_folderOpener;
+    // After the folder is opened for organising, changes made there are read as they come.
+    QFileSystemWatcher* m_watcher = nullptr;
+    bool m_rereadPending = false;
 };

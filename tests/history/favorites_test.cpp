@@ -11,7 +11,9 @@
 #include "support/testhome.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -512,6 +514,15 @@ TEST_F(FavoriteActionTest, BrowserFavoritesFeedTheAddressListAndTitleMap)
     EXPECT_EQ(opened, browserFolder);
     EXPECT_EQ(Shape(*browser()), "Work,Later");
     EXPECT_FALSE(App().service<TVisitedAddresses>().addresses.contains("News"));
+
+    // What is organised in the file manager afterwards is read as it happens.
+    WriteBytes(browserFolder + "/Work/Wiki.url", "[InternetShortcut]\r\nURL=http://wiki.test/\r\n");
+    QElapsedTimer timer;
+    timer.start();
+    while (Shape(*browser()) != "Work(Wiki),Later" && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(Shape(*browser()), "Work(Wiki),Later");
+    EXPECT_EQ(App().service<TFavoriteTitleMap>().entries.size(), 2);
 }
 
 TEST_F(FavoriteActionTest, AListThatCannotBeReadIsReportedAndKeptOnDisk)
