@@ -323,7 +323,7 @@ void TFavoriteAction::PageReplace()
     node->entry->URL = tab->GetUrl();
     node->text = node->entry->Title;
     saveEntry(*node->entry);
-    changed(node);
+    Q_EMIT nodeChanged(node);
 }
 
 void TFavoriteAction::NameEdit()
@@ -361,7 +361,18 @@ void TFavoriteAction::FinishEdit(TFavoriteNode* node, const QString& text, bool 
     } else {
         node->text = node->entry->Title;
     }
-    changed(node);
+    Q_EMIT nodeChanged(node);
+}
+
+bool TFavoriteAction::Contains(const TFavoriteNode* node) const
+{
+    if (!node)
+        return false;
+    for (const auto& top : m_roots) {
+        if (node == top.get() || top->Descendants().contains(const_cast<TFavoriteNode*>(node)))
+            return true;
+    }
+    return false;
 }
 
 void TFavoriteAction::Delete()

@@ -74,12 +74,17 @@ public:
     // under the target; false when the drop is refused.
     bool Drop(TFavoriteNode* dragged, TFavoriteNode* target);
 
+    // Whether the node is one of the tree's nodes now.
+    bool Contains(const TFavoriteNode* node) const;
+
     // Reads the browser favorites folder again (title map and visited addresses follow).
     void ReadBrowserFavorites();
 
 Q_SIGNALS:
     // The nodes below a root changed; the view rebuilds them.
     void rootChanged(int root);
+    // Only the title or address of the node changed.
+    void nodeChanged(TFavoriteNode* node);
     void selectionChanged(TFavoriteNode* node);
     // In-place editing starts on the node showing the text.
     void editRequested(TFavoriteNode* node, const QString& text);

@@ -208,6 +208,18 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     const int bId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
     EXPECT_EQ(ReadBytes(folder + "FavoriteList.txt"), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n").arg(bId).arg(alphaId).toLatin1());
 
+    // Esc gives the name back; choosing another node ends the edit without a crash.
+    tree->setCurrentItem(root(0)->child(1));
+    QTest::keyClick(tree, Qt::Key_F2);
+    ASSERT_TRUE(typeIntoEditor("Zzz", false));
+    ASSERT_TRUE(WaitUntil([&] { return !action->editing(); }));
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+    QTest::keyClick(tree, Qt::Key_F2, Qt::ShiftModifier);
+    ASSERT_TRUE(WaitUntil([&] { return action->editing() && root(0)->child(1)->text(0) == url("a"); })) << "the address is edited";
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre(root(0)->child(0)));
+    ASSERT_TRUE(WaitUntil([&] { return !action->editing() && tree->currentItem() == root(0)->child(0); }));
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+
     // Hovering shows the address; a click opens the page in the current tab.
     QTreeWidgetItem* alpha = root(0)->child(1);
     QTest::mouseMove(tree->viewport(), centre(alpha));

@@ -148,7 +148,7 @@ protected:
                 QPointer<TFavoriteAction> action(m_action);
                 QMetaObject::invokeMethod(
                     m_action, [action, dragged, target] {
-                        if (action)
+                        if (action && action->Contains(dragged) && action->Contains(target))
                             action->Drop(dragged, target);
                     },
                     Qt::QueuedConnection);
@@ -304,6 +304,12 @@ std::unique_ptr<TActionCalverdine> CreateFavoriteAction(TMainForm& form)
         if (QTreeWidgetItem* item = FavoriteItemOf(tree, action->selected()))
             tree->setCurrentItem(item);
         *syncing = false;
+    });
+    QObject::connect(action, &TFavoriteAction::nodeChanged, tree, [tree](TFavoriteNode* node) {
+        if (QTreeWidgetItem* item = FavoriteItemOf(tree, node)) {
+            item->setText(0, node->text);
+            item->setToolTip(0, node->IsPage() ? node->entry->URL : QString());
+        }
     });
     QObject::connect(action, &TFavoriteAction::selectionChanged, tree, [tree, syncing](TFavoriteNode* node) {
         QTreeWidgetItem* item = FavoriteItemOf(tree, node);
