@@ -26,7 +26,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QApplication>
+#include <QDialog>
 
 #include <gtest/gtest.h>
 
@@ -242,6 +245,26 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     ASSERT_TRUE(shows("news"));
 
+    // The program's own dialog adds to the browser's favorites: offered the page's title,
+    // what the user types loses the characters a file name cannot hold.
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != "TFormBrowserFavoriteAdd")
+            return;
+        answer.stop();
+        auto* name = dialog->findChild<QLineEdit*>();
+        offered = name->text();
+        name->setText("Saved: page?");
+        dialog->accept();
+    });
+    answer.start(10);
+    command("ActionFavoriteIEAddFavorite")->trigger();
+    EXPECT_EQ(offered, "news");
+    EXPECT_EQ(ReadBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
+    EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
+
     closeProject();
     EXPECT_EQ(root(0)->childCount(), 0);
     EXPECT_EQ(root(2)->childCount(), 0);
@@ -250,7 +273,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
     EXPECT_EQ(texts(root(1)), QStringList({ "Morning" }));
     EXPECT_EQ(texts(root(1)->child(0)), QStringList({ "a", "c" }));
-    EXPECT_EQ(texts(root(2)), QStringList({ "News" }));
+    EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
 }
 
 } // namespace
