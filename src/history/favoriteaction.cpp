@@ -45,6 +45,23 @@ int TabCount()
     return App().tabs ? App().tabs->TabCount() : 0;
 }
 
+// Takes the browser favorites' titles out of the visited-address list (each title's first
+// occurrence) and empties the title map.
+void ForgetBrowserTitles()
+{
+    QList<QPair<QString, QString>>& map = App().service<TFavoriteTitleMap>().entries;
+    QStringList& visited = VisitedAddresses();
+    for (const auto& item : std::as_const(map)) {
+        for (qsizetype i = 0; i < visited.size(); ++i) {
+            if (visited.at(i).compare(item.first, Qt::CaseInsensitive) == 0) {
+                visited.removeAt(i);
+                break;
+            }
+        }
+    }
+    map.clear();
+}
+
 QStringList SubFolders(const QString& folder)
 {
     QStringList result { QString() };
@@ -535,17 +552,9 @@ bool TFavoriteAction::Drop(TFavoriteNode* dragged, TFavoriteNode* target)
 
 void TFavoriteAction::ReadBrowserFavorites()
 {
+    ForgetBrowserTitles();
     QList<QPair<QString, QString>>& map = App().service<TFavoriteTitleMap>().entries;
     QStringList& visited = VisitedAddresses();
-    for (const auto& item : std::as_const(map)) {
-        for (qsizetype i = 0; i < visited.size(); ++i) {
-            if (visited.at(i).compare(item.first, Qt::CaseInsensitive) == 0) {
-                visited.removeAt(i);
-                break;
-            }
-        }
-    }
-    map.clear();
     TFavoriteNode* browser = root(Browser);
     if (m_selected && m_selected->IsInside(browser) && m_selected != browser)
         m_selected = nullptr;
@@ -677,8 +686,7 @@ void TFavoriteAction::clearAll()
     m_selected = nullptr;
     for (auto& top : m_roots)
         top->children.clear();
-    if (App().hasService<TFavoriteTitleMap>())
-        App().service<TFavoriteTitleMap>().entries.clear();
+    ForgetBrowserTitles();
     m_open = false;
     m_folder.clear();
 }

@@ -523,6 +523,10 @@ TEST_F(FavoriteActionTest, BrowserFavoritesFeedTheAddressListAndTitleMap)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(Shape(*browser()), "Work(Wiki),Later");
     EXPECT_EQ(App().service<TFavoriteTitleMap>().entries.size(), 2);
+
+    closeProject();
+    EXPECT_TRUE(App().service<TFavoriteTitleMap>().entries.isEmpty());
+    EXPECT_FALSE(App().service<TVisitedAddresses>().addresses.contains("Later")) << "titles leave with their project";
 }
 
 TEST_F(FavoriteActionTest, AListThatCannotBeReadIsReportedAndKeptOnDisk)
