@@ -1,5 +1,7 @@
 #include "commands/serveraction.h"
 
+#include "browser/proxyrelay.h"
+
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/log.h"
@@ -29,8 +31,31 @@ TProxyChoice TProxyChoice::FromProject(int proxyServer, const QString& address, 
     return choice;
 }
 
+namespace {
+
+TProxyChoice& ChoiceInForce()
+{
+    static TProxyChoice choice;
+    return choice;
+}
+
+} // namespace
+
 void ApplyProxyChoice(const TProxyChoice& choice)
 {
+    ChoiceInForce() = choice;
+    if (TProxyRelay* relay = TProxyRelay::instance()) {
+        // The engine sends everything to the relay; the relay takes the choice from the
+        // next request on (the application proxy would take the engine off the relay).
+        TProxyRelay::TRoute route;
+        route.kind = choice.mode == TProxyChoice::Project ? TProxyRelay::TRoute::Proxy
+                   : choice.mode == TProxyChoice::System  ? TProxyRelay::TRoute::System
+                                                          : TProxyRelay::TRoute::Direct;
+        route.host = choice.host;
+        route.port = choice.port;
+        relay->setRoute(route);
+        return;
+    }
     switch (choice.mode) {
     case TProxyChoice::System:
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
@@ -49,18 +74,7 @@ void ApplyProxyChoice(const TProxyChoice& choice)
 
 TProxyChoice CurrentProxyChoice()
 {
-    TProxyChoice choice;
-    if (QNetworkProxyFactory::usesSystemConfiguration()) {
-        choice.mode = TProxyChoice::System;
-        return choice;
-    }
-    const QNetworkProxy proxy = QNetworkProxy::applicationProxy();
-    if (proxy.type() == QNetworkProxy::HttpProxy) {
-        choice.mode = TProxyChoice::Project;
-        choice.host = proxy.hostName();
-        choice.port = proxy.port();
-    }
-    return choice;
+    return ChoiceInForce();
 }
 
 TServerAction::TServerAction(QObject* parent) : TActionCalverdine(parent)

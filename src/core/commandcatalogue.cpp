@@ -64,8 +64,8 @@ const Entry kCatalogue[] = {
     { "ActionFavoriteNavigate", "Favorite", "開く(&P)", "" },
     { "ActionFavoriteNavigateNewWindow", "Favorite", "新しいウィンドウで開く(&N)", "" },
     { "ActionFavoriteNavigateFolderPages", "Favorite", "直下のページを全て新しいウィンドウで開く(&L)", "" },
-    { "ActionFavoriteIEAddFavorite", "Favorite", "IEのお気に入りに追加(&A)...", "" },
-    { "ActionFavoriteIEOrganizeFavorite", "Favorite", "IEのお気に入りの整理(&O)...", "" },
+    { "ActionFavoriteIEAddFavorite", "Favorite", "ブラウザーのお気に入りに追加(&A)...", "" },
+    { "ActionFavoriteIEOrganizeFavorite", "Favorite", "ブラウザーのお気に入りの整理(&O)...", "" },
 
     { "ActionFormSubmit", "Form", "フォーム送信(&M)", "" },
     { "ActionFormReset", "Form", "フォームリセット(&R)", "" },

@@ -329,7 +329,7 @@ TEST(MainForm, PageShortcutsBringTheirPagesToTheFrontWithTheKeyboardFocus)
             EXPECT_EQ(QApplication::focusWidget(), form.tabTree());
         }
     }
-    EXPECT_EQ(QApplication::focusWidget(), form.leftPanel()->tabBar()) << "a page with nothing to focus yet";
+    EXPECT_EQ(QApplication::focusWidget(), form.findChild<QTreeWidget*>(QStringLiteral("TreeViewFavorite"))) << "the favorites tree";
     EXPECT_EQ(layout.panel(TPanel::Right).shown, TLayoutSettings::kDesignRightWidth);
 }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include "support/recordingproxy.h"
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -187,4 +188,26 @@ TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
     // Under another master password the stored value no longer decrypts to the field's.
     password = "s3cret-pw";
     EXPECT_EQ(run("compare", { "--data", id }, "wrong-master").exitCode, 1);
+}
+
+TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
+{
+    TRecordingProxy proxy;
+    ASSERT_TRUE(proxy.start());
+    proxy.setUpstream(QHostAddress::LocalHost, server.port());
+    struct Row { const char* name; int proxyServer; bool proxied; };
+    for (const Row& row : { Row { "the project's proxy", 2, true }, Row { "no proxy", 1, false } }) {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
+        project->SetProxyServer(row.proxyServer);
+        project->SetProxyServerAddress(QStringLiteral("127.0.0.1"));
+        project->SetProxyServerPort(QString::number(proxy.port()));
+        write(projectFile, project->ProjectXmlText());
+        const qsizetype before = proxy.requests().size();
+        const TCliResult saved = run("save", { "--name", row.name });
+        ASSERT_EQ(saved.exitCode, 0) << row.name << saved.err.toStdString();
+        EXPECT_EQ(proxy.requests().size() > before, row.proxied) << row.name << proxy.requests().join('\n').toStdString();
+        if (row.proxied)
+            EXPECT_TRUE(proxy.requests().contains("GET " + url)) << row.name;
+    }
 }

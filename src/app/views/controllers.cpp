@@ -20,6 +20,7 @@
 #include "formdata/fieldaliases.h"
 #include "formdefine/formdefinemanager.h"
 #include "formdefine/views/formactionfactory.h"
+#include "history/views/favoriteview.h"
 #include "history/views/historyview.h"
 #include "jstools/views/jspanel.h"
 #include "operation/views/testactionview.h"
@@ -67,7 +68,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(std::move(view));
 
     bus.AddListener(std::move(tabAction));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFavoriteAction")));
+    bus.AddListener(CreateFavoriteAction(form));
     bus.AddListener(CreateHistoryAction(form));
     bus.AddListener(CreateAddressAction(form));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));

@@ -2,6 +2,7 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/webpage.h"
+#include "browser/proxyrelay.h"
 
 #include <QDir>
 #include <QWebEngineCookieStore>
@@ -22,6 +23,9 @@ TEngineProfile::TEngineProfile(const QString& storageDirectory, QObject* parent)
     InitEngineResources();
     // The engine reads it when it starts, which is when the first profile is made.
     PrepareEnvironment();
+    // Every request of the engine goes through the process's relay, which follows the
+    // proxy choice in force (loopback addresses included).
+    TProxyRelay::StartForEngine();
     if (storageDirectory.isEmpty()) {
         m_profile = new QWebEngineProfile(this);
     } else {

@@ -1,0 +1,279 @@
+#include "enginetab.h"
+
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "commands/views/addressbar.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/homefiles.h"
+#include "core/layoutsettings.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "history/favoriteaction.h"
+#include "history/views/favoriteview.h"
+#include "history/views/historyview.h"
+#include "support/httpserver.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QApplication>
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// The main window with the view, tab, favorites, history and address controllers on the
+// real engine, pages served on loopback.
+class FavoritesE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        for (const char* name : { "a", "b", "c", "news" }) {
+            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
+            s_server->addPage(QStringLiteral("/f/%1.html").arg(QLatin1String(name)), page);
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    FavoritesE2E()
+    {
+        WriteBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + home.file("Shortcuts").toUtf8() + "\r\n");
+        WriteBytes(home.file("Shortcuts/News.url"), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
+        form = std::make_unique<TMainForm>();
+        form->resize(1200, 800);
+        form->show();
+        TEventBus& bus = App().bus();
+        auto view = std::make_unique<TViewAction>(App().service<TLayoutSettings>());
+        QComboBox* box = form->addressBox();
+        QObject::connect(view.get(), &TViewAction::addressListChanged, box, [box](const QStringList& addresses, const QString& current) {
+            box->clear();
+            box->addItems(addresses);
+            box->setEditText(current);
+        });
+        bus.AddListener(std::move(view));
+        bus.AddListener(CreateTabAction(*form, s_profile));
+        bus.AddListener(CreateFavoriteAction(*form));
+        bus.AddListener(CreateHistoryAction(*form));
+        bus.AddListener(CreateAddressAction(*form));
+        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+        tree = FavoriteTree(*form);
+        action = TFavoriteAction::instance();
+    }
+
+    ~FavoritesE2E() override
+    {
+        closeProject();
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    void openProject()
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        project->SetHomePage(url("a"));
+        QDir().mkpath(project->RootDirectory());
+        folder = project->RootDirectory() + "/Favorite/";
+        App().setCurrentProject(std::move(project));
+        App().service<TProjectState>().closing = false;
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    void closeProject()
+    {
+        if (!App().currentProject())
+            return;
+        App().service<TProjectState>().closing = true;
+        App().takeCurrentProject().reset();
+        App().bus().NotifyProjectClosed(0);
+        ProcessDeferredDeletes();
+    }
+
+    static QString url(const char* name) { return s_server->urlText(QStringLiteral("/f/%1.html").arg(QLatin1String(name))); }
+    bool shows(const char* name)
+    {
+        return WaitUntil([&] {
+            TTabView* tab = App().tabs->CurrentTab();
+            return tab && tab->GetUrl() == url(name) && tab->GetTitle() == name && tab->NavigationState() == 2;
+        });
+    }
+    QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
+    QTreeWidgetItem* root(int index) const { return tree->topLevelItem(index); }
+    QStringList texts(QTreeWidgetItem* item) const
+    {
+        QStringList list;
+        for (int i = 0; i < item->childCount(); ++i)
+            list << item->child(i)->text(0);
+        return list;
+    }
+    QPoint centre(QTreeWidgetItem* item) const
+    {
+        tree->scrollToItem(item);
+        return tree->visualItemRect(item).center();
+    }
+    // Types the text into the open in-place editor and presses Enter (or Esc).
+    bool typeIntoEditor(const QString& text, bool accept = true)
+    {
+        QLineEdit* editor = nullptr;
+        if (!WaitUntil([&] {
+                editor = tree->viewport()->findChild<QLineEdit*>();
+                return editor && editor->isVisible();
+            }))
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, accept ? Qt::Key_Return : Qt::Key_Escape);
+        return true;
+    }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    QTreeWidget* tree = nullptr;
+    TFavoriteAction* action = nullptr;
+    QString folder;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+};
+
+THttpServer* FavoritesE2E::s_server = nullptr;
+TEngineProfile* FavoritesE2E::s_profile = nullptr;
+
+TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopening)
+{
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_EQ(root(0)->text(0), "お気に入りページ");
+    EXPECT_EQ(root(1)->text(0), "お気に入りグループ");
+    EXPECT_EQ(root(2)->text(0), "ブラウザーのお気に入り");
+
+    openProject();
+    ASSERT_TRUE(shows("a"));
+    EXPECT_EQ(texts(root(2)), QStringList({ "News" }));
+    ASSERT_TRUE(WaitUntil([&] { return command("ActionFavoritePageAdd")->isEnabled(); }));
+    command("ActionFavoritePageAdd")->trigger();
+    ASSERT_EQ(texts(root(0)), QStringList({ "a" }));
+    EXPECT_EQ(tree->currentItem(), root(0)->child(0));
+
+    // F2 renames in place; the entry file follows.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_F2);
+    ASSERT_TRUE(typeIntoEditor("Alpha"));
+    ASSERT_TRUE(WaitUntil([&] { return !action->editing() && root(0)->child(0)->text(0) == "Alpha"; }));
+    const int alphaId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
+    EXPECT_EQ(ReadBytes(folder + QString::number(alphaId) + ".ini"), "[Item]\r\nType=1\r\nTitle=Alpha\r\nURL=" + url("a").toUtf8() + "\r\n");
+
+    // A second page, moved before the first.
+    App().tabs->NavigateCurrentTab(url("b"));
+    ASSERT_TRUE(shows("b"));
+    command("ActionFavoritePageAdd")->trigger();
+    ASSERT_EQ(texts(root(0)), QStringList({ "Alpha", "b" }));
+    ASSERT_TRUE(command("ActionFavoriteMovePrev")->isEnabled());
+    command("ActionFavoriteMovePrev")->trigger();
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+    const int bId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
+    EXPECT_EQ(ReadBytes(folder + "FavoriteList.txt"), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n").arg(bId).arg(alphaId).toLatin1());
+
+    // Esc gives the name back; choosing another node ends the edit without a crash.
+    tree->setCurrentItem(root(0)->child(1));
+    QTest::keyClick(tree, Qt::Key_F2);
+    ASSERT_TRUE(typeIntoEditor("Zzz", false));
+    ASSERT_TRUE(WaitUntil([&] { return !action->editing(); }));
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+    QTest::keyClick(tree, Qt::Key_F2, Qt::ShiftModifier);
+    ASSERT_TRUE(WaitUntil([&] { return action->editing() && root(0)->child(1)->text(0) == url("a"); })) << "the address is edited";
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre(root(0)->child(0)));
+    ASSERT_TRUE(WaitUntil([&] { return !action->editing() && tree->currentItem() == root(0)->child(0); }));
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+
+    // Hovering shows the address; a click opens the page in the current tab.
+    QTreeWidgetItem* alpha = root(0)->child(1);
+    QTest::mouseMove(tree->viewport(), centre(alpha));
+    ASSERT_TRUE(WaitUntil([&] { return form->statusLabel()->text() == url("a"); })) << form->statusLabel()->text().toStdString();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre(alpha));
+    ASSERT_TRUE(shows("a"));
+
+    // A group of all tabs, in strip order, named while it is new.
+    App().tabs->OpenTab(url("c"));
+    ASSERT_TRUE(shows("c"));
+    command("ActionFavoriteTabAdd")->trigger();
+    ASSERT_TRUE(typeIntoEditor("Morning"));
+    ASSERT_TRUE(WaitUntil([&] { return texts(root(1)) == QStringList({ "Morning" }); }));
+    EXPECT_EQ(texts(root(1)->child(0)), QStringList({ "a", "c" }));
+
+    // The browser favorite's title typed into the address bar opens its address.
+    QComboBox* box = form->addressBox();
+    ASSERT_GE(box->findText("News"), 0) << "offered by the address bar";
+    box->setEditText("news");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(shows("news"));
+
+    // The program's own dialog adds to the browser's favorites: offered the page's title,
+    // what the user types loses the characters a file name cannot hold.
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != "TFormBrowserFavoriteAdd")
+            return;
+        answer.stop();
+        auto* name = dialog->findChild<QLineEdit*>();
+        offered = name->text();
+        name->setText("Saved: page?");
+        dialog->accept();
+    });
+    answer.start(10);
+    command("ActionFavoriteIEAddFavorite")->trigger();
+    EXPECT_EQ(offered, "news");
+    EXPECT_EQ(ReadBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
+    EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
+
+    closeProject();
+    EXPECT_EQ(root(0)->childCount(), 0);
+    EXPECT_EQ(root(2)->childCount(), 0);
+    EXPECT_FALSE(command("ActionFavoritePageFolderAdd")->isEnabled());
+    openProject();
+    EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
+    EXPECT_EQ(texts(root(1)), QStringList({ "Morning" }));
+    EXPECT_EQ(texts(root(1)->child(0)), QStringList({ "a", "c" }));
+    EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
+}
+
+} // namespace
