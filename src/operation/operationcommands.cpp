@@ -7,6 +7,8 @@
 #include "core/log.h"
 #include "core/tabaccess.h"
 #include "document/calverdinedocument.h"
+#include "document/pagechannel.h"
+#include "document/pagesnapshot.h"
 #include "document/tagtree.h"
 
 namespace {
@@ -30,6 +32,25 @@ TCalverdineDocument* documentShowing(const QString& screenId)
             return document;
     }
     return nullptr;
+}
+
+// A click goes to the page without an answer. The command is done once the page has
+// answered a round trip sent after it: by then the click's own handlers have run, with any
+// message box they opened. A click that starts a navigation may never be answered; the
+// runner ends the command when the navigation begins.
+void afterPageAnswered(TCalverdineDocument* document, std::weak_ptr<void> alive, TCommandDone done)
+{
+    TPageSnapshot* snapshot = document ? document->Snapshot() : nullptr;
+    TPageChannel* channel = snapshot ? snapshot->channel() : nullptr;
+    if (!channel) {
+        if (done)
+            done();
+        return;
+    }
+    channel->refreshValues([alive = std::move(alive), done = std::move(done)](const QByteArray&, const QString&) {
+        if (!alive.expired() && done)
+            done();
+    });
 }
 
 int dataNumber(const QString& text)
@@ -156,10 +177,15 @@ QString TCommandClickButton::GetViewText() const
 
 void TCommandClickButton::Execute(TCommandDone done)
 {
-    if (TTagInputButtonInfo* button = operation::findButton(ownerScreen(*this), ButtonKey))
-        button->Click();
-    if (done)
-        done();
+    TCalverdineDocument* document = documentShowing(ownerScreen(*this));
+    TTagInputButtonInfo* button = document ? document->Buttons().find(ButtonKey) : nullptr;
+    if (!button) {
+        if (done)
+            done();
+        return;
+    }
+    button->Click();
+    afterPageAnswered(document, lifetime(), std::move(done));
 }
 
 std::unique_ptr<TCommandAbstract> TCommandClickButton::Clone() const
@@ -185,10 +211,15 @@ QString TCommandClickAnchor::GetViewText() const
 
 void TCommandClickAnchor::Execute(TCommandDone done)
 {
-    if (TTagAnchorInfo* anchor = operation::findAnchor(ownerScreen(*this), AnchorKey))
-        anchor->Click();
-    if (done)
-        done();
+    TCalverdineDocument* document = documentShowing(ownerScreen(*this));
+    TTagAnchorInfo* anchor = document ? document->Anchors().find(AnchorKey) : nullptr;
+    if (!anchor) {
+        if (done)
+            done();
+        return;
+    }
+    anchor->Click();
+    afterPageAnswered(document, lifetime(), std::move(done));
 }
 
 std::unique_ptr<TCommandAbstract> TCommandClickAnchor::Clone() const
