@@ -35,9 +35,28 @@ TCalverdineDocument* documentShowing(const QString& screenId)
 }
 
 // A click goes to the page without an answer. The command is done once the page has
-// answered a round trip sent after it: by then the click's own handlers have run, with any
-// message box they opened. A click that starts a navigation may never be answered; the
-// runner ends the command when the navigation begins.
+// answered two round trips sent after it: the first comes back when the click's own
+// handlers have run, with any message box they opened; the second is taken up by the page
+// only after the tasks those handlers left behind, among them the start of a form
+// submission, so a navigation the click causes has begun by then. A click that navigates may
+// leave the round trips unanswered; the runner ends the command when the navigation begins.
+void roundTrips(TPageChannel* channel, int count, std::weak_ptr<void> alive, TCommandDone done)
+{
+    if (count <= 0) {
+        if (done)
+            done();
+        return;
+    }
+    // The channel calls back only while it lives (it goes with its tab).
+    channel->refreshValues([channel, count, alive = std::move(alive), done = std::move(done)](
+                               const QByteArray&, const QString& error) mutable {
+        if (alive.expired())
+            return;
+        // A page that failed to answer is not asked again.
+        roundTrips(channel, error.isEmpty() ? count - 1 : 0, std::move(alive), std::move(done));
+    });
+}
+
 void afterPageAnswered(TCalverdineDocument* document, std::weak_ptr<void> alive, TCommandDone done)
 {
     TPageSnapshot* snapshot = document ? document->Snapshot() : nullptr;
@@ -47,10 +66,7 @@ void afterPageAnswered(TCalverdineDocument* document, std::weak_ptr<void> alive,
             done();
         return;
     }
-    channel->refreshValues([alive = std::move(alive), done = std::move(done)](const QByteArray&, const QString&) {
-        if (!alive.expired() && done)
-            done();
-    });
+    roundTrips(channel, 2, std::move(alive), std::move(done));
 }
 
 int dataNumber(const QString& text)

@@ -36,6 +36,13 @@ inline void AddOperationPages(THttpServer& server)
                    "<form name=menu><input type=text name=item value=apple></form></body></html>");
     server.addPage(QStringLiteral("/op/detail.html"),
                    "<html><head><title>Detail</title></head><body><div id=sid>DETAIL</div></body></html>");
+    // Two pages of one screen whose forms submit to each other.
+    for (const char* page : { "same1", "same2" }) {
+        const QByteArray next = QByteArray(page) == "same1" ? "same2.html" : "same1.html";
+        server.addPage(QStringLiteral("/op/%1.html").arg(QLatin1String(page)),
+                       "<html><body><div id=sid>SAME</div><form name=f action=" + next + " method=get>"
+                       "<input type=text name=v value=''><input type=submit name=go value=Go></form></body></html>");
+    }
     server.addPage(QStringLiteral("/op/slow.html"),
                    "<html><body><div id=sid>SLOW</div></body></html>");
     server.setDelay(QStringLiteral("/op/slow.html"), 30000);
@@ -58,12 +65,15 @@ inline void WriteOperationFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// LOGIN: 501 "user1" (user alice), 502 "cancelled"; MENU: 601 "apple" (equal), 602 "pear".
+// LOGIN: 501 "user1" (user alice), 502 "cancelled"; MENU: 601 "apple" (equal), 602 "pear";
+// SAME: 701 "filled".
 inline void WriteOperationFormData(const QString& dataDirectory)
 {
     const QString folder = dataDirectory + QStringLiteral("/FormData/");
     WriteOperationFile(folder + "LOGIN.ini", textcodec::toCp932("[Info]\r\n501=user1\r\n502=cancelled\r\n"));
     WriteOperationFile(folder + "MENU.ini", textcodec::toCp932("[Info]\r\n601=apple\r\n602=pear\r\n"));
+    WriteOperationFile(folder + "SAME.ini", textcodec::toCp932("[Info]\r\n701=filled\r\n"));
+    WriteOperationFile(folder + "701.xml", "<FormData><FormDataItem key=\"//f/v\">filled</FormDataItem></FormData>");
     WriteOperationFile(folder + "501.xml", "<FormData><FormDataItem key=\"//login/user\">alice</FormDataItem></FormData>");
     WriteOperationFile(folder + "502.xml", "<FormData><FormDataItem key=\"//login/user\">cancelled</FormDataItem></FormData>");
     WriteOperationFile(folder + "601.xml", "<FormData><FormDataItem key=\"//menu/item\">apple</FormDataItem></FormData>");
@@ -103,6 +113,31 @@ struct TOperationScenario {
     QStringList lines;
     std::function<void(THttpServer&)> check;
 };
+
+// Blocks of an input, a compare and a submit, as operation keys and as log lines.
+inline QString SameScreenBlocks(int count)
+{
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("OperationType[%1]=0,701,filled\nOperationType[%2]=4,701,filled\nOperationType[%3]=2,f.go\n")
+                    .arg(3 * i)
+                    .arg(3 * i + 1)
+                    .arg(3 * i + 2);
+    return text;
+}
+
+inline QStringList SameScreenLines(int count)
+{
+    const QString dots = QStringLiteral(" \u2026 ");
+    QStringList lines { "自動操作名: same 開始", "移動するアドレス: @/op/same1.html", "操作する画面ID: SAME" };
+    for (int i = 0; i < count; ++i) {
+        const QStringList commands { "データ入力" + dots + "filled", "フォーム値比較" + dots + "filled",
+                                     "ボタンクリック" + dots + "Go (f.go)" };
+        for (const QString& command : commands)
+            lines << "操作定義: " + command + " 開始" << "操作定義: " + command + " 終了";
+    }
+    return lines << "自動操作名: same 終了";
+}
 
 inline std::vector<TOperationScenario> OperationScenarios()
 {
@@ -163,6 +198,9 @@ inline std::vector<TOperationScenario> OperationScenarios()
             "操作定義: Alert" + dots + "OK ボタン 開始", "操作定義: Alert" + dots + "OK ボタン 終了",
             "操作定義: ボタンクリック" + dots + "Warn (login.warn) 終了", "自動操作名: warn 終了" },
           {} },
+        { "submits to another page of the same screen: each input waits for the new page",
+          { { 24, "OperationName=same\nMoveAddress=@/op/same1.html\nTargetScreenID=SAME\n" + SameScreenBlocks(6) } },
+          24, 0, true, SameScreenLines(6), {} },
         { "a compare that finds differences ends with code 21",
           { { 31, "OperationName=pear\nMoveAddress=@/op/menu.html\nTargetScreenID=MENU\nOperationType[0]=4,602,pear" } },
           31, 21, false,

@@ -329,7 +329,14 @@ TEST_F(RunnerTest, ClickEndsOnThePagesAnswerOrOnANavigation)
         bool navigates;
     };
     const Case cases[] = {
-        { "the page answers", [this] { std::exchange(channel.heldRefreshes, {}).front()({}, {}); }, false },
+        { "the page answers twice",
+          [this] {
+              std::exchange(channel.heldRefreshes, {}).front()({}, {});
+              EXPECT_EQ(log().count("操作定義: ボタンクリック" + kDots + "Go (form1.go) 終了"), 0) << "one answer is not enough";
+              ASSERT_EQ(channel.heldRefreshes.size(), 1u);
+              std::exchange(channel.heldRefreshes, {}).front()({}, {});
+          },
+          false },
         { "a navigation begins, the late answer is ignored",
           [this] {
               App().bus().NotifyBrowserBeforeNavigate(kTab);
