@@ -197,6 +197,15 @@ TEST_F(OperationCli, UsageAndProjectErrorsExitWithTwo)
         project->ApplyNewProjectValues(QStringLiteral("E"), dir.filePath("empty"));
         WriteOperationFile(emptyProject, project->ProjectXmlText());
     }
+    // An operation file that cannot be read (a folder stands in its place).
+    const QString brokenProject = dir.filePath("broken/B.xml");
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("B"), dir.filePath("broken"));
+        WriteOperationFile(brokenProject, project->ProjectXmlText());
+        WriteOperationFile(project->RootDirectory() + "/OperationData/OperationList.txt", "5\r\n");
+        QDir().mkpath(project->RootDirectory() + "/OperationData/5.ini");
+    }
     const Row rows[] = {
         { "nothing chosen", { "--project", projectFile }, "usage:" },
         { "both --all and IDs", { "--project", projectFile, "--all", "13" }, "usage:" },
@@ -208,6 +217,7 @@ TEST_F(OperationCli, UsageAndProjectErrorsExitWithTwo)
         { "an ID not in the list", { "--project", projectFile, "13", "777" }, "project error: no operation 777" },
         { "a missing project file", { "--project", dir.filePath("none.xml"), "--all" }, "project error:" },
         { "a project without operations", { "--project", emptyProject, "--all" }, "project error: no operation list" },
+        { "an operation file that cannot be read", { "--project", brokenProject, "--all" }, "file load error: " },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -160,6 +160,9 @@ public:
         if (!QFileInfo::exists(files.listFileName()))
             return fail(QStringLiteral("no operation list: ") + QDir::toNativeSeparators(files.listFileName()));
         files.LoadOperations(m_operations);
+        // An operation file that cannot be read was reported: the suite is not what was asked.
+        if (m_prompter->errors > 0)
+            return fail(QStringLiteral("the operations could not be read"));
         QStringList keys;
         if (m_options.all) {
             for (int i = 0; i < m_operations.count(); ++i)
