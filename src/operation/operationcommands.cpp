@@ -7,6 +7,8 @@
 #include "core/log.h"
 #include "core/tabaccess.h"
 #include "document/calverdinedocument.h"
+#include "document/pagechannel.h"
+#include "document/pagesnapshot.h"
 #include "document/tagtree.h"
 
 namespace {
@@ -30,6 +32,41 @@ TCalverdineDocument* documentShowing(const QString& screenId)
             return document;
     }
     return nullptr;
+}
+
+// A click goes to the page without an answer. The command is done once the page has
+// answered two round trips sent after it: the first comes back when the click's own
+// handlers have run, with any message box they opened; the second is taken up by the page
+// only after the tasks those handlers left behind, among them the start of a form
+// submission, so a navigation the click causes has begun by then. A click that navigates may
+// leave the round trips unanswered; the runner ends the command when the navigation begins.
+void roundTrips(TPageChannel* channel, int count, std::weak_ptr<void> alive, TCommandDone done)
+{
+    if (count <= 0) {
+        if (done)
+            done();
+        return;
+    }
+    // The channel calls back only while it lives (it goes with its tab).
+    channel->refreshValues([channel, count, alive = std::move(alive), done = std::move(done)](
+                               const QByteArray&, const QString& error) mutable {
+        if (alive.expired())
+            return;
+        // A page that failed to answer is not asked again.
+        roundTrips(channel, error.isEmpty() ? count - 1 : 0, std::move(alive), std::move(done));
+    });
+}
+
+void afterPageAnswered(TCalverdineDocument* document, std::weak_ptr<void> alive, TCommandDone done)
+{
+    TPageSnapshot* snapshot = document ? document->Snapshot() : nullptr;
+    TPageChannel* channel = snapshot ? snapshot->channel() : nullptr;
+    if (!channel) {
+        if (done)
+            done();
+        return;
+    }
+    roundTrips(channel, 2, std::move(alive), std::move(done));
 }
 
 int dataNumber(const QString& text)
@@ -156,10 +193,15 @@ QString TCommandClickButton::GetViewText() const
 
 void TCommandClickButton::Execute(TCommandDone done)
 {
-    if (TTagInputButtonInfo* button = operation::findButton(ownerScreen(*this), ButtonKey))
-        button->Click();
-    if (done)
-        done();
+    TCalverdineDocument* document = documentShowing(ownerScreen(*this));
+    TTagInputButtonInfo* button = document ? document->Buttons().find(ButtonKey) : nullptr;
+    if (!button) {
+        if (done)
+            done();
+        return;
+    }
+    button->Click();
+    afterPageAnswered(document, lifetime(), std::move(done));
 }
 
 std::unique_ptr<TCommandAbstract> TCommandClickButton::Clone() const
@@ -185,10 +227,15 @@ QString TCommandClickAnchor::GetViewText() const
 
 void TCommandClickAnchor::Execute(TCommandDone done)
 {
-    if (TTagAnchorInfo* anchor = operation::findAnchor(ownerScreen(*this), AnchorKey))
-        anchor->Click();
-    if (done)
-        done();
+    TCalverdineDocument* document = documentShowing(ownerScreen(*this));
+    TTagAnchorInfo* anchor = document ? document->Anchors().find(AnchorKey) : nullptr;
+    if (!anchor) {
+        if (done)
+            done();
+        return;
+    }
+    anchor->Click();
+    afterPageAnswered(document, lifetime(), std::move(done));
 }
 
 std::unique_ptr<TCommandAbstract> TCommandClickAnchor::Clone() const

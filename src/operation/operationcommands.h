@@ -45,7 +45,9 @@ public:
     explicit TCommandClickButton(int id = 0) : TCommandAbstract(id) {}
 
     QString GetViewText() const override;
-    // A key that is no longer on the page clicks nothing and is no error.
+    // A key that is no longer on the page clicks nothing and is no error. Otherwise done is
+    // called once the page has answered twice after the click (its handlers, message boxes
+    // and the start of a submission are over by then); a navigation may leave it uncalled.
     void Execute(TCommandDone done = {}) override;
     std::unique_ptr<TCommandAbstract> Clone() const override;
     QString GetOperationType() const override;
@@ -59,6 +61,7 @@ public:
     explicit TCommandClickAnchor(int id = 0) : TCommandAbstract(id) {}
 
     QString GetViewText() const override;
+    // As for a button.
     void Execute(TCommandDone done = {}) override;
     std::unique_ptr<TCommandAbstract> Clone() const override;
     QString GetOperationType() const override;

@@ -52,6 +52,17 @@ TTestOperationAction::TTestOperationAction(TCommandAutoOperation* operation, con
 {
     m_timer.setInterval(std::max(0, intervalMs));
     connect(&m_timer, &QTimer::timeout, this, &TTestOperationAction::Step);
+    m_clickBound.setSingleShot(true);
+    m_clickBound.setInterval(kClickAnswerMs);
+    connect(&m_clickBound, &QTimer::timeout, this, [this] {
+        if (!m_commandRunning)
+            return;
+        LogWarn(QStringLiteral("operation: the page did not answer after the click"));
+        afterCommand(m_runningCommand, m_commandSerial);
+    });
+    m_navigationBound.setSingleShot(true);
+    m_navigationBound.setInterval(kNavigationTimeoutMs);
+    connect(&m_navigationBound, &QTimer::timeout, this, &TTestOperationAction::navigationTimedOut);
     handle(TEvent::BrowserBeforeNavigate, &TTestOperationAction::handleBeforeNavigate);
     handle(TEvent::DocumentParseCompleted, &TTestOperationAction::handleDocumentParseCompleted);
     handle(TEvent::PopupOpen, &TTestOperationAction::handlePopupOpen);
@@ -117,7 +128,7 @@ void TTestOperationAction::startOperation(int index)
         WriteLogLine(QStringLiteral("移動するアドレス: ") + Current->MoveAddress);
         if (TTabRegistry* tabs = App().tabs) {
             // The first step waits for the page the address opens.
-            m_navigating = true;
+            navigationStarted();
             tabs->NavigateCurrentTab(Current->MoveAddress);
         }
     }
@@ -160,17 +171,31 @@ void TTestOperationAction::Step()
         return;
     }
     WriteLogLine(kCommand + QStringLiteral(": ") + command->GetViewText() + QStringLiteral(" 開始"));
+    beginCommand(command);
+}
+
+void TTestOperationAction::beginCommand(TCommandAbstract* command)
+{
     m_commandRunning = true;
+    m_runningCommand = command;
+    const int serial = ++m_commandSerial;
+    if (dynamic_cast<TCommandClickButton*>(command) || dynamic_cast<TCommandClickAnchor*>(command))
+        m_clickBound.start();
     QPointer<TTestOperationAction> self(this);
-    command->Execute([self, command] {
+    command->Execute([self, command, serial] {
         if (self)
-            self->afterCommand(command);
+            self->afterCommand(command, serial);
     });
 }
 
-void TTestOperationAction::afterCommand(TCommandAbstract* command)
+void TTestOperationAction::afterCommand(TCommandAbstract* command, int serial)
 {
+    // Once per command: a click ended by its navigation ignores the page's late answer.
+    if (!m_commandRunning || serial != m_commandSerial)
+        return;
     m_commandRunning = false;
+    m_runningCommand = nullptr;
+    m_clickBound.stop();
     if (Finished || m_over)
         return; // a message box ended the operation while the command ran
     if (command->ErrorCode != 0) {
@@ -241,6 +266,8 @@ void TTestOperationAction::endRun()
 {
     m_over = true;
     timerOff();
+    m_clickBound.stop();
+    m_navigationBound.stop();
     Q_EMIT runEnded();
 }
 
@@ -250,6 +277,7 @@ void TTestOperationAction::Cancel()
         return;
     CancelRequested = true;
     m_navigating = false;
+    m_navigationBound.stop();
     if (TTabRegistry* tabs = App().tabs) {
         if (TTabView* tab = tabs->CurrentTab())
             tab->StopLoading();
@@ -291,18 +319,47 @@ int TTestOperationAction::currentTabId() const
 
 // ---- events ----
 
+void TTestOperationAction::navigationStarted()
+{
+    m_navigating = true;
+    m_navigationBound.start();
+}
+
+// The page never arrived (no answer, a download, an error without a page): the tab stops
+// loading and the step goes on, so the screen check reports what the tab shows.
+void TTestOperationAction::navigationTimedOut()
+{
+    if (m_over || !m_navigating)
+        return;
+    m_navigating = false;
+    TTabRegistry* tabs = App().tabs;
+    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    WriteLogLine(QStringLiteral("ページの読み込み NG: ") + (tab ? tab->GetRequestedUrl() : QString())
+                 + QStringLiteral(" (%1 ms)").arg(m_navigationBound.interval()));
+    if (tab)
+        tab->StopLoading();
+    timerOn();
+    Step();
+}
+
 void TTestOperationAction::handleBeforeNavigate(int tabId)
 {
     if (m_over || tabId != currentTabId())
         return;
     timerOff();
-    m_navigating = true;
+    navigationStarted();
+    // A click that starts a navigation is done: its page may never answer.
+    if (m_commandRunning && (dynamic_cast<TCommandClickButton*>(m_runningCommand)
+                             || dynamic_cast<TCommandClickAnchor*>(m_runningCommand)))
+        afterCommand(m_runningCommand, m_commandSerial);
 }
 
 void TTestOperationAction::handleDocumentParseCompleted(int tabId)
 {
-    if (tabId == currentTabId())
+    if (tabId == currentTabId()) {
         m_navigating = false;
+        m_navigationBound.stop();
+    }
     if (!Finished || m_checkPending)
         Step();
 }

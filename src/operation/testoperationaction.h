@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <vector>
 
 class TCommandAbstract;
@@ -33,6 +34,12 @@ public:
         ValuesDiffer = 21,
     };
     static QString CodeMessage(int code);
+    // How long a click may wait for the page to answer after it (a page busy in a script,
+    // a page that went away without starting a navigation).
+    static constexpr int kClickAnswerMs = 10000;
+    // How long a started navigation may take to give a parsed page; then the tab stops
+    // loading and the step goes on, so the screen check tells what is shown.
+    static constexpr int kNavigationTimeoutMs = 60000;
 
     // Builds the chain from the stored operations; the operations stay owned by the list,
     // which must not change while the run lasts.
@@ -68,6 +75,8 @@ public:
     bool IsLast = false;
     int ResultCode = 0;
 
+    void setNavigationTimeout(int ms) { m_navigationBound.setInterval(std::max(1, ms)); }
+    void setClickAnswerTimeout(int ms) { m_clickBound.setInterval(std::max(1, ms)); }
     QTimer& timer() { return m_timer; }
     bool busy() const { return m_busy; }
 
@@ -83,7 +92,11 @@ private:
     void startOperation(int index);
     // The rest of a step once the command has finished (at once, or when a comparison
     // answered).
-    void afterCommand(TCommandAbstract* command);
+    void afterCommand(TCommandAbstract* command, int serial);
+    // The command runs until afterCommand; a click also ends when a navigation begins.
+    void beginCommand(TCommandAbstract* command);
+    void navigationStarted();
+    void navigationTimedOut();
     void checkFinished();
     void fail(int code, const QString& line);
     void reportEnd();
@@ -108,6 +121,11 @@ private:
     bool m_navigating = false;
     // The last command has run; the finished screen is checked once its navigation ends.
     bool m_checkPending = false;
-    // A command is running (a comparison waiting for the page's values).
+    // A command is running (a comparison waiting for the page's values, a click waiting
+    // for the page's answer); the serial tells a late answer from the current one.
     bool m_commandRunning = false;
+    TCommandAbstract* m_runningCommand = nullptr;
+    int m_commandSerial = 0;
+    QTimer m_clickBound;
+    QTimer m_navigationBound;
 };

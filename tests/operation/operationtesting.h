@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // A page channel that lets a test react to what the model sends (a click that opens a box
 // or starts a navigation, as the page would).
@@ -29,6 +30,19 @@ public:
         return n;
     }
     std::function<void(const TPageOperation&)> onPost;
+
+    // Refreshes answered only when the test says (a page that has not answered yet).
+    void refreshValues(RefreshCallback callback) override
+    {
+        if (!holdRefreshes) {
+            TRecordingPageChannel::refreshValues(std::move(callback));
+            return;
+        }
+        ++refreshes;
+        heldRefreshes.push_back(std::move(callback));
+    }
+    bool holdRefreshes = false;
+    std::vector<RefreshCallback> heldRefreshes;
 };
 
 // A page at http://localhost/<screen>.html (screen ID "localhost_<screen>") with a form

@@ -308,3 +308,92 @@ TEST_F(RunnerTest, ComparisonAnsweredLaterContinuesTheStep)
     EXPECT_TRUE(runner.IsOver());
     EXPECT_EQ(forms->calls, QStringList({ "compare 3", "input localhost_start 4" }));
 }
+
+// A click goes to the page without an answer: the command ends when the page answered a
+// round trip sent after it, or when a navigation began, or at the bound when neither came.
+TEST_F(RunnerTest, ClickEndsOnThePagesAnswerOrOnANavigation)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> then; // what happens while the click waits
+        bool navigates;
+    };
+    const Case cases[] = {
+        { "the page answers twice",
+          [this] {
+              std::exchange(channel.heldRefreshes, {}).front()({}, {});
+              EXPECT_EQ(log().count("操作定義: ボタンクリック" + kDots + "Go (form1.go) 終了"), 0) << "one answer is not enough";
+              ASSERT_EQ(channel.heldRefreshes.size(), 1u);
+              std::exchange(channel.heldRefreshes, {}).front()({}, {});
+          },
+          false },
+        { "a navigation begins, the late answer is ignored",
+          [this] {
+              App().bus().NotifyBrowserBeforeNavigate(kTab);
+              std::exchange(channel.heldRefreshes, {}).front()({}, {});
+          },
+          true },
+        { "the page keeps silent until the bound",
+          [this] {
+              ASSERT_TRUE(QTest::qWaitFor([&] { return log().contains("操作定義: ボタンクリック" + kDots + "Go (form1.go) 終了"); }));
+          },
+          false },
+    };
+    const QString clickEnd = "操作定義: ボタンクリック" + kDots + "Go (form1.go) 終了";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        operations.clear();
+        show("start");
+        channel.holdRefreshes = true;
+        channel.heldRefreshes.clear();
+        TCommandAutoOperation& op = operation(1, "click", "start");
+        op.FinishedScreenID = "localhost_next";
+        click(op);
+        TTestOperationAction& runner = run(op);
+        runner.setClickAnswerTimeout(50);
+        const int clicksBefore = channel.clicks();
+        runner.Step();
+        EXPECT_EQ(channel.clicks(), clicksBefore + 1);
+        ASSERT_EQ(channel.heldRefreshes.size(), 1u) << "one round trip after the click";
+        EXPECT_FALSE(log().contains(clickEnd));
+        EXPECT_TRUE(runner.busy()) << "no other step while the click waits";
+        c.then();
+        EXPECT_EQ(log().count(clickEnd), 1);
+        if (c.navigates) {
+            // The finished screen is checked on the page the click opened.
+            EXPECT_FALSE(runner.IsOver());
+            navigate("next");
+        } else {
+            runner.Step();
+        }
+        EXPECT_TRUE(runner.IsOver());
+        EXPECT_EQ(runner.ResultCode, c.navigates ? 0 : int(TTestOperationAction::WrongFinishedScreen));
+        EXPECT_EQ(log().count(clickEnd), 1);
+        channel.holdRefreshes = false;
+    }
+}
+
+// A navigation that never gives a parsed page ends at its bound: the tab stops loading and
+// the screen check tells what the tab shows.
+TEST_F(RunnerTest, NavigationWithoutAPageEndsAtItsBound)
+{
+    TCommandAutoOperation& op = operation(1, "lost", "next");
+    op.MoveAddress = "http://localhost/lost.html";
+    input(op, "1", "d");
+    auto runner = std::make_unique<TTestOperationAction>(&op, operations, 60000);
+    TTestOperationAction* raw = runner.get();
+    raw->setNavigationTimeout(50);
+    App().bus().AddListener(std::move(runner));
+    App().operationLog().clear();
+    tab().url = "http://localhost/lost.html";
+    raw->Start();
+    raw->Step(); // still waiting for the page
+    EXPECT_FALSE(raw->IsOver());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return raw->IsOver(); }));
+    EXPECT_TRUE(tab().calls.contains("StopLoading"));
+    EXPECT_EQ(raw->ResultCode, int(TTestOperationAction::WrongScreen));
+    EXPECT_EQ(log().mid(3), QStringList({ "ページの読み込み NG: http://localhost/lost.html (50 ms)",
+                                          "操作する画面ID NG: localhost_start",
+                                          "ErrorCode: 1 (操作する画面 ID が表示されていません)" }));
+    EXPECT_TRUE(forms->calls.isEmpty());
+}

@@ -1,0 +1,229 @@
+#include "enginetab.h"
+
+#include "core/projectdocument.h"
+#include "core/textcodec.h"
+#include "support/httpserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include "operationpages.h"
+
+namespace {
+
+struct TCliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+struct TJUnitCase {
+    QString name;
+    bool failed = false;
+    QString message;
+    QString text;
+};
+
+struct TJUnit {
+    bool wellFormed = false;
+    int suites = 0;
+    int tests = -1;
+    int failures = -1;
+    QList<TJUnitCase> cases;
+};
+
+TJUnit ReadJUnit(const QString& path)
+{
+    TJUnit report;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return report;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("testsuite")) {
+            ++report.suites;
+            report.tests = xml.attributes().value("tests").toInt();
+            report.failures = xml.attributes().value("failures").toInt();
+        } else if (xml.name() == QLatin1String("testcase")) {
+            report.cases.append({ xml.attributes().value("name").toString() });
+        } else if (xml.name() == QLatin1String("failure") && !report.cases.isEmpty()) {
+            report.cases.last().failed = true;
+            report.cases.last().message = xml.attributes().value("message").toString();
+            report.cases.last().text = xml.readElementText();
+        }
+    }
+    report.wellFormed = !xml.hasError();
+    return report;
+}
+
+// A project of the operation pages with every scenario's operations in one list file,
+// written by hand in the stored form.
+class OperationCli : public ::testing::Test {
+protected:
+    OperationCli()
+    {
+        EXPECT_TRUE(server.start());
+        AddOperationPages(server);
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("OPS"), dir.path());
+        ConfigureOperationProject(*project);
+        projectFile = dir.filePath("OPS.xml");
+        WriteOperationFile(projectFile, project->ProjectXmlText());
+        const QString data = project->RootDirectory();
+        WriteOperationFormData(data);
+        QString list;
+        for (const TOperationScenario& scenario : OperationScenarios()) {
+            for (const auto& [id, text] : scenario.operations) {
+                list += QString::number(id) + QStringLiteral("\r\n");
+                names.insert(id, text.section(QStringLiteral("OperationName="), 1).section('\n', 0, 0));
+                WriteOperationFile(data + QStringLiteral("/OperationData/%1.ini").arg(id),
+                                   textcodec::toCp932(OperationText(server, id, text)));
+            }
+            expectedPass.insert(scenario.runId, scenario.passes);
+        }
+        WriteOperationFile(data + QStringLiteral("/OperationData/OperationList.txt"), textcodec::toCp932(list));
+    }
+
+    TCliResult run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CALVERDINE_HOME"), dir.filePath("home"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(CALVERDINE_CLI), QStringList { "run" } + arguments);
+        TCliResult result;
+        if (!process.waitForStarted(10000))
+            return result;
+        WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 110000);
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    THttpServer server;
+    QTemporaryDir dir;
+    QString projectFile;
+    QHash<int, QString> names;
+    QHash<int, bool> expectedPass;
+};
+
+} // namespace
+
+TEST_F(OperationCli, AllOperationsRunWithAReportThatNamesEachFailure)
+{
+    const QString junit = dir.filePath("report.xml");
+    const QString captures = dir.filePath("captures");
+    const TCliResult result = run({ "--project", projectFile, "--junit", junit, "--capture-failures", captures, "--all" });
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+
+    // The log lines as the log page shows them: tick count, ": ", text.
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("^-?\\d+: 自動操作名: menu 終了$"))));
+    EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("^-?\\d+: ErrorCode: 21 \\(値が一致しません\\)$"))));
+    EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("^-?\\d+: B が循環しています$"))));
+
+    const TJUnit report = ReadJUnit(junit);
+    ASSERT_TRUE(report.wellFormed);
+    EXPECT_EQ(report.suites, 1);
+    ASSERT_EQ(report.cases.size(), names.size());
+    EXPECT_EQ(report.tests, names.size());
+    int failures = 0;
+    QHash<int, TJUnitCase> byId;
+    for (const TJUnitCase& c : report.cases) {
+        byId.insert(c.name.section(' ', 0, 0).toInt(), c);
+        failures += c.failed ? 1 : 0;
+    }
+    EXPECT_EQ(report.failures, failures);
+    // Every operation run on its own: the scenario's last operation as the scenario says.
+    for (auto it = expectedPass.begin(); it != expectedPass.end(); ++it) {
+        SCOPED_TRACE(it.key());
+        ASSERT_TRUE(byId.contains(it.key()));
+        EXPECT_EQ(byId.value(it.key()).name, QStringLiteral("%1 %2").arg(it.key()).arg(names.value(it.key())));
+        EXPECT_EQ(byId.value(it.key()).failed, !it.value());
+    }
+    EXPECT_EQ(byId.value(31).message, QStringLiteral("ErrorCode: 21 (値が一致しません)"));
+    EXPECT_TRUE(byId.value(31).text.contains(QStringLiteral("操作定義 NG: フォーム値比較 \u2026 pear")));
+    EXPECT_EQ(byId.value(33).message, QStringLiteral("ErrorCode: 4 (メッセージボックスが表示されました)"));
+    EXPECT_EQ(byId.value(51).message, QStringLiteral("B が循環しています"));
+    EXPECT_EQ(byId.value(52).message, QStringLiteral("A が循環しています"));
+    EXPECT_EQ(byId.value(54).message, QStringLiteral("orphan の事前条件の自動操作がありません: 999"));
+    EXPECT_FALSE(byId.value(13).failed);
+
+    // The failed run that ended on a page kept a picture of it.
+    QFile picture(captures + "/31.png");
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(picture.read(8).startsWith("\x89PNG"));
+    EXPECT_FALSE(QFile::exists(captures + "/13.png"));
+}
+
+TEST_F(OperationCli, ShardsAndChosenOperations)
+{
+    const QString junit = dir.filePath("shard.xml");
+    // The 2nd of every 3 of the chosen list: 21 and 31.
+    const TCliResult shard = run({ "--project", projectFile, "--junit", junit, "--shard", "2/3", "13", "21", "22", "23", "31" });
+    EXPECT_EQ(shard.exitCode, 1) << shard.err.toStdString();
+    const TJUnit report = ReadJUnit(junit);
+    ASSERT_TRUE(report.wellFormed);
+    QStringList ran;
+    for (const TJUnitCase& c : report.cases)
+        ran << c.name;
+    EXPECT_EQ(ran, QStringList({ "21 ask", "31 pear" }));
+
+    const TCliResult pass = run({ "--project", projectFile, "--interval", "0", "13" });
+    EXPECT_EQ(pass.exitCode, 0) << pass.out.toStdString() << pass.err.toStdString();
+    EXPECT_TRUE(pass.out.contains(QStringLiteral(": 自動操作名: open 開始\n")));
+}
+
+TEST_F(OperationCli, UsageAndProjectErrorsExitWithTwo)
+{
+    struct Row {
+        const char* name;
+        QStringList arguments;
+        QString message;
+    };
+    const QString emptyProject = dir.filePath("empty/E.xml");
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E"), dir.filePath("empty"));
+        WriteOperationFile(emptyProject, project->ProjectXmlText());
+    }
+    // An operation file that cannot be read (a folder stands in its place).
+    const QString brokenProject = dir.filePath("broken/B.xml");
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("B"), dir.filePath("broken"));
+        WriteOperationFile(brokenProject, project->ProjectXmlText());
+        WriteOperationFile(project->RootDirectory() + "/OperationData/OperationList.txt", "5\r\n");
+        QDir().mkpath(project->RootDirectory() + "/OperationData/5.ini");
+    }
+    const Row rows[] = {
+        { "nothing chosen", { "--project", projectFile }, "usage:" },
+        { "both --all and IDs", { "--project", projectFile, "--all", "13" }, "usage:" },
+        { "shard number zero", { "--project", projectFile, "--shard", "0/3", "--all" }, "usage:" },
+        { "shard beyond its count", { "--project", projectFile, "--shard", "4/3", "--all" }, "usage:" },
+        { "negative interval", { "--project", projectFile, "--interval", "-5", "--all" }, "usage:" },
+        { "unknown option", { "--project", projectFile, "--fast", "--all" }, "usage:" },
+        { "no project", { "--all" }, "usage:" },
+        { "an ID not in the list", { "--project", projectFile, "13", "777" }, "project error: no operation 777" },
+        { "a missing project file", { "--project", dir.filePath("none.xml"), "--all" }, "project error:" },
+        { "a project without operations", { "--project", emptyProject, "--all" }, "project error: no operation list" },
+        { "an operation file that cannot be read", { "--project", brokenProject, "--all" }, "file load error: " },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TCliResult result = run(row.arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.contains(row.message)) << result.err.toStdString();
+        EXPECT_FALSE(result.out.contains(QStringLiteral("自動操作名"))) << "nothing ran";
+    }
+}

@@ -1,0 +1,127 @@
+#include "operation/operationbatch.h"
+
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+TEST(OperationBatch, ShardSelectionTakesTheKthOfEveryN)
+{
+    const QStringList keys { "a", "b", "c", "d", "e", "f", "g" };
+    struct Row {
+        const char* name;
+        QString text;
+        bool valid;
+        QStringList selected;
+    };
+    const Row rows[] = {
+        { "one shard is everything", "1/1", true, keys },
+        { "first of three", "1/3", true, { "a", "d", "g" } },
+        { "second of three", "2/3", true, { "b", "e" } },
+        { "third of three", "3/3", true, { "c", "f" } },
+        { "more shards than keys", "9/9", true, {} },
+        { "K zero", "0/3", false, {} },
+        { "K beyond N", "4/3", false, {} },
+        { "N zero", "0/0", false, {} },
+        { "not numbers", "a/b", false, {} },
+        { "blanks", " 1/2", false, {} },
+        { "missing N", "1/", false, {} },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int k = 0;
+        int n = 0;
+        ASSERT_EQ(ParseShard(row.text, &k, &n), row.valid);
+        if (row.valid)
+            EXPECT_EQ(SelectShard(keys, k, n), row.selected);
+    }
+    // The shards of one N together are the whole list, each key once.
+    QStringList all;
+    for (int k = 1; k <= 3; ++k)
+        all += SelectShard(keys, k, 3);
+    all.sort();
+    EXPECT_EQ(all, keys);
+}
+
+namespace {
+
+struct TParsedCase {
+    QString name, classname, time, failureMessage, failureType, failureText, out;
+    bool failed = false;
+};
+
+struct TParsed {
+    QString error;
+    int suites = 0;
+    QString tests, failures;
+    std::vector<TParsedCase> cases;
+};
+
+TParsed Parse(const QByteArray& bytes)
+{
+    TParsed parsed;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == QLatin1String("testsuite")) {
+            ++parsed.suites;
+            parsed.tests = a.value("tests").toString();
+            parsed.failures = a.value("failures").toString();
+        } else if (xml.name() == QLatin1String("testcase")) {
+            parsed.cases.push_back({ a.value("name").toString(), a.value("classname").toString(), a.value("time").toString() });
+        } else if (xml.name() == QLatin1String("failure")) {
+            TParsedCase& c = parsed.cases.back();
+            c.failed = true;
+            c.failureMessage = a.value("message").toString();
+            c.failureType = a.value("type").toString();
+            c.failureText = xml.readElementText();
+        } else if (xml.name() == QLatin1String("system-out")) {
+            parsed.cases.back().out = xml.readElementText();
+        }
+    }
+    if (xml.hasError())
+        parsed.error = xml.errorString();
+    return parsed;
+}
+
+}
+
+TEST(OperationBatch, JUnitReportIsWellFormedAndNamesEachFailure)
+{
+    std::vector<TOperationRunResult> results(4);
+    results[0] = { "11", "ログイン", true, 0, false, {}, { "1: 自動操作名: ログイン 開始", "2: 自動操作名: ログイン 終了" }, 1234 };
+    results[1] = { "12", "a<b & \"c\"", false, 21, false, "ErrorCode: 21 (値が一致しません)",
+                   { "3: 操作定義 NG: フォーム値比較 \u2026 x]]>y", "4: ErrorCode: 21 (値が一致しません)" }, 5 };
+    // Text from a page may hold characters that XML cannot carry.
+    results[2] = { "13", QStringLiteral("bell\x07name"), false, 0, false, "loop\x01 found", { QStringLiteral("x\x1b[0m") }, 0 };
+    results[3] = { "14", "stop", false, 0, true, "自動操作名: stop 中止", { "5: 自動操作名: stop 中止" }, 7 };
+
+    const QByteArray bytes = JUnitReport("OPS", results, { { "12", "/tmp/shots/12.png" } });
+    const TParsed parsed = Parse(bytes);
+    ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString() << bytes.toStdString();
+    EXPECT_EQ(parsed.suites, 1);
+    EXPECT_EQ(parsed.tests, "4");
+    EXPECT_EQ(parsed.failures, "3");
+    ASSERT_EQ(parsed.cases.size(), 4u);
+
+    EXPECT_EQ(parsed.cases[0].name, "11 ログイン");
+    EXPECT_EQ(parsed.cases[0].classname, "OPS");
+    EXPECT_EQ(parsed.cases[0].time, "1.234");
+    EXPECT_FALSE(parsed.cases[0].failed);
+    EXPECT_EQ(parsed.cases[0].out, "1: 自動操作名: ログイン 開始\n2: 自動操作名: ログイン 終了");
+
+    EXPECT_EQ(parsed.cases[1].name, "12 a<b & \"c\"");
+    EXPECT_TRUE(parsed.cases[1].failed);
+    EXPECT_EQ(parsed.cases[1].failureMessage, "ErrorCode: 21 (値が一致しません)");
+    EXPECT_EQ(parsed.cases[1].failureType, "ErrorCode 21");
+    EXPECT_EQ(parsed.cases[1].failureText, "3: 操作定義 NG: フォーム値比較 \u2026 x]]>y\n4: ErrorCode: 21 (値が一致しません)");
+    EXPECT_TRUE(parsed.cases[1].out.endsWith("[[ATTACHMENT|/tmp/shots/12.png]]"));
+
+    EXPECT_EQ(parsed.cases[2].name, "13 bellname");
+    EXPECT_EQ(parsed.cases[2].failureMessage, "loop found");
+    EXPECT_EQ(parsed.cases[2].failureType, "NotStarted");
+    EXPECT_EQ(parsed.cases[2].failureText, "x[0m");
+
+    EXPECT_EQ(parsed.cases[3].failureType, "Cancelled");
+}
