@@ -44,6 +44,7 @@ TFormAction::TFormAction(QObject* parent) : TActionCalverdine(parent)
     m_templateGrid = new TFormTemplateGrid(this);
     m_selectedTag = [this] { return m_tree->selectedTag(); };
     connect(m_tree, &TFormTree::selectionStateChanged, this, &TFormAction::handleSelection);
+    connect(m_tree, &TFormTree::refreshFailed, this, [](const QString& message) { LogWarn(message); });
     TCommandList& commands = App().commands();
     for (const QString& name : commands.names()) {
         if (!name.startsWith(QLatin1String("ActionForm")))
@@ -103,7 +104,8 @@ void TFormAction::handleSelection(bool formSelected, bool frameSource, bool save
 
 void TFormAction::Reflesh()
 {
-    m_tree->reselect();
+    // What the user typed into the page since it was parsed is read first.
+    m_tree->refreshLive();
 }
 
 void TFormAction::Define()

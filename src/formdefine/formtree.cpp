@@ -239,12 +239,23 @@ void TFormTree::reset()
     form->Reset();
     m_document->flushWrites();
     // The page put its defaults back: read them before showing the form again.
+    refreshLive();
+}
+
+void TFormTree::refreshLive()
+{
+    if (!selectedForm())
+        return;
     TCalverdineDocument* document = m_document;
     const int tabId = m_tabId;
+    const int node = m_selected;
     QPointer<TFormTree> self(this);
     RefreshLiveValues(*document, this, [tabId, document] { return formdata::showsModel(tabId, document); },
-                      [self, document](const QString& error) {
-                          if (self && error.isEmpty() && self->m_document == document)
-                              self->reselect();
+                      [self, document, node](const QString& error) {
+                          if (!self || self->m_document != document || self->m_selected != node)
+                              return;
+                          if (!error.isEmpty())
+                              Q_EMIT self->refreshFailed(error);
+                          self->reselect();
                       });
 }

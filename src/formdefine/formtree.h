@@ -59,8 +59,10 @@ public:
     TTagForm* selectedForm() const;
     // Runs the node's "selected" operation (also when it is selected already).
     void select(int node);
-    // Reads the selected form again (values and grid).
+    // Reads the selected form again (values and grid) from the model.
     void reselect() { select(m_selected); }
+    // Reads the live values of the page (one round trip), then the selected form again.
+    void refreshLive();
 
     bool filling() const { return m_filling; }
     const QList<TValueRow>& rows() const { return m_rows; }
@@ -83,6 +85,8 @@ Q_SIGNALS:
     void rowChanged(int row);
     // Action states follow a selection: (refresh/define/submit... enabled, frame source, save tree)
     void selectionStateChanged(bool formSelected, bool frameSource, bool saveTree);
+    // The page did not answer a refresh of its live values (the message says why).
+    void refreshFailed(const QString& message);
 
 private:
     bool valid() const;

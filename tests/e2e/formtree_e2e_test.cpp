@@ -180,6 +180,7 @@ TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefi
 
     tree->setCurrentItem(find("main"));
     EXPECT_FALSE(enabled("ActionFormDefine"));
+    EXPECT_FALSE(enabled("ActionFormDefineDelete"));
     EXPECT_FALSE(enabled("ActionFormSubmit"));
     EXPECT_TRUE(enabled("ActionFormSaveSelectTree"));
     EXPECT_TRUE(enabled("ActionFormFrameSource"));
@@ -192,10 +193,19 @@ TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefi
     EXPECT_EQ(cell(0, 0), "user");
     EXPECT_EQ(cell(0, 1), "taro");
 
+    EXPECT_EQ(action->grid().rowCount(), 7);
+
     // Back on a frame node, the value editor and the grid are emptied.
     tree->setCurrentItem(find("menu"));
     EXPECT_EQ(values->rowCount(), 0);
     EXPECT_EQ(action->grid().rowCount(), 3);
+
+    // The frame's own source opens in a tab of its own.
+    App().commands().action(QStringLiteral("ActionFormFrameSource"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return tabs->TabCount() == 2; }));
+    const QString source = "view-source:" + s_server->urlText("/ft/menu.html");
+    EXPECT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == source; }))
+        << App().tabs->CurrentTab()->GetUrl().toStdString();
 }
 
 TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
@@ -242,6 +252,15 @@ TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
     EXPECT_EQ(cell(pass, 1), shown);
     EXPECT_EQ(run("document.forms.order.pass.value").toString(), "secret");
     EXPECT_EQ(log(), "user=hanako pay=cash tags=a,c");
+
+    // What the user typed into the page shows after a refresh; a reset brings the defaults back.
+    run("document.forms.order.user.value = 'typed'; 1");
+    App().commands().action(QStringLiteral("ActionFormReflesh"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "typed"; }, 10000));
+    App().commands().action(QStringLiteral("ActionFormReset"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "taro"; }, 10000));
+    EXPECT_EQ(cell(rowOf("pay[0]"), 1), "card");
+    EXPECT_EQ(cell(tags, 1), "b");
 
     // Submitting the form leaves the page.
     App().commands().action(QStringLiteral("ActionFormSubmit"))->trigger();
