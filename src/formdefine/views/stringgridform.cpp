@@ -64,10 +64,6 @@ TStringGridForm::TStringGridForm(TFormDefineGrid& grid, QWidget* parent)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                     | QAbstractItemView::AnyKeyPressed);
-    for (const TFormDefineGrid::TColNumber& group : TFormDefineGrid::groups()) {
-        if (group.last > group.first)
-            setSpan(0, group.first, 1, group.last - group.first + 1);
-    }
     connect(&grid, &TFormDefineGrid::cellsChanged, this, &TStringGridForm::refill);
     refill();
 }
@@ -79,6 +75,11 @@ void TStringGridForm::refill()
     m_filling = true;
     const int rows = m_grid->rowCount();
     setRowCount(rows);
+    // Spans exist only over rows that exist: set again after every refill.
+    for (const TFormDefineGrid::TColNumber& group : TFormDefineGrid::groups()) {
+        if (group.last > group.first && rowSpan(0, group.first) == 1 && columnSpan(0, group.first) == 1)
+            setSpan(0, group.first, 1, group.last - group.first + 1);
+    }
     const QBrush headerBrush = palette().button();
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < TFormDefineGrid::kColumnCount; ++c) {
