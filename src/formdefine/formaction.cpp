@@ -369,6 +369,8 @@ void TFormAction::handleProjectStarted(int)
     // Data loaded for another project's screens must not show in this one.
     App().service<TFormDataManager>().clear();
     App().service<TFormDefineManager>().clear();
+    // Pick lists belong to the project's data folder.
+    m_grid->forgetPickLists();
     CreateFormFolders();
     clearViews();
     rebuildTemplateMenu();

@@ -40,6 +40,8 @@ public:
     // The folder of the pick list files (the current project's FormDefine folder by default).
     void setPickListFolder(std::function<QString()> folder) { m_folder = std::move(folder); }
 
+    // The pick lists are read again at their next need (another project was opened).
+    void forgetPickLists() { m_pickListsLoaded = false; }
     // Back to the header rows and one empty row.
     void reset();
     // One row per part of the form, with the definitions of the screen.

@@ -202,3 +202,15 @@ TEST_F(FormDefineGridTest, CopyAndDelete)
     EXPECT_EQ(grid.rowCount(), 3);
     EXPECT_EQ(read("ORDER.ini"), QByteArray()) << "no definition is left";
 }
+
+TEST_F(FormDefineGridTest, PickListsAreReadOnceUntilAnotherProjectOpens)
+{
+    ASSERT_TRUE(grid.hasPickList(4));
+    write("_ItemsPickList.ini", "COL_5=a\r\n");
+    EXPECT_TRUE(grid.hasPickList(4)) << "read once";
+    EXPECT_FALSE(grid.valueAllowed(4, "a"));
+    grid.forgetPickLists();
+    EXPECT_FALSE(grid.hasPickList(4));
+    EXPECT_TRUE(grid.hasPickList(5));
+    EXPECT_TRUE(grid.valueAllowed(4, "a"));
+}
