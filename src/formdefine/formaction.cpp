@@ -351,8 +351,12 @@ void TFormAction::clearViews()
 void TFormAction::refresh()
 {
     TCalverdineDocument* document = formdata::currentDocument();
-    if (!document)
+    if (!document) {
+        // The page could not be parsed: nothing of the page before may stay in the tree.
+        if (m_tree->document())
+            m_tree->clear(QStringLiteral("画面ID"));
         return;
+    }
     m_refreshed = true;
     rebuildTree();
     for (const char* name : { "ActionFormDefine", "ActionFormDefineDelete", "ActionFormReflesh",

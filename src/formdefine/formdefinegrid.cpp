@@ -146,6 +146,8 @@ bool TFormDefineGrid::commit(int column, int row, const QString& text)
     if (row < kHeaderRows || row >= m_cells.size() || column < kReferenceColumn || column >= kColumnCount)
         return false;
     TTagFormPart* formPart = m_parts[row];
+    if (formPart && m_partsValid && !m_partsValid())
+        return false;
     if (!formPart) {
         m_cells[row][column].clear();
         return false;
@@ -225,6 +227,10 @@ int TFormDefineGrid::paste(const QList<TPastedCell>& cells)
 void TFormDefineGrid::deleteDefinitions()
 {
     const QString screenId = m_screenId;
+    if (m_partsValid && !m_partsValid()) {
+        reset();
+        return;
+    }
     QStringList paths;
     for (TTagFormPart* formPart : m_parts) {
         if (formPart)

@@ -40,6 +40,9 @@ public:
     // The folder of the pick list files (the current project's FormDefine folder by default).
     void setPickListFolder(std::function<QString()> folder) { m_folder = std::move(folder); }
 
+    // Whether the parts of the rows still belong to the page shown; rows of a page that went
+    // away take no edit.
+    void setPartsValid(std::function<bool()> valid) { m_partsValid = std::move(valid); }
     // The pick lists are read again at their next need (another project was opened).
     void forgetPickLists() { m_pickListsLoaded = false; }
     // Back to the header rows and one empty row.
@@ -81,4 +84,5 @@ private:
     TFormDefinePickLists m_pickLists;
     bool m_pickListsLoaded = false;
     std::function<QString()> m_folder;
+    std::function<bool()> m_partsValid;
 };

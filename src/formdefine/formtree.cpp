@@ -28,6 +28,7 @@ TTagBase* TFormTree::TFormTreeNode::tag() const
 
 TFormTree::TFormTree(TFormDefineGrid& grid, QObject* parent) : QObject(parent), m_grid(grid)
 {
+    m_grid.setPartsValid([this] { return valid(); });
     clear(QStringLiteral("画面ID"));
 }
 

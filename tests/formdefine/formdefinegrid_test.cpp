@@ -214,3 +214,17 @@ TEST_F(FormDefineGridTest, PickListsAreReadOnceUntilAnotherProjectOpens)
     EXPECT_TRUE(grid.hasPickList(5));
     EXPECT_TRUE(grid.valueAllowed(4, "a"));
 }
+
+TEST_F(FormDefineGridTest, RowsOfAPageThatWentAwayTakeNoEdit)
+{
+    bool pageShown = true;
+    grid.setPartsValid([&] { return pageShown; });
+    ASSERT_TRUE(grid.commitEdit(3, 2, "a"));
+    const QByteArray file = read("ORDER.ini");
+    pageShown = false;
+    EXPECT_FALSE(grid.commitEdit(3, 2, "b"));
+    EXPECT_EQ(grid.paste(PlaceTabText("c", 3, 2)), 0);
+    grid.deleteDefinitions();
+    EXPECT_EQ(read("ORDER.ini"), file);
+    EXPECT_EQ(grid.rowCount(), 3);
+}

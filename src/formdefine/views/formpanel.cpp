@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
@@ -214,6 +215,10 @@ void TFormPanel::rebuildTree()
                                                 : new QTreeWidgetItem(items[size_t(node.parent)]);
         item->setText(0, node.text);
         item->setData(0, kNodeRole, int(i));
+        if (node.frame)
+            item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        else if (node.form)
+            item->setIcon(0, style()->standardIcon(QStyle::SP_FileDialogDetailedView));
         items.push_back(item);
     }
     m_tree->expandAll();
