@@ -135,9 +135,16 @@ void TFormTree::select(int node)
     }
     TTagForm& form = *entry.form;
     m_rows.clear();
-    form.RefreshValues();
-    fillRows(form);
-    m_grid.fill(m_document->ScreenID(), form);
+    try {
+        form.RefreshValues();
+        fillRows(form);
+        m_grid.fill(m_document->ScreenID(), form);
+    } catch (...) {
+        // A definition file that cannot be read: the values stay shown, edits work again.
+        m_filling = false;
+        Q_EMIT rowsChanged();
+        throw;
+    }
     m_filling = false;
     Q_EMIT rowsChanged();
     Q_EMIT selectionStateChanged(true, false, true);

@@ -308,7 +308,7 @@ TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
     for (QAction* a : menu->actions())
         captions << a->text();
     EXPECT_EQ(captions, QStringList({ "住所(&1)", "氏名(&2)", "データ 3(&3)" }));
-    EXPECT_TRUE(menu->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000));
 
     menu->actions().first()->trigger();
     auto* grid = form->findChild<QTableWidget*>(QStringLiteral("StringGridTemplate"));
@@ -342,7 +342,7 @@ TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
     App().takeCurrentProject().reset();
     App().bus().NotifyProjectClosed(0);
     EXPECT_TRUE(menu->actions().isEmpty());
-    EXPECT_FALSE(menu->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return !menu->isEnabled(); }, 5000));
 }
 
 TEST_F(FormTreeE2E, AnEmptyTemplateFolderGivesOneDisabledItem)

@@ -26,8 +26,8 @@ std::unique_ptr<TActionCalverdine> CreateFormAction(TMainForm& form)
         if (!templates)
             return;
         templates->clear();
+        // The main window enables the submenu while it offers an enabled item.
         templates->addActions(formAction->templateMenuActions());
-        templates->setEnabled(formAction->templateMenuEnabled());
     };
     QObject::connect(formAction, &TFormAction::templateMenuChanged, formAction, fillTemplates);
     fillTemplates();
