@@ -12,8 +12,13 @@
 #include "formdata/formdatapaths.h"
 #include "formdata/formdatapopuphistory.h"
 #include "formdata/liverefresh.h"
+#include "formdefine/formdefinegrid.h"
 #include "formdefine/formdefinemanager.h"
+#include "formdefine/formtemplate.h"
+#include "formdefine/formtree.h"
+#include "core/mainwindowhost.h"
 #include "core/projectdocument.h"
+#include "document/htmldocument.h"
 
 #include <QAction>
 #include <QDir>
@@ -34,6 +39,12 @@ void CreateFormFolders()
 TFormAction::TFormAction(QObject* parent) : TActionCalverdine(parent)
 {
     setObjectName(kOwner);
+    m_grid = new TFormDefineGrid(this);
+    m_tree = new TFormTree(*m_grid, this);
+    m_templateGrid = new TFormTemplateGrid(this);
+    m_selectedTag = [this] { return m_tree->selectedTag(); };
+    connect(m_tree, &TFormTree::selectionStateChanged, this, &TFormAction::handleSelection);
+    connect(m_tree, &TFormTree::refreshFailed, this, [](const QString& message) { LogWarn(message); });
     TCommandList& commands = App().commands();
     for (const QString& name : commands.names()) {
         if (!name.startsWith(QLatin1String("ActionForm")))
@@ -49,6 +60,12 @@ TFormAction::TFormAction(QObject* parent) : TActionCalverdine(parent)
     connectCommand("ActionFormSaveAs", &TFormAction::SaveAs);
     connectCommand("ActionFormSaveSelectTree", &TFormAction::SaveSelectTree);
     connectCommand("ActionFormSaveHidden", &TFormAction::ToggleSaveHidden);
+    connectCommand("ActionFormReflesh", &TFormAction::Reflesh);
+    connectCommand("ActionFormDefine", &TFormAction::Define);
+    connectCommand("ActionFormDefineDelete", &TFormAction::DefineDelete);
+    connectCommand("ActionFormSubmit", &TFormAction::Submit);
+    connectCommand("ActionFormReset", &TFormAction::Reset);
+    connectCommand("ActionFormFrameSource", &TFormAction::FrameSource);
     if (QAction* hidden = formdata::command("ActionFormSaveHidden")) {
         hidden->setCheckable(true);
         hidden->setChecked(false);
@@ -73,6 +90,113 @@ TFormAction::TFormAction(QObject* parent) : TActionCalverdine(parent)
 TFormAction::~TFormAction()
 {
     qDeleteAll(m_saveMenu);
+    qDeleteAll(m_templateMenu);
+}
+
+void TFormAction::handleSelection(bool formSelected, bool frameSource, bool saveTree)
+{
+    for (const char* name : { "ActionFormReflesh", "ActionFormDefine", "ActionFormDefineDelete", "ActionFormSubmit",
+                              "ActionFormReset" })
+        formdata::setCommandEnabled(name, formSelected);
+    formdata::setCommandEnabled("ActionFormFrameSource", frameSource);
+    formdata::setCommandEnabled("ActionFormSaveSelectTree", saveTree);
+}
+
+void TFormAction::Reflesh()
+{
+    // What the user typed into the page since it was parsed is read first.
+    m_tree->refreshLive();
+}
+
+void TFormAction::Define()
+{
+    if (TMainWindowHost* host = App().mainWindow)
+        host->showConsolePage(kDefineSheet);
+}
+
+void TFormAction::DefineDelete()
+{
+    m_grid->deleteDefinitions();
+}
+
+void TFormAction::Submit()
+{
+    m_tree->submit();
+}
+
+void TFormAction::Reset()
+{
+    m_tree->reset();
+}
+
+void TFormAction::FrameSource()
+{
+    auto* frame = dynamic_cast<TTagFrame*>(m_tree->selectedTag());
+    TTabRegistry* tabs = App().tabs;
+    if (!frame || !frame->Document() || !tabs)
+        return;
+    const QString url = frame->Document()->url();
+    if (!url.isEmpty())
+        tabs->OpenTab(QStringLiteral("view-source:") + url);
+}
+
+void TFormAction::rebuildTree()
+{
+    const int tabId = formdata::currentTabId();
+    m_tree->rebuild(formdata::currentDocument(), tabId);
+}
+
+void TFormAction::rebuildTemplateMenu()
+{
+    qDeleteAll(m_templateMenu);
+    m_templateMenu.clear();
+    m_templateFolder = TFormTemplateFileCommand::folder();
+    m_templateFiles = TFormTemplateFileCommand::listFiles(m_templateFolder);
+    for (const TTemplateMenuItem& item : TFormTemplateFileCommand::menuItems(m_templateFolder, m_templateFiles)) {
+        auto* action = new QAction(item.caption, this);
+        const int index = item.fileIndex;
+        connect(action, &QAction::triggered, this, [this, index] { formdata::guarded([&] { ChooseTemplate(index); }); });
+        m_templateMenu << action;
+    }
+    if (QAction* none = formdata::command("ActionFormTemplateEdit"))
+        none->setEnabled(false);
+    m_templateMenuEnabled = true;
+    Q_EMIT templateMenuChanged();
+}
+
+QList<QAction*> TFormAction::templateMenuActions() const
+{
+    if (!m_templateMenu.isEmpty() || !m_templateMenuEnabled)
+        return m_templateMenu;
+    QAction* none = formdata::command("ActionFormTemplateEdit");
+    return none ? QList<QAction*> { none } : QList<QAction*> {};
+}
+
+void TFormAction::dropTemplates()
+{
+    qDeleteAll(m_templateMenu);
+    m_templateMenu.clear();
+    m_templateFiles.clear();
+    m_templateFolder.clear();
+    m_templateMenuEnabled = false;
+    Q_EMIT templateMenuChanged();
+}
+
+void TFormAction::ChooseTemplate(int fileIndex)
+{
+    if (fileIndex < 0 || fileIndex >= m_templateFiles.size())
+        return;
+    m_templateGrid->setItems(
+        TFormTemplateFileCommand::readItems(m_templateFolder + QLatin1Char('/') + m_templateFiles[fileIndex]));
+    if (TMainWindowHost* host = App().mainWindow)
+        host->showConsolePage(kTemplateSheet);
+}
+
+void TFormAction::RunText(const QString& text)
+{
+    TTabView* tab = formdata::currentTab();
+    if (tab && App().currentProject())
+        tab->SendTextToFocusedInput(text, 0);
 }
 
 void TFormAction::Save()
@@ -212,6 +336,7 @@ void TFormAction::resetSaveHidden()
 void TFormAction::clearViews()
 {
     m_refreshed = false;
+    m_tree->clear(QStringLiteral("画面ID"));
     for (const char* name : { "ActionFormReflesh", "ActionFormSave", "ActionFormSaveAs", "ActionFormSaveSelectTree",
                               "ActionFormFrameSource", "ActionFormDefine", "ActionFormDefineDelete",
                               "ActionFormSubmit", "ActionFormReset" })
@@ -226,10 +351,18 @@ void TFormAction::clearViews()
 void TFormAction::refresh()
 {
     TCalverdineDocument* document = formdata::currentDocument();
-    if (!document)
+    if (!document) {
+        // The page could not be parsed: nothing of the page before may stay in the tree.
+        if (m_tree->document())
+            m_tree->clear(QStringLiteral("画面ID"));
         return;
+    }
     m_refreshed = true;
-    formdata::setCommandEnabled("ActionFormSaveSelectTree", false);
+    rebuildTree();
+    for (const char* name : { "ActionFormDefine", "ActionFormDefineDelete", "ActionFormReflesh",
+                              "ActionFormSaveSelectTree", "ActionFormSubmit", "ActionFormReset",
+                              "ActionFormFrameSource" })
+        formdata::setCommandEnabled(name, false);
     setSaveEnabled(document->HasAnyFormPart(), true);
     rebuildSaveMenu();
 }
@@ -240,8 +373,11 @@ void TFormAction::handleProjectStarted(int)
     // Data loaded for another project's screens must not show in this one.
     App().service<TFormDataManager>().clear();
     App().service<TFormDefineManager>().clear();
+    // Pick lists belong to the project's data folder.
+    m_grid->forgetPickLists();
     CreateFormFolders();
     clearViews();
+    rebuildTemplateMenu();
 }
 
 void TFormAction::handleProjectClosed(int)
@@ -250,6 +386,7 @@ void TFormAction::handleProjectClosed(int)
     App().service<TFormDataManager>().clear();
     App().service<TFormDefineManager>().clear();
     clearViews();
+    dropTemplates();
 }
 
 void TFormAction::handleClearViews(int)
@@ -260,7 +397,20 @@ void TFormAction::handleClearViews(int)
 
 void TFormAction::handleTabWindowActivated(int)
 {
-    if (TCalverdineDocument* document = formdata::currentDocument())
+    TCalverdineDocument* document = formdata::currentDocument();
+    TTabView* tab = formdata::currentTab();
+    // The tree must never keep parts of another tab's page, even when the tab in front did
+    // not change.
+    if (document && tab && tab->IsReady() && m_tree->document() != document) {
+        m_tree->rebuild(document, tab->TabId());
+        for (const char* name : { "ActionFormDefine", "ActionFormDefineDelete", "ActionFormReflesh",
+                                  "ActionFormSaveSelectTree", "ActionFormSubmit", "ActionFormReset",
+                                  "ActionFormFrameSource" })
+            formdata::setCommandEnabled(name, false);
+    } else if (!document && m_tree->document()) {
+        m_tree->clear(QStringLiteral("画面ID"));
+    }
+    if (document)
         setSaveEnabled(document->HasAnyFormPart(), true);
     rebuildSaveMenu();
 }
@@ -268,6 +418,12 @@ void TFormAction::handleTabWindowActivated(int)
 void TFormAction::handleBrowserBeforeNavigate(int)
 {
     m_refreshed = false;
+    TTabView* tab = formdata::currentTab();
+    m_tree->clear(tab ? tab->GetRequestedUrl() : QString());
+    for (const char* name : { "ActionFormDefine", "ActionFormDefineDelete", "ActionFormReflesh",
+                              "ActionFormSaveSelectTree", "ActionFormSubmit", "ActionFormReset",
+                              "ActionFormFrameSource" })
+        formdata::setCommandEnabled(name, false);
 }
 
 void TFormAction::handleDocumentParseCompleted(int)

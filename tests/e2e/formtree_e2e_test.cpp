@@ -1,0 +1,358 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "formdefine/formdefinegrid.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/layoutsettings.h"
+#include "core/projectdocument.h"
+#include "core/projectstate.h"
+#include "core/textcodec.h"
+#include "formdefine/formtemplate.h"
+#include "core/viewaction.h"
+#include "core/views/mainform.h"
+#include "formdefine/formaction.h"
+#include "formdefine/formtree.h"
+#include "formdefine/views/formactionfactory.h"
+#include "formdefine/views/formpanel.h"
+#include "support/httpserver.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The page logs what its own change handler sees, as "name=value" of the changed field.
+const char kLogScript[] = "<script>var log = [];"
+                          "document.addEventListener('change', function (e) { var t = e.target;"
+                          " var v = t.type === 'radio' || t.type === 'checkbox' ? (t.checked ? t.value : '-')"
+                          " : t.multiple ? Array.from(t.selectedOptions).map(function (o) { return o.value; }).join(',')"
+                          " : t.value; log.push(t.name + '=' + v); });</script>";
+
+// The main window with the view, tab and form controllers on the real engine.
+class FormTreeE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        s_server->addPage(QStringLiteral("/ft/plain.html"),
+                          QByteArray("<html><body><form name=order action=/ft/done.html>"
+                                     "<input name=user value=taro><input type=password name=pass value=secret>"
+                                     "<input type=radio name=pay value=card checked><input type=radio name=pay value=cash>"
+                                     "<select name=tags multiple><option value=a>A<option value=b selected>B"
+                                     "<option value=c>C</select></form>")
+                              + kLogScript + "</body></html>");
+        s_server->addPage(QStringLiteral("/ft/frames.html"),
+                          "<html><frameset cols='50%,50%'><frame name=menu src=menu.html>"
+                          "<frame name=main src=plain.html></frameset></html>");
+        s_server->addPage(QStringLiteral("/ft/menu.html"),
+                          "<html><body><form name=search><input name=q></form></body></html>");
+        s_server->addPage(QStringLiteral("/ft/done.html"), "<html><body>done</body></html>");
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    FormTreeE2E()
+    {
+        form = std::make_unique<TMainForm>();
+        form->resize(1200, 800);
+        form->show();
+        TEventBus& bus = App().bus();
+        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+        auto tabAction = CreateTabAction(*form, s_profile);
+        tabs = static_cast<TTabAction*>(tabAction.get());
+        bus.AddListener(std::move(tabAction));
+        auto formAction = CreateFormAction(*form);
+        action = static_cast<TFormAction*>(formAction.get());
+        bus.AddListener(std::move(formAction));
+        panel = form->findChild<TFormPanel*>();
+        tree = form->findChild<QTreeWidget*>(QStringLiteral("TreeViewForm"));
+        values = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorForm"));
+    }
+    ~FormTreeE2E() override
+    {
+        if (App().currentProject()) {
+            App().service<TProjectState>().closing = true;
+            App().takeCurrentProject().reset();
+            App().bus().NotifyProjectClosed(0);
+        }
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    void openProject(const char* homePage, const std::function<void(const QString&)>& prepare = {})
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
+        if (prepare)
+            prepare(project->RootDirectory());
+        project->SetHomePage(s_server->urlText(QString::fromLatin1(homePage)));
+        QDir().mkpath(project->RootDirectory());
+        App().setCurrentProject(std::move(project));
+        App().service<TProjectState>().closing = false;
+        App().bus().NotifyProjectOpened(0);
+    }
+
+    // The tree as "depth:text" lines, without the root.
+    QStringList treeLines() const
+    {
+        QStringList lines;
+        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
+            lines.append(QStringLiteral("%1:%2").arg(depth).arg(item->text(0)));
+            for (int i = 0; i < item->childCount(); ++i)
+                walk(item->child(i), depth + 1);
+        };
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            walk(tree->topLevelItem(i), 0);
+        return lines.mid(1);
+    }
+    QTreeWidgetItem* find(const QString& text) const
+    {
+        const auto items = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return items.isEmpty() ? nullptr : items.first();
+    }
+    QString cell(int row, int column) const
+    {
+        QTableWidgetItem* item = values->item(row, column);
+        return item ? item->text() : QString();
+    }
+    int rowOf(const QString& key) const
+    {
+        for (int r = 0; r < values->rowCount(); ++r)
+            if (cell(r, 0) == key)
+                return r;
+        return -1;
+    }
+    bool enabled(const char* name) const { return App().commands().action(QLatin1String(name))->isEnabled(); }
+    QVariant run(const QString& script)
+    {
+        auto* browser = dynamic_cast<TEngineBrowser*>(tabs->CurrentTabWindow()->Browser());
+        auto answer = std::make_shared<std::pair<bool, QVariant>>();
+        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+        WaitUntil([&] { return answer->first; }, 10000);
+        return answer->second;
+    }
+    QString log() { return run("log.join(' ')").toString(); }
+
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    TTabAction* tabs = nullptr;
+    TFormAction* action = nullptr;
+    TFormPanel* panel = nullptr;
+    QTreeWidget* tree = nullptr;
+    QTableWidget* values = nullptr;
+};
+
+THttpServer* FormTreeE2E::s_server = nullptr;
+TEngineProfile* FormTreeE2E::s_profile = nullptr;
+
+TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefinitions)
+{
+    ASSERT_NE(tree, nullptr);
+    openProject("/ft/frames.html");
+    ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:menu", "2:search", "1:main", "2:order" }); }))
+        << treeLines().join(' ').toStdString();
+    EXPECT_FALSE(tree->topLevelItem(0)->text(0).isEmpty()) << "the root shows the screen ID";
+    EXPECT_FALSE(enabled("ActionFormDefine"));
+    EXPECT_TRUE(enabled("ActionFormSaveAs"));
+
+    tree->setCurrentItem(find("main"));
+    EXPECT_FALSE(enabled("ActionFormDefine"));
+    EXPECT_FALSE(enabled("ActionFormDefineDelete"));
+    EXPECT_FALSE(enabled("ActionFormSubmit"));
+    EXPECT_TRUE(enabled("ActionFormSaveSelectTree"));
+    EXPECT_TRUE(enabled("ActionFormFrameSource"));
+    EXPECT_EQ(values->rowCount(), 0);
+
+    tree->setCurrentItem(find("order"));
+    EXPECT_TRUE(enabled("ActionFormDefine"));
+    EXPECT_TRUE(enabled("ActionFormSubmit"));
+    EXPECT_FALSE(enabled("ActionFormFrameSource"));
+    EXPECT_EQ(cell(0, 0), "user");
+    EXPECT_EQ(cell(0, 1), "taro");
+
+    EXPECT_EQ(action->grid().rowCount(), 7);
+
+    // Back on a frame node, the value editor and the grid are emptied.
+    tree->setCurrentItem(find("menu"));
+    EXPECT_EQ(values->rowCount(), 0);
+    EXPECT_EQ(action->grid().rowCount(), 3);
+
+    // The frame's own source opens in a tab of its own.
+    App().commands().action(QStringLiteral("ActionFormFrameSource"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return tabs->TabCount() == 2; }));
+    const QString source = "view-source:" + s_server->urlText("/ft/menu.html");
+    EXPECT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == source; }))
+        << App().tabs->CurrentTab()->GetUrl().toStdString();
+}
+
+TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
+{
+    openProject("/ft/plain.html");
+    ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:order" }); })) << treeLines().join(' ').toStdString();
+    tree->setCurrentItem(find("order"));
+    ASSERT_EQ(values->rowCount(), 5);
+    EXPECT_EQ(cell(2, 1), "card");
+    EXPECT_EQ(cell(3, 1), "") << "an unchecked radio button shows empty";
+    EXPECT_EQ(cell(4, 1), "b");
+
+    values->item(rowOf("user"), 1)->setText("hanako");
+    ASSERT_TRUE(WaitUntil([&] { return log() == "user=hanako"; }, 10000)) << log().toStdString();
+    EXPECT_EQ(run("document.forms.order.user.value").toString(), "hanako");
+
+    // "checked" for the second radio button clears the first one's row.
+    values->item(rowOf("pay[1]"), 1)->setText("checked");
+    ASSERT_TRUE(WaitUntil([&] { return log() == "user=hanako pay=cash"; }, 10000)) << log().toStdString();
+    EXPECT_EQ(cell(rowOf("pay[1]"), 1), "cash");
+    EXPECT_EQ(cell(rowOf("pay[0]"), 1), "");
+    EXPECT_FALSE(run("document.forms.order.pay[0].checked").toBool());
+
+    // The option dialog of a multiple selection: several entries, the value in option order.
+    const int tags = rowOf("tags");
+    TFormTree::TSelectChoice choice;
+    ASSERT_TRUE(action->tree().selectChoice(tags, &choice));
+    TFormSelectOption dialog(choice);
+    EXPECT_EQ(dialog.list()->selectionMode(), QAbstractItemView::MultiSelection);
+    EXPECT_EQ(dialog.list()->item(0)->text(), "a:A");
+    EXPECT_TRUE(dialog.list()->item(1)->isSelected());
+    dialog.list()->item(2)->setSelected(true);
+    dialog.list()->item(1)->setSelected(false);
+    dialog.list()->item(0)->setSelected(true);
+    EXPECT_EQ(dialog.chosenValues(), QStringList({ "a", "c" }));
+    action->tree().chooseOptions(tags, dialog.chosenValues());
+    ASSERT_TRUE(WaitUntil([&] { return log() == "user=hanako pay=cash tags=a,c"; }, 10000)) << log().toStdString();
+    EXPECT_EQ(cell(tags, 1), "a,c");
+
+    // A password row takes nothing: the row shows its text again and the page is left alone.
+    const int pass = rowOf("pass");
+    const QString shown = cell(pass, 1);
+    values->item(pass, 1)->setText("hacked");
+    EXPECT_EQ(cell(pass, 1), shown);
+    EXPECT_EQ(run("document.forms.order.pass.value").toString(), "secret");
+    EXPECT_EQ(log(), "user=hanako pay=cash tags=a,c");
+
+    // What the user typed into the page shows after a refresh; a reset brings the defaults back.
+    run("document.forms.order.user.value = 'typed'; 1");
+    App().commands().action(QStringLiteral("ActionFormReflesh"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "typed"; }, 10000));
+    App().commands().action(QStringLiteral("ActionFormReset"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "taro"; }, 10000));
+    EXPECT_EQ(cell(rowOf("pay[0]"), 1), "card");
+    EXPECT_EQ(cell(tags, 1), "b");
+
+    // Submitting the form leaves the page.
+    App().commands().action(QStringLiteral("ActionFormSubmit"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return treeLines().isEmpty() && tabs->CurrentTabWindow()->GetUrl().contains("done.html"); }))
+        << treeLines().join(' ').toStdString();
+}
+
+TEST_F(FormTreeE2E, ASingleSelectionOffersOneEntry)
+{
+    s_server->addPage(QStringLiteral("/ft/single.html"),
+                      "<html><body><form name=f><select name=s><option value=x>X<option value=y selected>Y</select>"
+                      "</form></body></html>");
+    openProject("/ft/single.html");
+    ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:f" }); })) << treeLines().join(' ').toStdString();
+    tree->setCurrentItem(find("f"));
+    TFormTree::TSelectChoice choice;
+    ASSERT_TRUE(action->tree().selectChoice(0, &choice));
+    TFormSelectOption dialog(choice);
+    EXPECT_EQ(dialog.list()->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(dialog.chosenValues(), QStringList({ "y" }));
+    EXPECT_FALSE(action->tree().selectChoice(-1, &choice));
+}
+
+TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
+{
+    openProject("/ft/plain.html", [](const QString& data) {
+        QDir().mkpath(data + "/FormTemplate");
+        const struct {
+            const char* file;
+            const char* text;
+        } files[] = {
+            { "1.ini", "[Info]\r\nName=住所\r\n[Item]\r\n郵便番号=100-0001\r\n都道府県=東京都\r\n市区町村=千代田区\r\n" },
+            { "2.ini", "[Info]\r\nName=氏名\r\n[Item]\r\n姓=山田\r\n" },
+            { "3.ini", "[Item]\r\n空=\r\n" },
+        };
+        for (const auto& f : files) {
+            QFile file(data + "/FormTemplate/" + f.file);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(textcodec::toCp932(QString::fromUtf8(f.text)));
+        }
+    });
+    QMenu* menu = form->subMenu(QStringLiteral("MenuDataTemplate"));
+    ASSERT_NE(menu, nullptr);
+    QStringList captions;
+    for (QAction* a : menu->actions())
+        captions << a->text();
+    EXPECT_EQ(captions, QStringList({ "住所(&1)", "氏名(&2)", "データ 3(&3)" }));
+    EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000));
+
+    menu->actions().first()->trigger();
+    auto* grid = form->findChild<QTableWidget*>(QStringLiteral("StringGridTemplate"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(grid->item(1, 0)->text(), "郵便番号");
+    EXPECT_EQ(grid->item(1, 1)->text(), "100-0001");
+
+    ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:order" }); })) << treeLines().join(' ').toStdString();
+    TTabWindow* tab = tabs->CurrentTabWindow();
+    tab->Browser()->FocusPage();
+    run("document.forms.order.user.focus(); 1");
+    ASSERT_TRUE(WaitUntil([&] { return tab->ActiveElement() >= 0; }, 5000)) << "the page reports the focused field";
+
+    // Pressed on one row and released on another: nothing is entered, no button stays pressed.
+    grid->scrollToTop();
+    const QPoint first = grid->visualRect(grid->model()->index(1, 2)).center();
+    const QPoint second = grid->visualRect(grid->model()->index(2, 2)).center();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, first);
+    EXPECT_EQ(grid->item(1, 2)->text(), "1");
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, second);
+    EXPECT_EQ(grid->item(1, 2)->text(), "2");
+
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, first);
+    ASSERT_TRUE(WaitUntil([&] { return run("document.forms.order.user.value").toString() == "taro100-0001"; }, 5000))
+        << run("document.forms.order.user.value").toString().toStdString();
+
+    // Closing the project empties and disables the menu.
+    App().service<TProjectState>().closing = true;
+    App().takeCurrentProject().reset();
+    App().bus().NotifyProjectClosed(0);
+    EXPECT_TRUE(menu->actions().isEmpty());
+    EXPECT_TRUE(WaitUntil([&] { return !menu->isEnabled(); }, 5000));
+}
+
+TEST_F(FormTreeE2E, AnEmptyTemplateFolderGivesOneDisabledItem)
+{
+    openProject("/ft/plain.html");
+    QMenu* menu = form->subMenu(QStringLiteral("MenuDataTemplate"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), "未登録");
+    EXPECT_FALSE(menu->actions().first()->isEnabled());
+}
+
+}
