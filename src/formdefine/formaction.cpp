@@ -169,7 +169,11 @@ QList<QAction*> TFormAction::templateMenuActions() const
     if (!m_templateMenu.isEmpty() || !m_templateMenuEnabled)
         return m_templateMenu;
     QAction* none = formdata::command("ActionFormTemplateEdit");
-    return none ? QList<QAction*> { none } : QList<QAction*> {};
+    if (!none)
+        return {};
+    // Disabled, but the menu stays enabled to show it.
+    none->setProperty("showsEmptyMenu", true);
+    return { none };
 }
 
 void TFormAction::dropTemplates()

@@ -353,6 +353,7 @@ TEST_F(FormTreeE2E, AnEmptyTemplateFolderGivesOneDisabledItem)
     ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_EQ(menu->actions().first()->text(), "未登録");
     EXPECT_FALSE(menu->actions().first()->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000)) << "the menu shows its empty line";
 }
 
 }

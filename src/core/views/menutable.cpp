@@ -270,7 +270,12 @@ protected:
     }
 
 private:
-    static bool offersSomething(const QAction* a) { return !a->isSeparator() && a->isVisible() && a->isEnabled(); }
+    // An item marked "showsEmptyMenu" is the disabled line telling that a list has nothing in
+    // it yet: the menu stays open so that the line can be read.
+    static bool offersSomething(const QAction* a)
+    {
+        return !a->isSeparator() && a->isVisible() && (a->isEnabled() || a->property("showsEmptyMenu").toBool());
+    }
 
     void update()
     {
