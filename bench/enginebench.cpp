@@ -266,7 +266,6 @@ void BM_SnapshotPageSide(benchmark::State& state)
     }
     const QString script = TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js"))
                            + QStringLiteral(";\n(function(){var t=performance.now();var s=window.__calverdine.snapshot({},1);"
-                                            "var t=performance.now();var s=window.__calverdine.snapshot({},1);"
                                             "return [performance.now()-t,s.length];})()");
     double pageMs = 0;
     for (auto _ : state) {
