@@ -310,15 +310,19 @@ public:
         return text.empty() ? QString() : QString::fromUtf8(text.data(), qsizetype(text.size()));
     }
 
-    // The member of an object; missing when this is no object or has no such member.
+    // The member of an object (the last one of a name written twice); missing when this is
+    // no object or has no such member.
     TJsonValue value(QLatin1String key) const
     {
         simdjson::dom::object object;
-        simdjson::dom::element member;
-        if (!m_present || m_element.get_object().get(object) != simdjson::SUCCESS
-            || object.at_key(std::string_view(key.data(), size_t(key.size()))).get(member) != simdjson::SUCCESS)
+        if (!m_present || m_element.get_object().get(object) != simdjson::SUCCESS)
             return {};
-        return TJsonValue(member);
+        const std::string_view name(key.data(), size_t(key.size()));
+        TJsonValue found;
+        for (simdjson::dom::key_value_pair member : object)
+            if (member.key == name)
+                found = TJsonValue(member.value);
+        return found;
     }
     bool contains(QLatin1String key) const { return !value(key).isUndefined(); }
 

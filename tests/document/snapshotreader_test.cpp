@@ -116,6 +116,7 @@ TEST(SnapshotReader, TextsArriveAsWritten)
         { "raw emoji", "\"x😀y\"", QString::fromUtf8("x😀y") },
         { "wrong type reads as empty", "5", "" },
         { "null reads as empty", "null", "" },
+        { "a name written twice keeps the last", R"("first","value":"second")", "second" },
     };
     for (const auto& row : rows) {
         try {
