@@ -9,6 +9,12 @@
 #include "core/appcontext.h"
 #include "document/calverdinedocument.h"
 #include "document/pagesnapshot.h"
+#include "core/memo.h"
+#include "core/projectdocument.h"
+#include "formdata/dataactioncommand.h"
+#include "formdata/formdatastore.h"
+#include "formdata/formvaluelist.h"
+#include "formdata/liverefresh.h"
 #include "support/httpserver.h"
 #include "support/recordingtabowner.h"
 
@@ -16,11 +22,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEnginePage>
 
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -255,6 +264,157 @@ void BM_RawWalk(benchmark::State& state)
     state.counters["jsonKB"] = double(size) / 1024.0;
 }
 
+// Where the snapshot call's time goes: the page-side walk and its JSON text, timed in the
+// page (counter pageMs), against the whole call with the transfer of the answer.
+void BM_SnapshotPageSide(benchmark::State& state)
+{
+    TLoadedPage page(int(state.range(0)));
+    if (!page.loaded) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    const QString script = TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js"))
+                           + QStringLiteral(";\n(function(){var t=performance.now();var s=window.__calverdine.snapshot({},1);"
+                                            "return [performance.now()-t,s.length];})()");
+    double pageMs = 0;
+    for (auto _ : state) {
+        QVariant answer;
+        const double seconds = RunPageScript(page, script, &answer);
+        if (seconds < 0) {
+            state.SkipWithError("no answer");
+            break;
+        }
+        pageMs += answer.toList().value(0).toDouble();
+        state.SetIterationTime(seconds);
+    }
+    state.counters["pageMs"] = pageMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
+
+// The data panel's paths on the live page: a project, the page's values as a stored data set
+// and a second set with every text changed.
+struct TDataSetPage : TLoadedPage {
+    explicit TDataSetPage(int fields) : TLoadedPage(fields)
+    {
+        auto project = TXMLProjectType::NewProjectDocument();
+        project->SetRootDirectory(dir.path());
+        App().setCurrentProject(std::move(project));
+        model = loaded ? tab->GetDocumentModel() : nullptr;
+        if (!model)
+            return;
+        shown = store.fillFromTag(1, *model->RootFrame(), false);
+        for (int i = 0; i < shown.count(); ++i) {
+            const TTagFormPart* part = model->FormParts().find(shown.name(i));
+            const QString type = part ? part->GetType().toLower() : QString();
+            const bool text = type == QLatin1String("text") || type == QLatin1String("textarea");
+            changed.append(shown.name(i), text ? QStringLiteral("changed ") + QString::number(i) : shown.value(i));
+        }
+    }
+    ~TDataSetPage() { App().setCurrentProject(nullptr); }
+
+    // The page's values read back into the model, as before a comparison.
+    bool readBack()
+    {
+        bool done = false;
+        QString error;
+        QObject context;
+        RefreshLiveValues(*model, &context, [] { return true; }, [&](const QString& e) {
+            error = e;
+            done = true;
+        });
+        WaitFor([&] { return done; }, 60000);
+        return done && error.isEmpty();
+    }
+    int roundTrips() const { return static_cast<TEnginePageChannel*>(browser->PageChannel())->roundTrips(); }
+
+    QTemporaryDir dir;
+    TCalverdineDocument* model = nullptr;
+    TFormDataStore store;
+    TFormValueList shown;
+    TFormValueList changed;
+};
+
+// A stored data set written into the live page through the data panel's path, until the
+// page's values are read back into the model.
+void BM_InputDataSet(benchmark::State& state)
+{
+    TDataSetPage page(int(state.range(0)));
+    if (!page.model) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    int trips = 0;
+    int iteration = 0;
+    for (auto _ : state) {
+        const TFormValueList& values = iteration++ % 2 ? page.shown : page.changed;
+        const int before = page.roundTrips();
+        QElapsedTimer clock;
+        clock.start();
+        TDataActionCommand::inputValues(values, *page.model);
+        if (!page.readBack()) {
+            state.SkipWithError("the values were not read back");
+            break;
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        trips = page.roundTrips() - before;
+    }
+    state.counters["values"] = page.changed.count();
+    state.counters["roundTrips"] = trips;
+}
+
+// The comparison of a stored data set with the live page, its values read first.
+void BM_CompareDataSet(benchmark::State& state)
+{
+    TDataSetPage page(int(state.range(0)));
+    if (!page.model) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    int trips = 0;
+    int equal = 0;
+    for (auto _ : state) {
+        const int before = page.roundTrips();
+        QElapsedTimer clock;
+        clock.start();
+        if (!page.readBack()) {
+            state.SkipWithError("the values were not read back");
+            break;
+        }
+        TMemo report;
+        TDataActionCommand command;
+        command.compare(QStringLiteral("SCREEN"), QStringLiteral("data"), page.shown, *page.model, report, nullptr);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        trips = page.roundTrips() - before;
+        equal = command.equalCount();
+    }
+    state.counters["values"] = page.shown.count();
+    state.counters["equal"] = equal;
+    state.counters["roundTrips"] = trips;
+}
+
+// The tool's peak memory for a loaded page (maxrss, for the whole process: engine processes
+// are separate), against the size of the page's snapshot answer.
+void BM_PeakMemory(benchmark::State& state)
+{
+    rusage before {};
+    getrusage(RUSAGE_SELF, &before);
+    TLoadedPage page(int(state.range(0)));
+    if (!page.loaded) {
+        state.SkipWithError("the page was not loaded");
+        return;
+    }
+    qsizetype answer = 0;
+    for (auto _ : state) {
+        answer = page.snapshot().size();
+        state.SetIterationTime(0.001);
+    }
+    rusage after {};
+    getrusage(RUSAGE_SELF, &after);
+    state.counters["answerMB"] = double(answer) / 1e6;
+    state.counters["maxrssStartMB"] = double(before.ru_maxrss) / 1e3;
+    state.counters["maxrssMB"] = double(after.ru_maxrss) / 1e3;
+    state.counters["growthPerAnswer"] = double(after.ru_maxrss - before.ru_maxrss) * 1e3 / double(std::max<qsizetype>(1, answer));
+}
+
 // One page-side call that sets every field's value and fires input and change on it.
 void BM_RawBatchWrite(benchmark::State& state)
 {
@@ -285,11 +445,16 @@ void BM_RawBatchWrite(benchmark::State& state)
 BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_SnapshotCall)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ModelFromSnapshot)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_SnapshotPageSide)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_RawWalk)->Arg(5000)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 // The largest pages: a few runs each, a page takes tens of seconds to load.
 BENCHMARK(BM_LoadToDocumentModel)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RawWalk)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_InputDataSet)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CompareDataSet)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_RawBatchWrite)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+// Meaningful alone (maxrss only grows): --benchmark_filter=BM_PeakMemory
+BENCHMARK(BM_PeakMemory)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webchannel-dev
   qt6-httpserver-dev qt6-websockets-dev
   libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev libxkbcommon-dev
-  libpugixml-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libpugixml-dev libsimdjson-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-translations-l10n fonts-noto-cjk xvfb xauth
   dpkg-dev file desktop-file-utils
 )

@@ -8,8 +8,12 @@
 #include "document/pagesnapshot.h"
 #include "document/screenidparser.h"
 #include "core/projectdocument.h"
+#include "core/viewaction.h"
 
+#include <QFutureWatcher>
 #include <QMutexLocker>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <array>
 #include <cmath>
@@ -485,6 +489,10 @@ void TTabWindow::HandleSnapshot(int serial, const TBrowserControl::SnapshotResul
         if (!result.error.isEmpty())
             throw TError(result.error);
         std::shared_ptr<TPageSnapshot> snapshot;
+        if (result.html && result.json.size() >= kSnapshotAsideBytes) {
+            ReadSnapshotAside(serial, result.json);
+            return;
+        }
         if (result.html)
             snapshot = TPageSnapshot::fromJson(result.json, m_control->PageChannel());
         model = ParsePage(m_currentUrl, std::move(snapshot));
@@ -496,6 +504,91 @@ void TTabWindow::HandleSnapshot(int serial, const TBrowserControl::SnapshotResul
     m_parsed = true;
     QPointer<TTabWindow> self(this);
     if (m_owner)
+        m_owner->OnDocumentParsed(m_tabId);
+    if (self)
+        Q_EMIT documentParsed();
+}
+
+QString TTabWindow::ParseProgressText(int percent)
+{
+    return QStringLiteral("ページを解析しています (%1%)").arg(percent);
+}
+
+namespace {
+
+struct TSnapshotRead {
+    std::shared_ptr<TPageSnapshot> snapshot;
+    QString error;
+};
+
+}
+
+void TTabWindow::ReadSnapshotAside(int serial, const QByteArray& json)
+{
+    // The snapshot is plain data (no object with a thread of its own): made on the worker,
+    // it is handed to this thread whole, and only here gets the page channel.
+    auto promise = std::make_shared<QPromise<TSnapshotRead>>();
+    auto* watcher = new QFutureWatcher<TSnapshotRead>(this);
+    QPointer<TTabWindow> self(this);
+    connect(watcher, &QFutureWatcher<TSnapshotRead>::progressValueChanged, this, [self, serial](int percent) {
+        if (self && serial == self->m_parseSerial && !self->m_closing && self->m_owner)
+            self->m_owner->OnStatusText(self->m_tabId, ParseProgressText(percent));
+    });
+    connect(watcher, &QFutureWatcher<TSnapshotRead>::finished, this, [self, watcher, serial] {
+        watcher->deleteLater();
+        if (!self || serial != self->m_parseSerial || self->m_closing || watcher->future().resultCount() == 0)
+            return;
+        const TSnapshotRead read = watcher->future().result();
+        if (!read.error.isEmpty()) {
+            self->ParseFailed(read.error);
+            return;
+        }
+        if (self->m_owner)
+            self->m_owner->OnStatusText(self->m_tabId, ParseProgressText(100));
+        self->BuildModel(serial, read.snapshot);
+    });
+    watcher->setFuture(promise->future());
+    promise->start();
+    promise->setProgressRange(0, 100);
+    if (m_owner)
+        m_owner->OnStatusText(m_tabId, ParseProgressText(0));
+    QThreadPool::globalInstance()->start([promise, json] {
+        TSnapshotRead read;
+        int shown = 0;
+        try {
+            read.snapshot = TPageSnapshot::fromJson(json, nullptr, [&](int percent) {
+                // Every tenth is enough for the status bar (and its log).
+                if (percent / 10 > shown / 10) {
+                    shown = percent;
+                    promise->setProgressValue(percent / 10 * 10);
+                }
+            });
+        } catch (...) {
+            read.error = CurrentExceptionMessage();
+        }
+        promise->addResult(read);
+        promise->finish();
+    });
+}
+
+void TTabWindow::BuildModel(int serial, std::shared_ptr<TPageSnapshot> snapshot)
+{
+    if (serial != m_parseSerial || m_closing)
+        return;
+    std::unique_ptr<TCalverdineDocument> model;
+    try {
+        snapshot->setChannel(m_control->PageChannel());
+        model = ParsePage(m_currentUrl, std::move(snapshot));
+    } catch (...) {
+        ParseFailed(CurrentExceptionMessage());
+        return;
+    }
+    m_documentModel = std::move(model);
+    m_parsed = true;
+    QPointer<TTabWindow> self(this);
+    if (m_owner)
+        m_owner->OnStatusText(m_tabId, PageDoneStatusText());
+    if (self && m_owner)
         m_owner->OnDocumentParsed(m_tabId);
     if (self)
         Q_EMIT documentParsed();

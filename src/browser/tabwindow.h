@@ -18,6 +18,7 @@
 #include <memory>
 
 class TCalverdineDocument;
+class TPageSnapshot;
 class TTabWindow;
 
 // Commands a tab's keyboard shortcuts ask of its owner.
@@ -96,6 +97,10 @@ public:
     static constexpr int kAllEntryLimit = 100;
     static constexpr int kGestureDistance = 20;
     static constexpr int kSnapshotTimeoutMs = 30000;
+    // Snapshot answers from this size on are read on a worker thread (about 10,000 fields).
+    static constexpr qsizetype kSnapshotAsideBytes = 1 << 20;
+    // Texts of the status bar while a big page is read.
+    static QString ParseProgressText(int percent);
 
     // The control is not owned (it lives in the window); the frame may be none.
     TTabWindow(TBrowserControl* control, TTabWindowFrame* frame, QObject* parent = nullptr);
@@ -215,6 +220,9 @@ Q_SIGNALS:
 private:
     void ParseThePage();
     void HandleSnapshot(int serial, const TBrowserControl::SnapshotResult& result);
+    // Reads a big snapshot on a worker thread, the progress in the status bar meanwhile.
+    void ReadSnapshotAside(int serial, const QByteArray& json);
+    void BuildModel(int serial, std::shared_ptr<TPageSnapshot> snapshot);
     void ParseFailed(const QString& message);
     void ReadTravelLog();
     void UpdateCommands();

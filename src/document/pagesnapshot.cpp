@@ -3,13 +3,10 @@
 #include "core/error.h"
 #include "document/pagechannel.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QUrl>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <QSet>
+#include <QUrl>
+
+#include <simdjson.h>
 
 #include <cmath>
 #include <deque>
@@ -274,9 +271,97 @@ namespace {
     throw TError(QStringLiteral("page snapshot error: ") + detail);
 }
 
-bool toInteger(const QJsonValue& value, int* result)
+// One value of the parsed text, read the way the format wants it: a missing value or one of
+// the wrong type reads as empty text, false or 0. Valid while its parser lives.
+class TJsonValue {
+public:
+    TJsonValue() = default; // missing
+    explicit TJsonValue(simdjson::dom::element element) : m_element(element), m_present(true) {}
+
+    bool isUndefined() const { return !m_present; }
+    bool isNull() const { return m_present && m_element.is_null(); }
+    bool isObject() const { return m_present && m_element.is_object(); }
+    bool isArray() const { return m_present && m_element.is_array(); }
+    bool isString() const { return m_present && m_element.is_string(); }
+    bool isNumber() const { return m_present && m_element.is_number(); }
+
+    double toDouble() const
+    {
+        double d = 0;
+        if (!isNumber() || m_element.get_double().get(d) != simdjson::SUCCESS)
+            return 0;
+        return d;
+    }
+    bool toBool() const
+    {
+        bool b = false;
+        return m_present && m_element.get_bool().get(b) == simdjson::SUCCESS && b;
+    }
+    std::string_view view() const
+    {
+        std::string_view text;
+        if (!m_present || m_element.get_string().get(text) != simdjson::SUCCESS)
+            return {};
+        return text;
+    }
+    QString toString() const
+    {
+        const std::string_view text = view();
+        return text.empty() ? QString() : QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
+
+    // The member of an object (the last one of a name written twice); missing when this is
+    // no object or has no such member.
+    TJsonValue value(QLatin1String key) const
+    {
+        simdjson::dom::object object;
+        if (!m_present || m_element.get_object().get(object) != simdjson::SUCCESS)
+            return {};
+        const std::string_view name(key.data(), size_t(key.size()));
+        TJsonValue found;
+        for (simdjson::dom::key_value_pair member : object)
+            if (member.key == name)
+                found = TJsonValue(member.value);
+        return found;
+    }
+    bool contains(QLatin1String key) const { return !value(key).isUndefined(); }
+
+    // The items of an array, none for anything else.
+    template <typename F>
+    void forEach(F&& f) const
+    {
+        simdjson::dom::array array;
+        if (!m_present || m_element.get_array().get(array) != simdjson::SUCCESS)
+            return;
+        for (simdjson::dom::element item : array)
+            f(TJsonValue(item));
+    }
+    size_t size() const
+    {
+        simdjson::dom::array array;
+        if (!m_present || m_element.get_array().get(array) != simdjson::SUCCESS)
+            return 0;
+        return array.size();
+    }
+    // The members of an object, in the order written, none for anything else.
+    template <typename F>
+    void forEachMember(F&& f) const
+    {
+        simdjson::dom::object object;
+        if (!m_present || m_element.get_object().get(object) != simdjson::SUCCESS)
+            return;
+        for (simdjson::dom::key_value_pair member : object)
+            f(QString::fromUtf8(member.key.data(), qsizetype(member.key.size())), TJsonValue(member.value));
+    }
+
+private:
+    simdjson::dom::element m_element;
+    bool m_present = false;
+};
+
+bool toInteger(const TJsonValue& value, int* result)
 {
-    if (!value.isDouble())
+    if (!value.isNumber())
         return false;
     const double d = value.toDouble();
     if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int>::min()
@@ -286,7 +371,7 @@ bool toInteger(const QJsonValue& value, int* result)
     return true;
 }
 
-int requiredInteger(const QJsonObject& object, QLatin1String key, const QString& where)
+int requiredInteger(const TJsonValue& object, QLatin1String key, const QString& where)
 {
     int result = 0;
     if (!toInteger(object.value(key), &result))
@@ -295,7 +380,7 @@ int requiredInteger(const QJsonObject& object, QLatin1String key, const QString&
 }
 
 // A pixel size: numbers are rounded, anything else reads as 0.
-int pixels(const QJsonObject& object, QLatin1String key)
+int pixels(const TJsonValue& object, QLatin1String key)
 {
     const double d = object.value(key).toDouble();
     if (!std::isfinite(d) || d < -1e8 || d > 1e8)
@@ -303,27 +388,37 @@ int pixels(const QJsonObject& object, QLatin1String key)
     return int(std::lround(d));
 }
 
-QString text(const QJsonObject& object, QLatin1String key)
+QString text(const TJsonValue& object, QLatin1String key)
 {
     return object.value(key).toString();
 }
 
-bool flag(const QJsonObject& object, QLatin1String key)
+bool flag(const TJsonValue& object, QLatin1String key)
 {
     return object.value(key).toBool();
 }
 
+// Parses the whole text into the parser's document; raises with the prefix and the reason.
+TJsonValue parseText(simdjson::dom::parser& parser, const QByteArray& json, const QString& prefix)
+{
+    simdjson::dom::element root;
+    const simdjson::error_code error = parser.parse(json.constData(), size_t(json.size())).get(root);
+    if (error != simdjson::SUCCESS)
+        throw TError(prefix + QStringLiteral("not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(error))));
+    return TJsonValue(root);
+}
+
 // Tag names come in upper case; the common ones share one text.
-QString internTag(const QString& tag)
+QString internTag(std::string_view tag)
 {
     static const QString kKnown[] = { QStringLiteral("INPUT"),  QStringLiteral("SELECT"), QStringLiteral("TEXTAREA"),
                                       QStringLiteral("A"),      QStringLiteral("FORM"),   QStringLiteral("SCRIPT"),
                                       QStringLiteral("META"),   QStringLiteral("IFRAME"), QStringLiteral("FRAME"),
                                       QStringLiteral("FRAMESET"), QStringLiteral("BUTTON") };
     for (const QString& known : kKnown)
-        if (known == tag)
+        if (size_t(known.size()) == tag.size() && known == QLatin1String(tag.data(), qsizetype(tag.size())))
             return known;
-    return tag.toUpper();
+    return QString::fromUtf8(tag.data(), qsizetype(tag.size())).toUpper();
 }
 
 } // namespace
@@ -332,46 +427,48 @@ class TPageSnapshot::TLoader {
 public:
     explicit TLoader(TPageSnapshot& snapshot) : m_snapshot(snapshot) {}
 
-    void load(const QByteArray& json)
+    void load(const QByteArray& json, const TPageSnapshot::Progress& progress)
     {
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-        if (error.error != QJsonParseError::NoError)
-            fail(QStringLiteral("not valid JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
-        if (!document.isObject())
+        simdjson::dom::parser parser;
+        const TJsonValue root = parseText(parser, json, QStringLiteral("page snapshot error: "));
+        if (!root.isObject())
             fail(QStringLiteral("the text is not a JSON object"));
-        const QJsonObject root = document.object();
         int format = 0;
         if (!toInteger(root.value(QLatin1String("format")), &format) || format != 1)
             fail(QStringLiteral("unknown format"));
-        const QJsonValue documents = root.value(QLatin1String("documents"));
-        if (!documents.isArray() || documents.toArray().isEmpty())
+        const TJsonValue documents = root.value(QLatin1String("documents"));
+        if (!documents.isArray() || documents.size() == 0)
             fail(QStringLiteral("no documents"));
-        const QJsonArray list = documents.toArray();
-        m_snapshot.m_documents.reserve(size_t(list.size()));
-        m_pending.resize(size_t(list.size()));
+        std::vector<TJsonValue> list;
+        list.reserve(documents.size());
+        documents.forEach([&](const TJsonValue& document) { list.push_back(document); });
+        const int count = int(list.size());
+        m_snapshot.m_documents.reserve(size_t(count));
+        m_pending.resize(size_t(count));
         qsizetype elementCount = 0;
-        for (const QJsonValue& document : list)
-            elementCount += document.toObject().value(QLatin1String("elements")).toArray().size();
+        for (const TJsonValue& document : list)
+            elementCount += qsizetype(document.value(QLatin1String("elements")).size());
         m_snapshot.m_byHandle.reserve(elementCount);
-        for (int i = 0; i < list.size(); ++i)
+        m_progress = progress;
+        m_elementTotal = elementCount;
+        for (int i = 0; i < count; ++i)
             m_snapshot.m_documents.push_back(std::make_unique<TSnapshotDocument>(&m_snapshot, i));
         // Elements first, for every document, so references can be resolved afterwards.
-        for (int i = 0; i < list.size(); ++i) {
-            if (!list[i].isObject())
+        for (int i = 0; i < count; ++i) {
+            if (!list[size_t(i)].isObject())
                 fail(QStringLiteral("document %1 is not an object").arg(i));
-            loadElements(i, list[i].toObject());
+            loadElements(i, list[size_t(i)]);
         }
-        m_referenced.assign(size_t(list.size()), false);
-        for (int i = 0; i < list.size(); ++i)
-            loadDocument(i, list[i].toObject());
+        m_referenced.assign(size_t(count), false);
+        for (int i = 0; i < count; ++i)
+            loadDocument(i, list[size_t(i)]);
         resolveInputForms();
     }
 
 private:
     QString where(int document) const { return QStringLiteral("document %1").arg(document); }
 
-    TSnapshotElement* resolve(const QJsonValue& value, const QString& where) const
+    TSnapshotElement* resolve(const TJsonValue& value, const QString& where) const
     {
         int handle = 0;
         if (!toInteger(value, &handle))
@@ -382,29 +479,27 @@ private:
         return element;
     }
 
-    void loadElements(int index, const QJsonObject& object)
+    void loadElements(int index, const TJsonValue& object)
     {
         TSnapshotDocument* document = m_snapshot.m_documents[size_t(index)].get();
         const QString at = where(index);
         int id = 0;
         if (!toInteger(object.value(QLatin1String("id")), &id) || id != index)
             fail(at + QStringLiteral(": \"id\" must be its position"));
-        const QJsonValue elements = object.value(QLatin1String("elements"));
+        const TJsonValue elements = object.value(QLatin1String("elements"));
         if (!elements.isUndefined() && !elements.isNull() && !elements.isArray())
             fail(at + QStringLiteral(": \"elements\" is not an array"));
-        const QJsonArray list = elements.toArray();
-        for (const QJsonValue& value : list) {
-            if (!value.isObject())
+        elements.forEach([&](const TJsonValue& e) {
+            if (!e.isObject())
                 fail(at + QStringLiteral(": an element is not an object"));
-            const QJsonObject e = value.toObject();
             const int handle = requiredInteger(e, QLatin1String("h"), at);
-            const QJsonValue tagValue = e.value(QLatin1String("tag"));
-            if (!tagValue.isString() || tagValue.toString().isEmpty())
+            const TJsonValue tagValue = e.value(QLatin1String("tag"));
+            if (!tagValue.isString() || tagValue.view().empty())
                 fail(at + QStringLiteral(": element %1 has no tag").arg(handle));
             if (m_snapshot.m_byHandle.contains(handle))
                 fail(at + QStringLiteral(": handle %1 is used twice").arg(handle));
             TSnapshotElement* raw = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle,
-                                                                        internTag(tagValue.toString()));
+                                                                        internTag(tagValue.view()));
             fillElement(*raw, e);
             m_snapshot.m_byHandle.insert(handle, raw);
             document->m_byTag[raw->m_tag].append(raw);
@@ -415,10 +510,19 @@ private:
             } else if (raw->m_tag == QLatin1String("FORM") || raw->m_tag == QLatin1String("FRAMESET")) {
                 m_pending[size_t(index)].push_back({ raw, e });
             }
-        }
+            reportProgress();
+        });
     }
 
-    static void fillElement(TSnapshotElement& element, const QJsonObject& e)
+    // Every few thousand elements, how far the reading has come.
+    void reportProgress()
+    {
+        if (!m_progress || ++m_elementsRead % 4096 != 0)
+            return;
+        m_progress(int(qMin<qint64>(99, qint64(m_elementsRead) * 100 / qMax<qsizetype>(1, m_elementTotal))));
+    }
+
+    static void fillElement(TSnapshotElement& element, const TJsonValue& e)
     {
         element.m_id = text(e, QLatin1String("id"));
         element.m_name = text(e, QLatin1String("name"));
@@ -435,13 +539,12 @@ private:
         if (tag == QLatin1String("SELECT")) {
             TElementExtra& x = element.extra();
             x.multiple = flag(e, QLatin1String("multiple"));
-            const QJsonArray options = e.value(QLatin1String("options")).toArray();
-            x.options.reserve(options.size());
-            for (const QJsonValue& option : options) {
-                const QJsonObject o = option.toObject();
+            const TJsonValue options = e.value(QLatin1String("options"));
+            x.options.reserve(qsizetype(options.size()));
+            options.forEach([&](const TJsonValue& o) {
                 x.options.append({ text(o, QLatin1String("value")), text(o, QLatin1String("text")),
                                    flag(o, QLatin1String("selected")) });
-            }
+            });
         } else if (tag == QLatin1String("FORM")) {
             element.extra().action = text(e, QLatin1String("action"));
             element.extra().method = text(e, QLatin1String("method"));
@@ -473,20 +576,18 @@ private:
         }
     }
 
-    void loadDocument(int index, const QJsonObject& object)
+    void loadDocument(int index, const TJsonValue& object)
     {
         TSnapshotDocument* document = m_snapshot.m_documents[size_t(index)].get();
         const QString at = where(index);
         document->m_url = text(object, QLatin1String("url"));
         document->m_title = text(object, QLatin1String("title"));
 
-        const QJsonArray frames = array(object, QLatin1String("frames"), at);
-        for (const QJsonValue& value : frames) {
-            if (!value.isObject())
+        array(object, QLatin1String("frames"), at).forEach([&](const TJsonValue& frame) {
+            if (!frame.isObject())
                 fail(at + QStringLiteral(": a frame is not an object"));
-            const QJsonObject frame = value.toObject();
             TSnapshotDocument::TFrameRef ref;
-            const QJsonValue doc = frame.value(QLatin1String("doc"));
+            const TJsonValue doc = frame.value(QLatin1String("doc"));
             if (doc.isNull() || doc.isUndefined()) {
                 ref.error = text(frame, QLatin1String("error"));
             } else {
@@ -501,44 +602,36 @@ private:
                 ref.document = target;
             }
             document->m_frames.append(ref);
-        }
+        });
 
-        const QJsonValue body = object.value(QLatin1String("body"));
+        const TJsonValue body = object.value(QLatin1String("body"));
         if (body.isObject())
-            loadBody(document, body.toObject());
+            loadBody(document, body);
         else if (!body.isNull() && !body.isUndefined())
             fail(at + QStringLiteral(": \"body\" is not an object"));
 
-        for (const QJsonValue& value : array(object, QLatin1String("forms"), at)) {
+        array(object, QLatin1String("forms"), at).forEach([&](const TJsonValue& value) {
             TSnapshotElement* form = resolve(value, at);
             if (form->m_tag != QLatin1String("FORM"))
                 fail(at + QStringLiteral(": form %1 is not a FORM").arg(form->m_handle));
             document->m_forms.append(form);
-        }
-        for (const QJsonValue& value : array(object, QLatin1String("scripts"), at)) {
+        });
+        array(object, QLatin1String("scripts"), at).forEach([&](const TJsonValue& value) {
             TSnapshotElement* script = resolve(value, at);
             if (script->m_tag != QLatin1String("SCRIPT"))
                 fail(at + QStringLiteral(": script %1 is not a SCRIPT").arg(script->m_handle));
             document->m_scripts.append(script);
-        }
-        const QJsonValue ids = object.value(QLatin1String("ids"));
-        if (ids.isObject()) {
-            const QJsonObject map = ids.toObject();
-            for (auto it = map.begin(); it != map.end(); ++it)
-                document->m_ids.insert(it.key(), resolve(it.value(), at));
-        }
-        const QJsonValue scriptTexts = object.value(QLatin1String("scriptTexts"));
-        if (scriptTexts.isObject()) {
-            const QJsonObject map = scriptTexts.toObject();
-            for (auto it = map.begin(); it != map.end(); ++it)
-                document->m_scriptTexts.insert(Internal::ScriptAddressKey(it.key()), it.value().toString());
-        }
-        const QJsonValue unreadable = object.value(QLatin1String("unreadableScripts"));
-        if (unreadable.isObject()) {
-            const QJsonObject map = unreadable.toObject();
-            for (auto it = map.begin(); it != map.end(); ++it)
-                document->m_scriptErrors.insert(Internal::ScriptAddressKey(it.key()), it.value().toString());
-        }
+        });
+        // A name written twice keeps its last value.
+        object.value(QLatin1String("ids")).forEachMember([&](const QString& key, const TJsonValue& value) {
+            document->m_ids.insert(key, resolve(value, at));
+        });
+        object.value(QLatin1String("scriptTexts")).forEachMember([&](const QString& key, const TJsonValue& value) {
+            document->m_scriptTexts.insert(Internal::ScriptAddressKey(key), value.toString());
+        });
+        object.value(QLatin1String("unreadableScripts")).forEachMember([&](const QString& key, const TJsonValue& value) {
+            document->m_scriptErrors.insert(Internal::ScriptAddressKey(key), value.toString());
+        });
         resolvePending(index, at);
     }
 
@@ -547,13 +640,14 @@ private:
     {
         for (const TPending& pending : m_pending[size_t(index)]) {
             TSnapshotElement* element = pending.element;
-            const QJsonObject& e = pending.object;
+            const TJsonValue& e = pending.object;
             const QString& tag = element->m_tag;
             if (tag == QLatin1String("FORM")) {
-                for (const QJsonValue& value : array(e, QLatin1String("items"), at))
+                array(e, QLatin1String("items"), at).forEach([&](const TJsonValue& value) {
                     element->extra().items.append(resolve(value, at));
+                });
             } else if (tag == QLatin1String("FRAMESET")) {
-                for (const QJsonValue& value : array(e, QLatin1String("children"), at)) {
+                array(e, QLatin1String("children"), at).forEach([&](const TJsonValue& value) {
                     TSnapshotElement* child = resolve(value, at);
                     // Children come later in document order, so nesting cannot loop.
                     if (child->m_handle <= element->m_handle
@@ -566,7 +660,7 @@ private:
                         fail(at + QStringLiteral(": element %1 is the child of two framesets").arg(child->m_handle));
                     m_framesetChildren.insert(child);
                     element->extra().children.append(child);
-                }
+                });
             }
         }
     }
@@ -581,7 +675,7 @@ private:
         }
     }
 
-    void loadBody(TSnapshotDocument* document, const QJsonObject& body)
+    void loadBody(TSnapshotDocument* document, const TJsonValue& body)
     {
         int handle = -1;
         TSnapshotElement* element = nullptr;
@@ -602,20 +696,25 @@ private:
         document->m_body = element;
     }
 
-    static QJsonArray array(const QJsonObject& object, QLatin1String key, const QString& at)
+    // An array member; a missing or null one reads as empty.
+    static TJsonValue array(const TJsonValue& object, QLatin1String key, const QString& at)
     {
-        const QJsonValue value = object.value(key);
+        const TJsonValue value = object.value(key);
         if (value.isUndefined() || value.isNull())
-            return QJsonArray();
+            return TJsonValue();
         if (!value.isArray())
             fail(at + QStringLiteral(": \"") + key + QStringLiteral("\" is not an array"));
-        return value.toArray();
+        return value;
     }
 
     struct TPending {
         TSnapshotElement* element;
-        QJsonObject object;
+        TJsonValue object;
     };
+
+    TPageSnapshot::Progress m_progress;
+    qsizetype m_elementTotal = 0;
+    qsizetype m_elementsRead = 0;
 
     TPageSnapshot& m_snapshot;
     std::vector<std::vector<TPending>> m_pending; // per document
@@ -627,10 +726,11 @@ private:
 TPageSnapshot::TPageSnapshot() : m_elements(std::make_unique<Internal::TElementStore>()) {}
 TPageSnapshot::~TPageSnapshot() = default;
 
-std::shared_ptr<TPageSnapshot> TPageSnapshot::fromJson(const QByteArray& json, TPageChannel* channel)
+std::shared_ptr<TPageSnapshot> TPageSnapshot::fromJson(const QByteArray& json, TPageChannel* channel,
+                                                       const Progress& progress)
 {
     std::shared_ptr<TPageSnapshot> snapshot(new TPageSnapshot);
-    TLoader(*snapshot).load(json);
+    TLoader(*snapshot).load(json, progress);
     snapshot->m_channel = channel;
     return snapshot;
 }
@@ -684,51 +784,47 @@ void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
 
 void TPageSnapshot::applyRefresh(const QByteArray& json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        throw TError(QStringLiteral("page refresh error: not valid JSON (%1 at offset %2)")
-                         .arg(error.errorString())
-                         .arg(error.offset));
-    const QJsonObject root = document.object();
+    simdjson::dom::parser parser;
+    const TJsonValue root = parseText(parser, json, QStringLiteral("page refresh error: "));
     int format = 0;
-    if (!document.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1
-        || !root.value(QLatin1String("values")).isArray())
+    const TJsonValue values = root.value(QLatin1String("values"));
+    if (!root.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1 || !values.isArray())
         throw TError(QStringLiteral("page refresh error: unknown format"));
 
     struct TChange {
         TSnapshotElement* element;
-        QJsonObject values;
+        TJsonValue values;
     };
     std::vector<TChange> changes;
-    const QJsonArray values = root.value(QLatin1String("values")).toArray();
-    changes.reserve(size_t(values.size()));
-    for (const QJsonValue& value : values) {
-        const QJsonObject v = value.toObject();
+    changes.reserve(values.size());
+    values.forEach([&](const TJsonValue& v) {
         int handle = 0;
-        if (!value.isObject() || !toInteger(v.value(QLatin1String("h")), &handle))
+        if (!v.isObject() || !toInteger(v.value(QLatin1String("h")), &handle))
             throw TError(QStringLiteral("page refresh error: an entry has no handle"));
         // Elements that are not part of this snapshot are no business of its model.
         if (TSnapshotElement* element = m_byHandle.value(handle))
             changes.push_back({ element, v });
-    }
+    });
     for (const TChange& change : changes) {
-        const QJsonObject& v = change.values;
-        if (v.contains(QLatin1String("value")))
-            change.element->takeValue(v.value(QLatin1String("value")).toString());
-        if (v.contains(QLatin1String("checked")))
-            change.element->takeChecked(v.value(QLatin1String("checked")).toBool());
-        if (v.contains(QLatin1String("selected"))) {
+        const TJsonValue& v = change.values;
+        const TJsonValue value = v.value(QLatin1String("value"));
+        if (!value.isUndefined())
+            change.element->takeValue(value.toString());
+        const TJsonValue checked = v.value(QLatin1String("checked"));
+        if (!checked.isUndefined())
+            change.element->takeChecked(checked.toBool());
+        const TJsonValue selected = v.value(QLatin1String("selected"));
+        if (!selected.isUndefined()) {
             TElementExtra* x = change.element->extraIfAny();
             if (!x)
                 continue;
             for (THtmlOption& option : x->options)
                 option.selected = false;
-            for (const QJsonValue& index : v.value(QLatin1String("selected")).toArray()) {
+            selected.forEach([&](const TJsonValue& index) {
                 int i = -1;
                 if (toInteger(index, &i) && i >= 0 && i < x->options.size())
                     x->options[i].selected = true;
-            }
+            });
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,10 +23,15 @@ struct TElementStore;
 // here and queued on the page channel, which sends them to the page at flush().
 class TPageSnapshot {
 public:
+    // How far the reading of a big text has come, in percent; called on the reading thread.
+    using Progress = std::function<void(int percent)>;
+
     // Builds the snapshot from the JSON text. Raises TError with a message, and builds
     // nothing, when the text is not valid JSON or breaks the format. The channel is not
-    // owned; none means writes stay in memory.
-    static std::shared_ptr<TPageSnapshot> fromJson(const QByteArray& json, TPageChannel* channel = nullptr);
+    // owned; none means writes stay in memory. Touches nothing outside the new snapshot, so
+    // it may run on any thread (the channel is then best set afterwards, on its own thread).
+    static std::shared_ptr<TPageSnapshot> fromJson(const QByteArray& json, TPageChannel* channel = nullptr,
+                                                   const Progress& progress = {});
 
     ~TPageSnapshot();
     TPageSnapshot(const TPageSnapshot&) = delete;

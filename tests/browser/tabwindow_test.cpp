@@ -3,12 +3,14 @@
 #include "core/appcontext.h"
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
+#include "document/pagesnapshot.h"
 #include "core/projectdocument.h"
 #include "support/recordingtabowner.h"
 #include "support/testhome.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -361,6 +363,104 @@ TEST_F(TabWindowTest, ActivationFocusTitleAndTextSize)
         EXPECT_EQ(tab->TextSize(), size == 7 ? 0 : size) << size << ": sizes outside 0..4 change nothing";
     }
     EXPECT_LT(browser.zoom, 1.0);
+}
+
+// A page big enough to be read on a worker thread: forms of 100 text fields with values.
+QByteArray BigSnapshot(const QString& url)
+{
+    QByteArray elements;
+    QByteArray forms;
+    int h = 0;
+    for (int f = 0; f < 120; ++f) {
+        const int form = ++h;
+        QByteArray items;
+        QByteArray inputs;
+        for (int i = 0; i < 100; ++i) {
+            const int input = ++h;
+            items += (i ? "," : "") + QByteArray::number(input);
+            inputs += ",{\"h\":" + QByteArray::number(input) + ",\"tag\":\"INPUT\",\"type\":\"text\",\"name\":\"field"
+                      + QByteArray::number(i) + "\",\"value\":\"value " + QByteArray::number(h)
+                      + " with some text to make the page big\",\"form\":" + QByteArray::number(form) + "}";
+        }
+        elements += QByteArray(f ? "," : "") + "{\"h\":" + QByteArray::number(form) + ",\"tag\":\"FORM\",\"name\":\"form"
+                    + QByteArray::number(f) + "\",\"method\":\"post\",\"items\":[" + items + "]}" + inputs;
+        forms += (f ? "," : "") + QByteArray::number(form);
+    }
+    return "{\"format\":1,\"documents\":[{\"id\":0,\"url\":\"" + url.toUtf8() + "\",\"title\":\"Big\",\"elements\":["
+           + elements + "],\"forms\":[" + forms + "]}]}";
+}
+
+QStringList ValuesOf(const TCalverdineDocument& model)
+{
+    QStringList lines;
+    model.CollectValues(lines, true);
+    return lines;
+}
+
+TEST_F(TabWindowTest, ABigPageIsReadAsideWithProgressAndGivesTheSameModel)
+{
+    browser.location = kTop;
+    browser.events->BeforeNavigate2(kTop, true);
+    browser.completePage(kTop);
+    const QByteArray json = BigSnapshot(kTop);
+    ASSERT_GE(json.size(), TTabWindow::kSnapshotAsideBytes);
+    owner.take();
+    QSignalSpy parsed(tab.get(), &TTabWindow::documentParsed);
+    TBrowserControl::SnapshotResult result;
+    result.json = json;
+    browser.snapshots.front()(result);
+    EXPECT_EQ(tab->GetDocumentModel(), nullptr) << "the model comes once the worker is done";
+    ASSERT_TRUE(parsed.wait(120000));
+
+    const TCalverdineDocument* model = tab->GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    const auto before = ParsePage(kTop, TPageSnapshot::fromJson(json));
+    EXPECT_EQ(model->FormParts().count(), 12000);
+    EXPECT_EQ(ValuesOf(*model), ValuesOf(*before)) << "the same model as read on this thread";
+    EXPECT_EQ(model->ScreenID(), before->ScreenID());
+    EXPECT_EQ(model->Snapshot()->channel(), browser.PageChannel());
+
+    const QStringList reports = owner.take();
+    ASSERT_GE(reports.size(), 4);
+    EXPECT_EQ(reports.first(), "StatusText:" + TTabWindow::ParseProgressText(0));
+    EXPECT_TRUE(reports.contains("StatusText:" + TTabWindow::ParseProgressText(100)));
+    EXPECT_EQ(reports.mid(reports.size() - 2),
+              (QStringList { QStringLiteral("StatusText:ページが表示されました"), QStringLiteral("DocumentParsed") }));
+    EXPECT_TRUE(tab->IsReady());
+}
+
+TEST_F(TabWindowTest, APageLeftOrATabClosedWhileItsPageIsReadTakesNoStaleModel)
+{
+    const QString next = QStringLiteral("http://127.0.0.1/next.html");
+    browser.location = kTop;
+    browser.events->BeforeNavigate2(kTop, true);
+    browser.completePage(kTop);
+    TBrowserControl::SnapshotResult result;
+    result.json = BigSnapshot(kTop);
+    browser.snapshots.front()(result);
+    browser.snapshots.clear();
+    // The next page is parsed while the big one is still being read.
+    browser.location = next;
+    browser.events->BeforeNavigate2(next, true);
+    browser.completePage(next);
+    browser.answerSnapshot();
+    ASSERT_NE(tab->GetDocumentModel(), nullptr);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tab->GetDocumentModel()->URL(), next) << "the big page's model came too late and was dropped";
+    EXPECT_EQ(tab->GetDocumentModel()->FormParts().count(), 0);
+
+    // Closed while reading: the worker finishes on its own, nothing is delivered.
+    browser.completePage(next);
+    result.json = BigSnapshot(next);
+    browser.snapshots.front()(result);
+    browser.snapshots.clear();
+    tab.reset();
+    frame.tab = nullptr;
+    owner.take();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(owner.take().contains("DocumentParsed"));
 }
 
 }

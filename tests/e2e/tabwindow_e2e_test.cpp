@@ -82,6 +82,33 @@ TEST_F(TabWindowE2E, FramesetWithThreeFramesIsParsedOnceWithItsTagPaths)
     EXPECT_TRUE(tab.failures().isEmpty()) << tab.failures().join('\n').toStdString();
 }
 
+// A page whose answer is over a megabyte is read on a worker thread: the status bar shows
+// the progress, then the page-done text again, and the model is the whole page.
+TEST_F(TabWindowE2E, ABigPageIsReadAsideWithItsProgressInTheStatusBar)
+{
+    QByteArray html = "<!DOCTYPE html><html><body>";
+    for (int f = 0; f < 150; ++f) {
+        html += "<form name=f" + QByteArray::number(f) + ">";
+        for (int i = 0; i < 100; ++i)
+            html += "<input name=field" + QByteArray::number(i) + " value='value " + QByteArray::number(f) + ' '
+                    + QByteArray::number(i) + " with some text'>";
+        html += "</form>";
+    }
+    s_server->addPage(QStringLiteral("/big.html"), html + "</body></html>");
+
+    TEngineTab tab(*s_profile);
+    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/big.html")), 120000)) << tab.failures().join('\n').toStdString();
+    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->FormParts().count(), 15000);
+    EXPECT_EQ(model->GetValue(QStringLiteral("//f149/field99")), "value 149 99 with some text");
+    const QStringList status = tab.owner().matching(QStringLiteral("StatusText"));
+    EXPECT_TRUE(status.contains("StatusText:1:" + TTabWindow::ParseProgressText(0))) << status.join('\n').toStdString();
+    EXPECT_TRUE(status.contains("StatusText:1:" + TTabWindow::ParseProgressText(100))) << status.join('\n').toStdString();
+    EXPECT_EQ(status.last(), QStringLiteral("StatusText:1:ページが表示されました"));
+    EXPECT_TRUE(tab.failures().isEmpty()) << tab.failures().join('\n').toStdString();
+}
+
 TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparses)
 {
     openProject(1);

@@ -47,6 +47,19 @@
         return String(elementTag.call(el)).toUpperCase();
     }
 
+    // The element's own members are read directly, which is much faster than through the
+    // prototype's getter; only a form's members can be shadowed by its named fields (a field
+    // named "id" or "tagName"), and those give an element instead of a text.
+    function fastTag(el) {
+        var tag = el.tagName;
+        return (typeof tag === 'string' ? tag : String(elementTag.call(el))).toUpperCase();
+    }
+
+    function idOf(el) {
+        var id = el.id;
+        return typeof id === 'string' ? id : str(elementId.call(el));
+    }
+
     function register(el) {
         var h = state.handles.get(el);
         if (h !== undefined)
@@ -90,9 +103,9 @@
     // HTML elements of the same name; only their id and text are read.
     function describe(el, h, innerTextIds) {
         var html = isHtmlElement(el);
-        var tag = html ? tagOf(el) : '';
+        var tag = html ? fastTag(el) : '';
         var o = { h: h, tag: html ? tag : (el.namespaceURI === 'http://www.w3.org/2000/svg' ? 'SVG:' : 'XML:') + tagOf(el) };
-        var id = str(elementId.call(el));
+        var id = idOf(el);
         if (id)
             o.id = id;
         switch (tag) {
@@ -201,23 +214,34 @@
     }
 
     function describeDocument(win, doc, id, innerTextIds, fetches) {
-        var list = Array.prototype.filter.call(docQuery.call(doc, MODEL_SELECTOR), isHtmlElement);
+        var found = docQuery.call(doc, MODEL_SELECTOR);
+        var list = [];
+        var withId = [];
+        for (var q = 0; q < found.length; q++) {
+            var el = found[q];
+            if (el.namespaceURI !== HTML_NAMESPACE)
+                continue;
+            list.push(el);
+            if (idOf(el))
+                withId.push(el);
+        }
         // Elements found by id but outside the model's tags (the screen's id element).
         var extras = [];
-        var seen = new Set(list);
+        var seen = null;
         function addExtra(el) {
-            if (el && !seen.has(el)) {
+            if (!el)
+                return;
+            if (!seen)
+                seen = new Set(list);
+            if (!seen.has(el)) {
                 seen.add(el);
                 extras.push(el);
             }
         }
         for (var i = 0; i < innerTextIds.length; i++)
             addExtra(docById.call(doc, innerTextIds[i]));
-        for (var j = 0; j < list.length; j++) {
-            var elId = str(elementId.call(list[j]));
-            if (elId)
-                addExtra(docById.call(doc, elId));
-        }
+        for (var j = 0; j < withId.length; j++)
+            addExtra(docById.call(doc, idOf(withId[j])));
         if (extras.length) {
             list = list.concat(extras);
             list.sort(documentOrder);
@@ -314,7 +338,7 @@
             indexes.set(win[w], w);
         var children = frameWindows(doc);
         var described = new Map();
-        for (var e = 0; e < d.elements.length; e++)
+        for (var e = 0; children.length && e < d.elements.length; e++)
             described.set(d.elements[e].h, d.elements[e]);
         for (var i = 0; i < children.length; i++) {
             // Each element names its own entry of the frames, whatever else the document holds.
