@@ -138,6 +138,7 @@ public:
     QList<THistoryEntry> AllEntries() const override { return m_allEntries; }
     void SendTextToFocusedInput(const QString& text, int direction) override;
     void ActivateBrowser() override;
+    void Capture(int area, const QSize& margin, TCaptureCallback done) override;
 
     // TTabLock (the bus holds it while a handler about this tab runs)
     bool tryLockTab() override { return m_tabLock.tryLock(); }

@@ -2,6 +2,7 @@
 
 #include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
+#include "capture/captureaction.h"
 #include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
 #include "core/appcontext.h"
@@ -75,7 +76,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
     bus.AddListener(CreateJSAction(form));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
+    bus.AddListener(std::make_unique<TCaptureAction>());
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));
     bus.AddListener(std::make_unique<THelpAction>(EngineVersionText(), [&form](const QString& html) {
         auto* window = form.findChild<THelpWindow*>();

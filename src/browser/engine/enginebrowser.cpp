@@ -1,6 +1,7 @@
 #include "browser/engine/enginebrowser.h"
 
 #include "browser/engine/enginepagechannel.h"
+#include "browser/engine/pagecapture.h"
 #include "browser/engine/pagebridge.h"
 #include "browser/engine/webpage.h"
 #include "core/appcontext.h"
@@ -566,4 +567,9 @@ void TEngineBrowser::contextMenuEvent(QContextMenuEvent* event)
         return;
     }
     QWebEngineView::contextMenuEvent(event);
+}
+
+void TEngineBrowser::RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)
+{
+    TPageCapture::Start(this, wholePage, margin, std::move(done));
 }
