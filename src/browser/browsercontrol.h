@@ -148,6 +148,9 @@ public:
     // Presses Tab (Shift+Tab when backwards) in the page.
     virtual void SendTabKey(bool backwards) = 0;
 
+    // The page's edit commands: 0 cut, 1 copy, 2 paste, 3 select all.
+    virtual void ExecEditCommand(int command) { Q_UNUSED(command); }
+
     // Renders the visible part of the page, or the whole scrollable page enlarged by
     // `margin`, into an image; `done` is called once, later.
     virtual void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)

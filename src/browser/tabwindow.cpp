@@ -243,6 +243,12 @@ void TTabWindow::Capture(int area, const QSize& margin, TCaptureCallback done)
     m_control->RenderPage(area == 2, area == 2 ? margin : QSize(), std::move(done));
 }
 
+void TTabWindow::ExecEditCommand(EditCommand command)
+{
+    if (m_control && !m_closing)
+        m_control->ExecEditCommand(int(command));
+}
+
 void TTabWindow::ActivateBrowser()
 {
     if (!m_control || m_closing)

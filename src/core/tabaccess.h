@@ -74,6 +74,13 @@ public:
     virtual void SendTextToFocusedInput(const QString& text, int direction) { Q_UNUSED(text); Q_UNUSED(direction); }
     // Gives the page the keyboard focus.
     virtual void ActivateBrowser() {}
+    // Whether an editable element of the page has the keyboard focus, and the text selected
+    // in the page (empty when none).
+    virtual bool EditFocus() const { return false; }
+    virtual QString SelectedText() const { return QString(); }
+    // The page's own edit commands on its focused element or selection.
+    enum class EditCommand { Cut, Copy, Paste, SelectAll };
+    virtual void ExecEditCommand(EditCommand command) { Q_UNUSED(command); }
     // Renders the page: area 1 the visible part, area 2 the whole scrollable page with
     // `margin` added to its width and height. `done` is called once, later; another area
     // renders nothing and `done` is not called.

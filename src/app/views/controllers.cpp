@@ -5,6 +5,7 @@
 #include "capture/captureaction.h"
 #include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
+#include "commands/views/editmenus.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/helpaction.h"
@@ -74,7 +75,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
+    bus.AddListener(CreateEditAction(form));
     bus.AddListener(CreateJSAction(form));
     bus.AddListener(std::make_unique<TCaptureAction>());
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TTestAction")));

@@ -25,6 +25,7 @@
 #include <QWebEngineScriptCollection>
 
 #include <utility>
+#include <iterator>
 
 namespace {
 
@@ -572,4 +573,12 @@ void TEngineBrowser::contextMenuEvent(QContextMenuEvent* event)
 void TEngineBrowser::RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)
 {
     TPageCapture::Start(this, wholePage, margin, std::move(done));
+}
+
+void TEngineBrowser::ExecEditCommand(int command)
+{
+    static const QWebEnginePage::WebAction actions[] = { QWebEnginePage::Cut, QWebEnginePage::Copy,
+                                                         QWebEnginePage::Paste, QWebEnginePage::SelectAll };
+    if (command >= 0 && command < int(std::size(actions)))
+        page()->triggerAction(actions[command]);
 }

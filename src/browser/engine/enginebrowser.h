@@ -62,6 +62,7 @@ public:
     TPageChannel* PageChannel() override;
     void AppendText(int elementHandle, const QString& text, std::function<void(bool changed)> done) override;
     void SendTabKey(bool backwards) override;
+    void ExecEditCommand(int command) override;
     void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done) override;
 
     // From the page.
