@@ -147,4 +147,15 @@ public:
     virtual void AppendText(int elementHandle, const QString& text, std::function<void(bool changed)> done) = 0;
     // Presses Tab (Shift+Tab when backwards) in the page.
     virtual void SendTabKey(bool backwards) = 0;
+
+    // The page's edit commands: 0 cut, 1 copy, 2 paste, 3 select all.
+    virtual void ExecEditCommand(int command) { Q_UNUSED(command); }
+
+    // Renders the visible part of the page, or the whole scrollable page enlarged by
+    // `margin`, into an image; `done` is called once, later.
+    virtual void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)
+    {
+        Q_UNUSED(wholePage); Q_UNUSED(margin);
+        done({ QImage(), QString(), QStringLiteral("the browser cannot render its page") });
+    }
 };

@@ -236,6 +236,23 @@ void TTabWindow::HandleSendTextTimer()
     });
 }
 
+void TTabWindow::Capture(int area, const QSize& margin, TCaptureCallback done)
+{
+    if (area != 1 && area != 2)
+        return;
+    if (!m_control || m_closing) {
+        done({ QImage(), QString(), QStringLiteral("the tab is closing") });
+        return;
+    }
+    m_control->RenderPage(area == 2, area == 2 ? margin : QSize(), std::move(done));
+}
+
+void TTabWindow::ExecEditCommand(EditCommand command)
+{
+    if (m_control && !m_closing)
+        m_control->ExecEditCommand(int(command));
+}
+
 void TTabWindow::ActivateBrowser()
 {
     if (!m_control || m_closing)

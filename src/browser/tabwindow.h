@@ -143,6 +143,8 @@ public:
     QList<THistoryEntry> AllEntries() const override { return m_allEntries; }
     void SendTextToFocusedInput(const QString& text, int direction) override;
     void ActivateBrowser() override;
+    void Capture(int area, const QSize& margin, TCaptureCallback done) override;
+    void ExecEditCommand(EditCommand command) override;
 
     // TTabLock (the bus holds it while a handler about this tab runs)
     bool tryLockTab() override { return m_tabLock.tryLock(); }
@@ -162,9 +164,9 @@ public:
     bool DownloadReported() const { return m_downloadReported; }
     const QStringList& PendingUrls() const { return m_pendingUrls; }
     bool Parsed() const { return m_parsed; }
-    bool EditFocus() const { return m_editFocus; }
+    bool EditFocus() const override { return m_editFocus; }
     bool InputFocused() const { return m_inputFocused; }
-    QString SelectedText() const { return m_selectedText; }
+    QString SelectedText() const override { return m_selectedText; }
     int ActiveCount() const { return m_activeCount; }
     // Document handles of the last snapshot (-1 when none).
     int ClickedDocument() const { return m_clickedDocument; }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <QList>
+#include <functional>
 
 struct TPopupMessageInfo;
 struct TDownloadInfo;
@@ -14,6 +16,16 @@ struct THistoryEntry {
     QString Title;
     QString Url;
 };
+
+// What rendering a page into an image gave: the image (null when nothing could be
+// rendered, with the reason in `error`) and, when the page did not fit into one image, a
+// note saying what was left out.
+struct TCaptureImage {
+    QImage image;
+    QString note;
+    QString error;
+};
+using TCaptureCallback = std::function<void(const TCaptureImage&)>;
 
 // What controllers read of and ask from one tab window. The tab window implements it;
 // tests use fakes.
@@ -62,6 +74,20 @@ public:
     virtual void SendTextToFocusedInput(const QString& text, int direction) { Q_UNUSED(text); Q_UNUSED(direction); }
     // Gives the page the keyboard focus.
     virtual void ActivateBrowser() {}
+    // Whether an editable element of the page has the keyboard focus, and the text selected
+    // in the page (empty when none).
+    virtual bool EditFocus() const { return false; }
+    virtual QString SelectedText() const { return QString(); }
+    // The page's own edit commands on its focused element or selection.
+    enum class EditCommand { Cut, Copy, Paste, SelectAll };
+    virtual void ExecEditCommand(EditCommand command) { Q_UNUSED(command); }
+    // Renders the page: area 1 the visible part, area 2 the whole scrollable page with
+    // `margin` added to its width and height. `done` is called once, later; another area
+    // renders nothing and `done` is not called.
+    virtual void Capture(int area, const QSize& margin, TCaptureCallback done)
+    {
+        Q_UNUSED(area); Q_UNUSED(margin); Q_UNUSED(done);
+    }
 };
 
 // The tab controller's services for the other controllers (App().tabs; none before the

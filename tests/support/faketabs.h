@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,14 @@ public:
     QList<THistoryEntry> ForwardEntries() const override { return forward; }
     QList<THistoryEntry> AllEntries() const override { return all; }
     void Travel(int steps) override { calls << QStringLiteral("Travel:%1").arg(steps); }
+    bool EditFocus() const override { return editFocus; }
+    QString SelectedText() const override { return selectedText; }
+    void ExecEditCommand(EditCommand command) override
+    {
+        calls << QStringLiteral("Edit:%1").arg(int(command));
+        if (onEdit)
+            onEdit(command);
+    }
 
     int id;
     QString url;
@@ -49,6 +58,9 @@ public:
     QList<THistoryEntry> back, forward, all;
     int navigationState = 0, textSize = 2;
     bool canGoBack = false, canGoForward = false, busy = false, html = false;
+    bool editFocus = false;
+    QString selectedText;
+    std::function<void(EditCommand)> onEdit;
     std::optional<TPopupMessageInfo> popup;
     TDownloadInfo download;
     QStringList calls;

@@ -2,8 +2,10 @@
 
 #include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
+#include "capture/captureaction.h"
 #include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
+#include "commands/views/editmenus.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/helpaction.h"
@@ -75,9 +77,9 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TEditAction")));
+    bus.AddListener(CreateEditAction(form));
     bus.AddListener(CreateJSAction(form));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TCaptureAction")));
+    bus.AddListener(std::make_unique<TCaptureAction>());
     bus.AddListener(CreateTestAction(form));
     bus.AddListener(std::make_unique<THelpAction>(EngineVersionText(), [&form](const QString& html) {
         auto* window = form.findChild<THelpWindow*>();

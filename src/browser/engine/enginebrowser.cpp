@@ -1,6 +1,7 @@
 #include "browser/engine/enginebrowser.h"
 
 #include "browser/engine/enginepagechannel.h"
+#include "browser/engine/pagecapture.h"
 #include "browser/engine/pagebridge.h"
 #include "browser/engine/webpage.h"
 #include "core/appcontext.h"
@@ -24,6 +25,7 @@
 #include <QWebEngineScriptCollection>
 
 #include <utility>
+#include <iterator>
 
 namespace {
 
@@ -566,4 +568,17 @@ void TEngineBrowser::contextMenuEvent(QContextMenuEvent* event)
         return;
     }
     QWebEngineView::contextMenuEvent(event);
+}
+
+void TEngineBrowser::RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)
+{
+    TPageCapture::Start(this, wholePage, margin, std::move(done));
+}
+
+void TEngineBrowser::ExecEditCommand(int command)
+{
+    static const QWebEnginePage::WebAction actions[] = { QWebEnginePage::Cut, QWebEnginePage::Copy,
+                                                         QWebEnginePage::Paste, QWebEnginePage::SelectAll };
+    if (command >= 0 && command < int(std::size(actions)))
+        page()->triggerAction(actions[command]);
 }

@@ -62,6 +62,8 @@ public:
     TPageChannel* PageChannel() override;
     void AppendText(int elementHandle, const QString& text, std::function<void(bool changed)> done) override;
     void SendTabKey(bool backwards) override;
+    void ExecEditCommand(int command) override;
+    void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done) override;
 
     // From the page.
     bool handleNavigationRequest(const QUrl& url, int type, bool isMainFrame);

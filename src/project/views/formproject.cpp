@@ -125,6 +125,7 @@ TFormProject::TFormProject(TXMLProjectType& project, TPrompter& prompter, QWidge
     m_captureFile = new QComboBox(fileType);
     m_captureFile->setObjectName(QStringLiteral("ComboBoxCaptureFile"));
     m_captureFile->addItem(QStringLiteral("Bitmap"));
+    m_captureFile->addItem(QStringLiteral("PNG"));
     fileTypeLayout->addWidget(m_captureFile);
     fileTypeLayout->addStretch();
     capture->addWidget(margins);
