@@ -199,8 +199,9 @@ TEST_F(CaptureE2E, WholePageOfATallPageHasEveryBandOnceTheHeaderOnceAndTheMargin
     for (int band = 0; band < kBands; ++band) {
         SCOPED_TRACE(band);
         const int top = band * kBandHeight;
-        if (band > 0)
+        if (band > 0) {
             EXPECT_TRUE(Near(image.pixel(100, top + 5), BandColour(band))) << "a header repeated at the band's top";
+        }
         EXPECT_TRUE(Near(image.pixel(100, top + kHeader + 10), BandColour(band)));
         EXPECT_TRUE(Near(image.pixel(100, top + kBandHeight - 5), BandColour(band)));
     }

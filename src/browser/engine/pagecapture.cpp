@@ -192,11 +192,17 @@ void TPageCapture::tryGrab()
         return;
     }
     QImage image = m_view->grab(QRect(QPoint(0, 0), m_target)).toImage();
-    // The engine shows a blank surface until its first frame at the new size arrives.
-    if (IsUniform(image) && m_settle.elapsed() <= kSettleLimitMs) {
-        QTimer::singleShot(kRetryMs, this, &TPageCapture::tryGrab);
+    // The engine shows a blank surface until its first frame at the new size arrives, and
+    // then paints a large page tile by tile over several frames (the parts not painted yet
+    // show the page's background). The picture is taken once two grabs a few frames apart
+    // agree.
+    const bool settled = !IsUniform(image) && (!m_wholePage || image == m_lastGrab);
+    if (!settled && m_settle.elapsed() <= kSettleLimitMs) {
+        m_lastGrab = image;
+        waitForFrames();
         return;
     }
+    m_lastGrab = QImage();
     if (image.devicePixelRatio() != 1.0 || image.size() != m_target)
         image = image.scaled(m_target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image.setDevicePixelRatio(1.0);

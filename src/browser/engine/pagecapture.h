@@ -63,6 +63,8 @@ private:
     bool m_layoutWasEnabled = false;
     QPoint m_scroll;
     int m_frameToken = 0;
+    // The last grab of this capture, compared with the next one.
+    QImage m_lastGrab;
     QElapsedTimer m_settle;
     QTimer m_retry;
     bool m_finished = false;
