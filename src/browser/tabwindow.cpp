@@ -517,13 +517,7 @@ void TTabWindow::HandleSnapshot(int serial, const TBrowserControl::SnapshotResul
         ParseFailed(CurrentExceptionMessage());
         return;
     }
-    m_documentModel = std::move(model);
-    m_parsed = true;
-    QPointer<TTabWindow> self(this);
-    if (m_owner)
-        m_owner->OnDocumentParsed(m_tabId);
-    if (self)
-        Q_EMIT documentParsed();
+    AdoptModel(std::move(model), false);
 }
 
 QString TTabWindow::ParseProgressText(int percent)
@@ -600,10 +594,16 @@ void TTabWindow::BuildModel(int serial, std::shared_ptr<TPageSnapshot> snapshot)
         ParseFailed(CurrentExceptionMessage());
         return;
     }
+    AdoptModel(std::move(model), true);
+}
+
+void TTabWindow::AdoptModel(std::unique_ptr<TCalverdineDocument> model, bool readAside)
+{
     m_documentModel = std::move(model);
     m_parsed = true;
     QPointer<TTabWindow> self(this);
-    if (m_owner)
+    // A page read aside showed its progress: the status bar goes back to the usual text.
+    if (readAside && m_owner)
         m_owner->OnStatusText(m_tabId, PageDoneStatusText());
     if (self && m_owner)
         m_owner->OnDocumentParsed(m_tabId);

@@ -225,6 +225,8 @@ private:
     // Reads a big snapshot on a worker thread, the progress in the status bar meanwhile.
     void ReadSnapshotAside(int serial, const QByteArray& json);
     void BuildModel(int serial, std::shared_ptr<TPageSnapshot> snapshot);
+    // Takes the page's new model and tells the owner and the listeners.
+    void AdoptModel(std::unique_ptr<TCalverdineDocument> model, bool readAside);
     void ParseFailed(const QString& message);
     void ReadTravelLog();
     void UpdateCommands();

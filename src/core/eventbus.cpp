@@ -73,6 +73,16 @@ void TEventBus::RemoveListener(int index)
     removed.reset();
 }
 
+void TEventBus::RemoveListener(const TActionCalverdine* listener)
+{
+    for (size_t i = 0; i < m_listeners.size(); ++i) {
+        if (m_listeners[i].get() == listener) {
+            RemoveListener(int(i));
+            return;
+        }
+    }
+}
+
 TActionCalverdine* TEventBus::ListenerAt(int index) const
 {
     if (index < 0 || index >= int(m_listeners.size()))

@@ -103,6 +103,8 @@ public:
 
     int AddListener(std::unique_ptr<TActionCalverdine> listener);
     void RemoveListener(int index);
+    // Removes (and destroys) that controller, if it is on the bus.
+    void RemoveListener(const TActionCalverdine* listener);
     TActionCalverdine* ListenerAt(int index) const;
     int ListenerCount() const { return int(m_listeners.size()); }
     // Destroys every controller, last added first.

@@ -268,13 +268,7 @@ void TTestAction::removeRunner()
 {
     if (!m_runner)
         return;
-    TEventBus& bus = App().bus();
-    for (int i = 0; i < bus.ListenerCount(); ++i) {
-        if (bus.ListenerAt(i) == m_runner.data()) {
-            bus.RemoveListener(i);
-            break;
-        }
-    }
+    App().bus().RemoveListener(m_runner.data());
     m_runner = nullptr;
 }
 
