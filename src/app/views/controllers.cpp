@@ -1,8 +1,11 @@
 #include "app/views/controllers.h"
 
+#include "app/views/pageprinter.h"
+
 #include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
 #include "capture/captureaction.h"
+#include "capture/fileaction.h"
 #include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
 #include "commands/views/editmenus.h"
@@ -74,7 +77,7 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
     bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
+    bus.AddListener(std::make_unique<TFileAction>(std::make_unique<TDialogPagePrinter>(&form)));
     bus.AddListener(CreateEditAction(form));
     bus.AddListener(CreateJSAction(form));
     bus.AddListener(std::make_unique<TCaptureAction>());
