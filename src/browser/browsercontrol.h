@@ -160,6 +160,12 @@ public:
         Q_UNUSED(path); Q_UNUSED(format);
         done(QStringLiteral("the browser cannot save its page"));
     }
+    // Highlights every match of the text (the engine's own find); `done` gets their number.
+    virtual void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+    {
+        Q_UNUSED(text); Q_UNUSED(matchCase);
+        done(0);
+    }
     // Prints the page; `done` is called once, later.
     virtual void PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
     {

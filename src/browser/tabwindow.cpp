@@ -272,6 +272,15 @@ void TTabWindow::PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
     m_control->PrintPage(printer, std::move(done));
 }
 
+void TTabWindow::HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+{
+    if (!m_control || m_closing) {
+        done(0);
+        return;
+    }
+    m_control->HighlightMatches(text, matchCase, std::move(done));
+}
+
 void TTabWindow::ActivateBrowser()
 {
     if (!m_control || m_closing)

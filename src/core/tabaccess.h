@@ -100,6 +100,13 @@ public:
         Q_UNUSED(path); Q_UNUSED(format);
         done(QStringLiteral("the page cannot be saved"));
     }
+    // The engine's own find: highlights every match of the text in the page (an empty
+    // text clears the highlight); `done` gets the number of matches, later.
+    virtual void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+    {
+        Q_UNUSED(text); Q_UNUSED(matchCase);
+        done(0);
+    }
     // Prints the page on the printer (which must live until `done`); `done` is called once,
     // later, with whether printing succeeded.
     virtual void PrintPage(QPrinter* printer, std::function<void(bool ok)> done)

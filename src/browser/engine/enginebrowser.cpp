@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -635,6 +636,12 @@ void TEngineBrowser::PrintPage(QPrinter* printer, std::function<void(bool ok)> d
             callback(ok);
     }, Qt::SingleShotConnection);
     print(printer);
+}
+
+void TEngineBrowser::HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+{
+    const QWebEnginePage::FindFlags flags = matchCase ? QWebEnginePage::FindCaseSensitively : QWebEnginePage::FindFlags();
+    m_page->findText(text, flags, [done](const QWebEngineFindTextResult& result) { done(result.numberOfMatches()); });
 }
 
 void TEngineBrowser::ExecEditCommand(int command)

@@ -67,6 +67,7 @@ public:
     bool CanSavePage() const override;
     void SavePage(const QString& path, int format, std::function<void(const QString& error)> done) override;
     void PrintPage(QPrinter* printer, std::function<void(bool ok)> done) override;
+    void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done) override;
 
     // From the page.
     bool handleNavigationRequest(const QUrl& url, int type, bool isMainFrame);
