@@ -151,6 +151,28 @@ public:
     // The page's edit commands: 0 cut, 1 copy, 2 paste, 3 select all.
     virtual void ExecEditCommand(int command) { Q_UNUSED(command); }
 
+    // Whether a document that the engine can save is loaded.
+    virtual bool CanSavePage() const { return false; }
+    // Saves the page (format 0 complete with a resource folder, 1 a single MHTML file);
+    // `done` is called once, later, with an empty text on success.
+    virtual void SavePage(const QString& path, int format, std::function<void(const QString& error)> done)
+    {
+        Q_UNUSED(path); Q_UNUSED(format);
+        done(QStringLiteral("the browser cannot save its page"));
+    }
+    // Highlights every match of the text (the engine's own find); `done` gets their number.
+    virtual void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+    {
+        Q_UNUSED(text); Q_UNUSED(matchCase);
+        done(0);
+    }
+    // Prints the page; `done` is called once, later.
+    virtual void PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
+    {
+        Q_UNUSED(printer);
+        done(false);
+    }
+
     // Renders the visible part of the page, or the whole scrollable page enlarged by
     // `margin`, into an image; `done` is called once, later.
     virtual void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)

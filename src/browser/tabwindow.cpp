@@ -253,6 +253,38 @@ void TTabWindow::ExecEditCommand(EditCommand command)
         m_control->ExecEditCommand(int(command));
 }
 
+bool TTabWindow::CanSavePage() const
+{
+    return m_control && !m_closing && m_control->CanSavePage();
+}
+
+void TTabWindow::SavePage(const QString& path, PageFileFormat format, std::function<void(const QString& error)> done)
+{
+    if (!m_control || m_closing) {
+        done(QStringLiteral("the tab is closing"));
+        return;
+    }
+    m_control->SavePage(path, format == PageFileFormat::SingleFile ? 1 : 0, std::move(done));
+}
+
+void TTabWindow::PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
+{
+    if (!m_control || m_closing || !printer) {
+        done(false);
+        return;
+    }
+    m_control->PrintPage(printer, std::move(done));
+}
+
+void TTabWindow::HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+{
+    if (!m_control || m_closing) {
+        done(0);
+        return;
+    }
+    m_control->HighlightMatches(text, matchCase, std::move(done));
+}
+
 void TTabWindow::ActivateBrowser()
 {
     if (!m_control || m_closing)

@@ -145,6 +145,10 @@ public:
     void ActivateBrowser() override;
     void Capture(int area, const QSize& margin, TCaptureCallback done) override;
     void ExecEditCommand(EditCommand command) override;
+    bool CanSavePage() const override;
+    void SavePage(const QString& path, PageFileFormat format, std::function<void(const QString& error)> done) override;
+    void PrintPage(QPrinter* printer, std::function<void(bool ok)> done) override;
+    void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done) override;
 
     // TTabLock (the bus holds it while a handler about this tab runs)
     bool tryLockTab() override { return m_tabLock.tryLock(); }

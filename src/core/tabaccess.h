@@ -10,6 +10,7 @@
 struct TPopupMessageInfo;
 struct TDownloadInfo;
 class TCalverdineDocument;
+class QPrinter;
 
 // One entry of a tab's travel log.
 struct THistoryEntry {
@@ -87,6 +88,31 @@ public:
     virtual void Capture(int area, const QSize& margin, TCaptureCallback done)
     {
         Q_UNUSED(area); Q_UNUSED(margin); Q_UNUSED(done);
+    }
+    // Whether the page can be saved as a file now.
+    virtual bool CanSavePage() const { return false; }
+    // Saves the page through the engine: the page with its resources in a folder beside
+    // the file, or everything in one web archive (MHTML) file. `done` is called once, later,
+    // with an empty text on success or the reason of the failure.
+    enum class PageFileFormat { Complete, SingleFile };
+    virtual void SavePage(const QString& path, PageFileFormat format, std::function<void(const QString& error)> done)
+    {
+        Q_UNUSED(path); Q_UNUSED(format);
+        done(QStringLiteral("the page cannot be saved"));
+    }
+    // The engine's own find: highlights every match of the text in the page (an empty
+    // text clears the highlight); `done` gets the number of matches, later.
+    virtual void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+    {
+        Q_UNUSED(text); Q_UNUSED(matchCase);
+        done(0);
+    }
+    // Prints the page on the printer (which must live until `done`); `done` is called once,
+    // later, with whether printing succeeded.
+    virtual void PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
+    {
+        Q_UNUSED(printer);
+        done(false);
     }
 };
 

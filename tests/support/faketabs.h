@@ -52,7 +52,16 @@ public:
             onEdit(command);
     }
 
+    bool CanSavePage() const override { return canSave; }
+    void SavePage(const QString& path, PageFileFormat format, std::function<void(const QString&)> done) override
+    {
+        calls << QStringLiteral("Save:%1:%2").arg(path).arg(int(format));
+        done(saveError);
+    }
+
     int id;
+    bool canSave = false;
+    QString saveError;
     QString url;
     QString title;
     QList<THistoryEntry> back, forward, all;

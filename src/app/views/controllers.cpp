@@ -1,8 +1,13 @@
 #include "app/views/controllers.h"
 
+#include "app/views/finddialog.h"
+#include "app/views/pageprinter.h"
+
 #include "browser/engine/engineversion.h"
 #include "browser/views/tabwidgets.h"
 #include "capture/captureaction.h"
+#include "capture/fileaction.h"
+#include "capture/findaction.h"
 #include "commands/serveraction.h"
 #include "commands/views/addressbar.h"
 #include "commands/views/editmenus.h"
@@ -32,6 +37,8 @@
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
 
 #include <memory>
 
@@ -47,6 +54,35 @@ void connectViewAction(TViewAction& view, TMainForm& form)
                          box->addItems(addresses);
                          box->setEditText(current);
                      });
+}
+
+// The find box, its button and the find dialog of the main window on the find controller.
+void connectFindAction(TFindAction& find, TMainForm& form)
+{
+    QComboBox* box = form.findBox();
+    if (box) {
+        QObject::connect(box, &QComboBox::editTextChanged, &find, &TFindAction::SetFindBoxText);
+        if (QLineEdit* edit = box->lineEdit())
+            QObject::connect(edit, &QLineEdit::returnPressed, &find, &TFindAction::FindButton);
+        QObject::connect(&find, &TFindAction::findBoxChanged, box, [box](const QString& text, const QStringList& history) {
+            const QSignalBlocker blocker(box);
+            box->clear();
+            box->addItems(history);
+            box->setEditText(text);
+        });
+        QObject::connect(&find, &TFindAction::focusFindBox, box, [box] { box->setFocus(Qt::OtherFocusReason); });
+    }
+    QObject::connect(&find, &TFindAction::statusText, &form, &TMainForm::setStatusText);
+    QPointer<TFindDialog> dialog;
+    QObject::connect(&find, &TFindAction::showFindDialog, &form, [&find, &form, dialog]() mutable {
+        if (!dialog) {
+            dialog = new TFindDialog(&form);
+            QObject::connect(dialog, &TFindDialog::findNext, &find, &TFindAction::FindNext);
+        }
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    });
 }
 
 } // namespace
@@ -73,10 +109,12 @@ void createControllers(TMainForm& form, TEngineProfile* profile)
     bus.AddListener(CreateFavoriteAction(form));
     bus.AddListener(CreateHistoryAction(form));
     bus.AddListener(CreateAddressAction(form));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFindAction")));
+    auto find = std::make_unique<TFindAction>();
+    connectFindAction(*find, form);
+    bus.AddListener(std::move(find));
     bus.AddListener(CreateFormAction(form));
     bus.AddListener(std::move(dataAction));
-    bus.AddListener(CreatePlaceholderAction(QStringLiteral("TFileAction")));
+    bus.AddListener(std::make_unique<TFileAction>(std::make_unique<TDialogPagePrinter>(&form)));
     bus.AddListener(CreateEditAction(form));
     bus.AddListener(CreateJSAction(form));
     bus.AddListener(std::make_unique<TCaptureAction>());

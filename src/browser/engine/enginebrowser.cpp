@@ -16,8 +16,10 @@
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -462,6 +464,25 @@ QWebEnginePage* TEngineBrowser::handleCreateWindow()
 
 void TEngineBrowser::handleDownload(QWebEngineDownloadRequest* download)
 {
+    if (download->isSavePageDownload()) {
+        // The page's own save: its file was chosen before, so nothing is asked here.
+        auto done = std::exchange(m_saveDone, nullptr);
+        if (!done) {
+            download->cancel();
+            return;
+        }
+        connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [download, done] {
+            if (!download->isFinished())
+                return;
+            if (download->state() == QWebEngineDownloadRequest::DownloadCompleted)
+                done(QString());
+            else
+                done(download->interruptReasonString().isEmpty() ? QStringLiteral("the page was not saved")
+                                                                 : download->interruptReasonString());
+        });
+        download->accept();
+        return;
+    }
     if (m_events)
         m_events->FileDownload(download->url().toString());
     AskWhereToSave(download);
@@ -573,6 +594,54 @@ void TEngineBrowser::contextMenuEvent(QContextMenuEvent* event)
 void TEngineBrowser::RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done)
 {
     TPageCapture::Start(this, wholePage, margin, std::move(done));
+}
+
+bool TEngineBrowser::CanSavePage() const
+{
+    const QUrl url = m_page->url();
+    return m_hasDocument && !m_loading && url.isValid() && url.scheme() != QLatin1String("about")
+        && url.scheme() != QLatin1String("data");
+}
+
+void TEngineBrowser::SavePage(const QString& path, int format, std::function<void(const QString& error)> done)
+{
+    if (m_saveDone) {
+        done(QStringLiteral("the page is being saved already"));
+        return;
+    }
+    if (!CanSavePage()) {
+        done(QStringLiteral("the page cannot be saved"));
+        return;
+    }
+    m_saveDone = std::move(done);
+    m_page->save(path, format == 1 ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
+                                   : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
+}
+
+void TEngineBrowser::PrintPage(QPrinter* printer, std::function<void(bool ok)> done)
+{
+    if (!printer) {
+        done(false);
+        return;
+    }
+    // The engine prints one page at a time: another print while one runs fails.
+    if (!m_printDone.isEmpty()) {
+        done(false);
+        return;
+    }
+    m_printDone.append(std::move(done));
+    connect(this, &QWebEngineView::printFinished, this, [this](bool ok) {
+        const auto callbacks = std::exchange(m_printDone, {});
+        for (const auto& callback : callbacks)
+            callback(ok);
+    }, Qt::SingleShotConnection);
+    print(printer);
+}
+
+void TEngineBrowser::HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)
+{
+    const QWebEnginePage::FindFlags flags = matchCase ? QWebEnginePage::FindCaseSensitively : QWebEnginePage::FindFlags();
+    m_page->findText(text, flags, [done](const QWebEngineFindTextResult& result) { done(result.numberOfMatches()); });
 }
 
 void TEngineBrowser::ExecEditCommand(int command)

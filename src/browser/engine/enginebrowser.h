@@ -64,6 +64,10 @@ public:
     void SendTabKey(bool backwards) override;
     void ExecEditCommand(int command) override;
     void RenderPage(bool wholePage, const QSize& margin, TCaptureCallback done) override;
+    bool CanSavePage() const override;
+    void SavePage(const QString& path, int format, std::function<void(const QString& error)> done) override;
+    void PrintPage(QPrinter* printer, std::function<void(bool ok)> done) override;
+    void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done) override;
 
     // From the page.
     bool handleNavigationRequest(const QUrl& url, int type, bool isMainFrame);
@@ -104,6 +108,11 @@ private:
     QString m_selfAnnounced; // an address announced by Navigate itself, not again by the engine
     QStringList m_frameUrls; // frame navigations of the current page, in order
     int m_loadSerial = 0;
+
+    // The save of the page waiting for the engine's download of it.
+    std::function<void(const QString& error)> m_saveDone;
+    // Printing in progress: its end goes to these callbacks.
+    QList<std::function<void(bool ok)>> m_printDone;
 
     QPointer<QWidget> m_filteredProxy;
     bool m_rightDown = false;

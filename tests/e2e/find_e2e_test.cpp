@@ -1,0 +1,212 @@
+#include "enginetab.h"
+
+#include "browser/engine/enginebrowser.h"
+#include "browser/engine/engineprofile.h"
+#include "browser/tabaction.h"
+#include "browser/views/tabwidgets.h"
+#include "capture/findaction.h"
+#include "core/appcontext.h"
+#include "core/commandlist.h"
+#include "core/views/mainform.h"
+#include "support/httpserver.h"
+#include "support/recordinglistener.h"
+#include "support/testhome.h"
+
+#include <QAction>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The main window with the tab and find controllers on the real engine.
+class FindE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_profile = new TEngineProfile();
+        s_server = new THttpServer();
+        ASSERT_TRUE(s_server->start());
+        s_server->addPage(QStringLiteral("/words.html"),
+                          "<html><body><p id=p>alpha beta alpha gamma alpha</p><p id=q>cat concat cat</p></body></html>");
+        s_server->addPage(QStringLiteral("/frames.html"),
+                          "<html><frameset cols='50%,50%'><frame src='/f1.html'><frame src='/f2.html'></frameset></html>");
+        s_server->addPage(QStringLiteral("/f1.html"), "<html><body><p>first frame only</p></body></html>");
+        s_server->addPage(QStringLiteral("/f2.html"), "<html><body><p>second has the needle</p></body></html>");
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        delete s_profile;
+        ProcessDeferredDeletes();
+    }
+
+    FindE2E()
+    {
+        form = std::make_unique<TMainForm>();
+        form->resize(1000, 700);
+        form->show();
+        TEventBus& bus = App().bus();
+        bus.AddListener(CreateTabAction(*form, s_profile));
+        auto action = std::make_unique<TFindAction>();
+        find = action.get();
+        bus.AddListener(std::move(action));
+        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+    }
+
+    ~FindE2E() override
+    {
+        form.reset();
+        ProcessDeferredDeletes();
+    }
+
+    bool go(const QString& path)
+    {
+        const int before = int(events->size());
+        const QString url = s_server->urlText(path);
+        App().tabs->NavigateCurrentTab(url);
+        return WaitUntil([&] {
+            return int(events->size()) > before && App().tabs->CurrentTab()->GetUrl() == url
+                && App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled();
+        });
+    }
+    TEngineBrowser* browser() const
+    {
+        return dynamic_cast<TEngineBrowser*>(static_cast<TTabWindow*>(App().tabs->CurrentTab())->Browser());
+    }
+    QVariant run(const QString& script)
+    {
+        QVariant result;
+        bool done = false;
+        browser()->page()->runJavaScript(script, [&](const QVariant& v) { result = v; done = true; });
+        WaitUntil([&] { return done; });
+        return result;
+    }
+    // Presses the search button with the find box's text; the text found.
+    QString press(const QString& box)
+    {
+        find->SetFindBoxText(box);
+        QSignalSpy searched(find, &TFindAction::searched);
+        App().commands().action(QStringLiteral("ActionFindButton"))->trigger();
+        if (!WaitUntil([&] { return searched.count() > 0; }))
+            return QStringLiteral("timeout");
+        return searched.at(0).at(0).toString();
+    }
+    QString next(const QString& text, bool down, bool wholeWord)
+    {
+        QSignalSpy searched(find, &TFindAction::searched);
+        find->FindNext(text, down, wholeWord, false);
+        if (!WaitUntil([&] { return searched.count() > 0; }))
+            return QStringLiteral("timeout");
+        return searched.at(0).at(0).toString();
+    }
+    // Where the page's selection is: "<element id>:<offset>:<text>".
+    QString selection()
+    {
+        return run(QStringLiteral("(function(){var s=getSelection(); if(!s.rangeCount) return 'none';"
+                                  "var r=s.getRangeAt(0); return r.startContainer.parentNode.id+':'+r.startOffset+':'+s;})()"))
+            .toString();
+    }
+
+    TTestHome home;
+    std::unique_ptr<TMainForm> form;
+    TFindAction* find = nullptr;
+    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
+    static THttpServer* s_server;
+    static TEngineProfile* s_profile;
+};
+
+THttpServer* FindE2E::s_server = nullptr;
+TEngineProfile* FindE2E::s_profile = nullptr;
+
+TEST_F(FindE2E, SuccessivePressesWalkTheMatchesThenMissOnceThenStartAgain)
+{
+    ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    struct Step {
+        const char* box;
+        const char* found;
+        const char* selection;
+    };
+    const Step steps[] = {
+        { "alpha", "alpha", "p:0:alpha" },
+        { "alpha", "alpha", "p:11:alpha" },
+        { "alpha", "alpha", "p:23:alpha" },
+        { "alpha", "", "p:23:alpha" }, // after the last match: nothing, the match stays selected
+        { "alpha", "alpha", "p:0:alpha" },
+        { "alpha", "alpha", "p:11:alpha" },
+        { "beta", "beta", "p:6:beta" }, // a new text starts at the beginning again
+        { "alpha", "alpha", "p:0:alpha" },
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.selection);
+        EXPECT_EQ(press(QString::fromLatin1(s.box)), QString::fromLatin1(s.found));
+        EXPECT_EQ(selection(), QString::fromLatin1(s.selection));
+    }
+    EXPECT_EQ(find->History(), (QStringList { "alpha", "beta" })) << "a text searched again moves to the top";
+}
+
+TEST_F(FindE2E, EmptyBoxSearchesTheSelectionOrNothing)
+{
+    ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    run(QStringLiteral("getSelection().removeAllRanges()"));
+    EXPECT_EQ(press(QString()), QString());
+    EXPECT_EQ(find->FindBoxText(), QString());
+    EXPECT_TRUE(find->History().isEmpty());
+
+    // "cat" selected at the start of the second paragraph: the next one is found.
+    run(QStringLiteral("var r=document.createRange(); var t=document.getElementById('q').firstChild;"
+                       "r.setStart(t,0); r.setEnd(t,3); getSelection().removeAllRanges(); getSelection().addRange(r);"));
+    EXPECT_EQ(press(QString()), QStringLiteral("cat"));
+    EXPECT_EQ(find->FindBoxText(), QStringLiteral("cat"));
+    EXPECT_EQ(find->History().value(0), QStringLiteral("cat"));
+}
+
+TEST_F(FindE2E, DialogDirectionAndWholeWords)
+{
+    ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    EXPECT_EQ(next(QStringLiteral("alpha"), false, false), QStringLiteral("alpha"));
+    EXPECT_EQ(selection(), QStringLiteral("p:23:alpha")) << "searching up starts at the end";
+    EXPECT_EQ(next(QStringLiteral("alpha"), false, false), QStringLiteral("alpha"));
+    EXPECT_EQ(selection(), QStringLiteral("p:11:alpha"));
+
+    EXPECT_EQ(next(QStringLiteral("cat"), true, true), QStringLiteral("cat"));
+    EXPECT_EQ(selection(), QStringLiteral("q:0:cat"));
+    EXPECT_EQ(next(QStringLiteral("cat"), true, true), QStringLiteral("cat"));
+    EXPECT_EQ(selection(), QStringLiteral("q:11:cat")) << "the cat inside concat is no whole word";
+    EXPECT_EQ(find->FindFlags(), 2);
+    EXPECT_EQ(find->Direction(), 1);
+}
+
+TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
+{
+    ASSERT_TRUE(go(QStringLiteral("/frames.html")));
+    EXPECT_EQ(press(QStringLiteral("needle")), QString()) << "the first frame has no match";
+    EXPECT_EQ(find->FrameIndex(), 1);
+    EXPECT_EQ(press(QStringLiteral("needle")), QStringLiteral("needle"));
+}
+
+TEST_F(FindE2E, BrowserOwnFindCountsTheMatchesInTheStatusBar)
+{
+    ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    QAction* own = App().commands().action(QStringLiteral("ActionFindDialogIE"));
+    own->trigger();
+    EXPECT_TRUE(own->isChecked());
+    QSignalSpy status(find, &TFindAction::statusText);
+    QSignalSpy dialog(find, &TFindAction::showFindDialog);
+    find->SetFindBoxText(QStringLiteral("alpha"));
+    App().commands().action(QStringLiteral("ActionFind"))->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
+    EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
+    EXPECT_EQ(dialog.count(), 0);
+
+    // A project change switches back to the program's own dialog.
+    App().bus().NotifyProjectClosed(0);
+    EXPECT_FALSE(own->isChecked());
+    ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    App().commands().action(QStringLiteral("ActionFind"))->trigger();
+    EXPECT_EQ(dialog.count(), 1);
+}
+
+} // namespace
