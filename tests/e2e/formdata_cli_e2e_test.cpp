@@ -207,7 +207,8 @@ TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
         const TCliResult saved = run("save", { "--name", row.name });
         ASSERT_EQ(saved.exitCode, 0) << row.name << saved.err.toStdString();
         EXPECT_EQ(proxy.requests().size() > before, row.proxied) << row.name << proxy.requests().join('\n').toStdString();
-        if (row.proxied)
+        if (row.proxied) {
             EXPECT_TRUE(proxy.requests().contains("GET " + url)) << row.name;
+        }
     }
 }

@@ -54,7 +54,9 @@ TJUnit ReadJUnit(const QString& path)
             report.tests = xml.attributes().value("tests").toInt();
             report.failures = xml.attributes().value("failures").toInt();
         } else if (xml.name() == QLatin1String("testcase")) {
-            report.cases.append({ xml.attributes().value("name").toString() });
+            TJUnitCase testCase;
+            testCase.name = xml.attributes().value("name").toString();
+            report.cases.append(testCase);
         } else if (xml.name() == QLatin1String("failure") && !report.cases.isEmpty()) {
             report.cases.last().failed = true;
             report.cases.last().message = xml.attributes().value("message").toString();
