@@ -12,6 +12,8 @@ namespace {
 
 constexpr char kRunningProperty[] = "calverdineCaptureRunning";
 constexpr int kRetryMs = 20;
+// How long a whole page's grabs must stay the same before the picture is taken.
+constexpr qint64 kQuietMs = 1000;
 
 // True when every pixel has the colour of the first: what the engine shows for a page it
 // has not drawn yet at its new size.
@@ -193,12 +195,15 @@ void TPageCapture::tryGrab()
     }
     QImage image = m_view->grab(QRect(QPoint(0, 0), m_target)).toImage();
     // The engine shows a blank surface until its first frame at the new size arrives, and
-    // then paints a large page tile by tile over several frames (the parts not painted yet
-    // show the page's background). The picture is taken once two grabs a few frames apart
-    // agree.
-    const bool settled = !IsUniform(image) && (!m_wholePage || image == m_lastGrab);
-    if (!settled && m_settle.elapsed() <= kSettleLimitMs) {
+    // then paints a large page tile by tile, frame after frame, as its painting threads get
+    // to them (the parts not painted yet show the page's background). The picture is taken
+    // once the grabs have stopped changing for a while.
+    if (!m_wholePage || image != m_lastGrab) {
         m_lastGrab = image;
+        m_sameSince.restart();
+    }
+    const bool settled = !IsUniform(image) && (!m_wholePage || m_sameSince.elapsed() >= kQuietMs);
+    if (!settled && m_settle.elapsed() <= kSettleLimitMs) {
         waitForFrames();
         return;
     }

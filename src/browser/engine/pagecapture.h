@@ -65,6 +65,8 @@ private:
     int m_frameToken = 0;
     // The last grab of this capture, compared with the next one.
     QImage m_lastGrab;
+    // Since when the grabs have shown the same picture.
+    QElapsedTimer m_sameSince;
     QElapsedTimer m_settle;
     QTimer m_retry;
     bool m_finished = false;
