@@ -71,3 +71,23 @@ bool OpenCliProject(const QString& path, QString* error)
         return false;
     }
 }
+
+int TCliPrompter::message(const QString& text, const QString&, Buttons buttons, Icon icon)
+{
+    m_err << text << '\n';
+    m_err.flush();
+    if (icon == Icon::Error)
+        ++errors;
+    switch (buttons) {
+    case Buttons::Ok: return Ok;
+    case Buttons::OkCancel: return m_okCancelAnswer;
+    default: return No;
+    }
+}
+
+std::optional<QString> TCliPrompter::password(const QString&, const QString&)
+{
+    if (!qEnvironmentVariableIsSet("CALVERDINE_MASTER_PASSWORD"))
+        return std::nullopt;
+    return qEnvironmentVariable("CALVERDINE_MASTER_PASSWORD");
+}

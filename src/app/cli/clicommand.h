@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/prompter.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -60,3 +62,22 @@ QString TakeOption(QStringList& arguments, const QString& name, bool* ok, const 
 bool TakeSwitch(QStringList& arguments, const QString& name);
 // Opens the project file as the current project; false with a message.
 bool OpenCliProject(const QString& path, QString* error);
+
+// Questions of a run without a user: messages go to standard error and count as errors when
+// they carry the error icon; an OK/Cancel question gets `okCancelAnswer`; no file is chosen;
+// the master password comes from CALVERDINE_MASTER_PASSWORD.
+class TCliPrompter final : public TPrompter {
+public:
+    explicit TCliPrompter(QTextStream& err, int okCancelAnswer = Ok) : m_err(err), m_okCancelAnswer(okCancelAnswer) {}
+
+    int message(const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
+    QString openFile(const FileRequest&) override { return QString(); }
+    QString saveFile(const FileRequest&) override { return QString(); }
+    std::optional<QString> password(const QString& caption, const QString& prompt) override;
+
+    int errors = 0;
+
+private:
+    QTextStream& m_err;
+    int m_okCancelAnswer;
+};

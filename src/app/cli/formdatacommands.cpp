@@ -18,34 +18,6 @@
 
 namespace {
 
-// Questions of a run without a user: messages go to standard error and count as errors
-// when they carry the error icon; the master password comes from CALVERDINE_MASTER_PASSWORD.
-class TCliPrompter final : public TPrompter {
-public:
-    explicit TCliPrompter(QTextStream& err) : m_err(err) {}
-
-    int message(const QString& text, const QString&, Buttons buttons, Icon icon) override
-    {
-        m_err << text << '\n';
-        m_err.flush();
-        if (icon == Icon::Error)
-            ++errors;
-        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Ok : No;
-    }
-    QString openFile(const FileRequest&) override { return QString(); }
-    QString saveFile(const FileRequest&) override { return QString(); }
-    std::optional<QString> password(const QString&, const QString&) override
-    {
-        if (!qEnvironmentVariableIsSet("CALVERDINE_MASTER_PASSWORD"))
-            return std::nullopt;
-        return qEnvironmentVariable("CALVERDINE_MASTER_PASSWORD");
-    }
-
-    int errors = 0;
-
-private:
-    QTextStream& m_err;
-};
 
 enum class TKind { Save, Compare, Input };
 

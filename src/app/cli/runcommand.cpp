@@ -30,39 +30,6 @@
 
 namespace {
 
-// Nobody answers here: messages go to standard error (errors are counted), a page's box
-// that the run did not answer is cancelled, the master password comes from
-// CALVERDINE_MASTER_PASSWORD.
-class TRunPrompter final : public TPrompter {
-public:
-    explicit TRunPrompter(QTextStream& err) : m_err(err) {}
-
-    int message(const QString& text, const QString&, Buttons buttons, Icon icon) override
-    {
-        m_err << text << '\n';
-        m_err.flush();
-        if (icon == Icon::Error)
-            ++errors;
-        switch (buttons) {
-        case Buttons::Ok: return Ok;
-        case Buttons::OkCancel: return Cancel;
-        default: return No;
-        }
-    }
-    QString openFile(const FileRequest&) override { return QString(); }
-    QString saveFile(const FileRequest&) override { return QString(); }
-    std::optional<QString> password(const QString&, const QString&) override
-    {
-        if (!qEnvironmentVariableIsSet("CALVERDINE_MASTER_PASSWORD"))
-            return std::nullopt;
-        return qEnvironmentVariable("CALVERDINE_MASTER_PASSWORD");
-    }
-
-    int errors = 0;
-
-private:
-    QTextStream& m_err;
-};
 
 // Tab windows of a run: a browser control laid out like a tab of the usual window, without a
 // window around it.
@@ -130,7 +97,7 @@ public:
     TOperationRun(TCliContext& context, TRunOptions options)
         : QObject(&context.scope()), m_context(context), m_options(std::move(options)), m_tabs(context.profile())
     {
-        m_prompter = std::make_unique<TRunPrompter>(context.err());
+        m_prompter = std::make_unique<TCliPrompter>(context.err(), TPrompter::Cancel);
         App().setPrompter(m_prompter.get());
     }
     ~TOperationRun() override
@@ -248,7 +215,7 @@ private:
     TCliContext& m_context;
     TRunOptions m_options;
     THeadlessTabs m_tabs;
-    std::unique_ptr<TRunPrompter> m_prompter;
+    std::unique_ptr<TCliPrompter> m_prompter;
     TOperationList m_operations;
     QStringList m_keys;
     TTabAction* m_tabAction = nullptr;
