@@ -101,25 +101,13 @@ protected:
 
     void openProject(int marginWidth = 0, int marginHeight = 0)
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetCaptureMarginWidth(QString::number(marginWidth));
-        project->SetCaptureMarginHeight(QString::number(marginHeight));
-        QDir().mkpath(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
+        OpenE2EProject(home.path(), QString(), [&](TXMLProjectType& project) {
+            project.SetCaptureMarginWidth(QString::number(marginWidth));
+            project.SetCaptureMarginHeight(QString::number(marginHeight));
+        });
     }
 
-    void closeProject()
-    {
-        if (!App().currentProject())
-            return;
-        App().service<TProjectState>().closing = true;
-        App().takeCurrentProject().reset();
-        App().bus().NotifyProjectClosed(0);
-        ProcessDeferredDeletes();
-    }
+    void closeProject() { CloseE2EProject(); }
 
     bool go(const QString& path)
     {

@@ -161,6 +161,16 @@ TEngineWindow::~TEngineWindow()
 void TEngineWindow::openProject(const QString& home, const QString& homePage,
                                 const std::function<void(TXMLProjectType&)>& adjust)
 {
+    OpenE2EProject(home, homePage, adjust);
+}
+
+void TEngineWindow::closeProject()
+{
+    CloseE2EProject();
+}
+
+void OpenE2EProject(const QString& home, const QString& homePage, const std::function<void(TXMLProjectType&)>& adjust)
+{
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
     project->SetHomePage(homePage);
@@ -172,7 +182,7 @@ void TEngineWindow::openProject(const QString& home, const QString& homePage,
     App().bus().NotifyProjectOpened(0);
 }
 
-void TEngineWindow::closeProject()
+void CloseE2EProject()
 {
     if (!App().currentProject())
         return;

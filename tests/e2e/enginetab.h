@@ -81,6 +81,12 @@ protected:
     static THttpServer* s_server;
 };
 
+// Opens a new project "E2E" in `home` with that home page, as the user does; `adjust` sets
+// more of it before it opens. Closing drops the open project, if any, as the user does.
+void OpenE2EProject(const QString& home, const QString& homePage,
+                    const std::function<void(TXMLProjectType&)>& adjust = {});
+void CloseE2EProject();
+
 // The main window with the view and tab controllers on the real engine; a test adds the
 // controllers it is about to the application's bus. Closing it closes any open project first.
 class TEngineWindow {

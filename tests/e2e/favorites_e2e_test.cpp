@@ -106,25 +106,10 @@ protected:
 
     void openProject()
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetHomePage(url("a"));
-        QDir().mkpath(project->RootDirectory());
-        folder = project->RootDirectory() + "/Favorite/";
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
+        OpenE2EProject(home.path(), url("a"), [&](TXMLProjectType& project) { folder = project.RootDirectory() + "/Favorite/"; });
     }
 
-    void closeProject()
-    {
-        if (!App().currentProject())
-            return;
-        App().service<TProjectState>().closing = true;
-        App().takeCurrentProject().reset();
-        App().bus().NotifyProjectClosed(0);
-        ProcessDeferredDeletes();
-    }
+    void closeProject() { CloseE2EProject(); }
 
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/f/%1.html").arg(QLatin1String(name))); }
     bool shows(const char* name)
