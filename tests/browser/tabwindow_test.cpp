@@ -346,8 +346,7 @@ TEST_F(TabWindowTest, ActivationFocusTitleAndTextSize)
     EXPECT_EQ(frame.caption, "A title longer than fifteen");
 
     tab->RequestActivate();
-    QTest::qWait(150);
-    EXPECT_EQ(browser.calls.count("FocusPage"), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browser.calls.count("FocusPage") == 1; }));
     EXPECT_EQ(TTabWindow::LastActivated(), tab.get());
     browser.events->DocumentEvent({ TDocumentEvent::FocusOut, 0, -1, {} });
     EXPECT_EQ(TTabWindow::LastActivated(), nullptr);
