@@ -20,79 +20,6 @@
 
 namespace {
 
-// The menu bar as the user reads it: "menu/submenu/entry", separators left out.
-QStringList walk(const QList<QAction*>& actions, const QString& path = {})
-{
-    QStringList lines;
-    for (QAction* a : actions) {
-        if (a->isSeparator())
-            continue;
-        const QString line = path.isEmpty() ? a->text() : path + QLatin1Char('/') + a->text();
-        lines << line;
-        if (a->menu())
-            lines << walk(a->menu()->actions(), line);
-    }
-    return lines;
-}
-
-QStringList expectedMenus()
-{
-    const struct {
-        const char* menu;
-        QStringList items;
-    } menus[] = {
-        { "メイン(&M)",
-          { "プロジェクトを新規作成(&N)...", "プロジェクトを開く(&O)...", "プロジェクトを開き直す(&R)",
-            "プロジェクトを保存(&S)", "プロジェクトに名前をつけて保存(&A)...", "プロジェクトを閉じる(&C)",
-            "プロジェクトの設定(&U)...", "インターネットオプション(&I)...", "終了(&X)" } },
-        { "ファイル(&F)", { "開く(&O)...", "名前をつけて保存(&A)...", "ページ設定(&U)...", "印刷(&P)...", "印刷プレビュー(&V)..." } },
-        { "編集(&E)",
-          { "切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "全て選択(&A)", "このページを検索(&F)...",
-            "IEの検索ボックスを使用する(&I)" } },
-        { "表示(&V)",
-          { "移動(&O)", "移動(&O)/前に戻る(&B)", "移動(&O)/次に進む(&F)", "移動(&O)/ホームページ(&H)", "中止(&P)",
-            "最新の情報に更新(&R)", "文字のサイズ(&X)", "文字のサイズ(&X)/最大(&G)", "文字のサイズ(&X)/大(&L)",
-            "文字のサイズ(&X)/中(&M)", "文字のサイズ(&X)/小(&S)", "文字のサイズ(&X)/最小(&A)", "ソース(&C)",
-            "ログを消去(&D)", "画面左パネルを表示(&Q)", "画面右パネルを表示(&W)", "画面下パネルを表示(&S)" } },
-        { "お気に入り(&A)",
-          { "現在のページをお気に入りに追加(&A)", "現在のページでお気に入りを置き換え(&R)", "お気に入りページフォルダーを追加(&F)",
-            "表示しているウィンドウをお気に入りグループとして追加(&T)", "選択したお気に入りを一つ前に移動(&B)",
-            "選択したお気に入りを一つ後に移動(&O)", "選択したお気に入りの名前を変更(&M)", "選択したお気に入りのアドレスを変更(&U)",
-            "選択したお気に入りを削除(&X)", "開く(&P)", "新しいウィンドウで開く(&N)", "直下のページを全て新しいウィンドウで開く(&L)",
-            "ブラウザーのお気に入りに追加(&A)...", "ブラウザーのお気に入りの整理(&O)..." } },
-        { "フォーム(&I)",
-          { "フォーム送信(&M)", "フォームリセット(&R)", "フォーム状態を更新(&U)", "データを保存(&S)", "データに名前をつけて保存(&A)",
-            "選択した階層のデータを保存(&T)", "Hidden属性データを保存する(&H)", "フォーム定義を編集(&D)", "フォーム定義を削除(&X)" } },
-        { "データ(&D)",
-          { "フォームへ反映(&I)", "直前に反映したデータを反映(&H)", "画面フォーム値との比較(&C)", "データの名前を変更(&E)",
-            "データを削除(&D)", "別画面IDのデータを開きフォームへ反映(&O)...", "定型データ(&M)" } },
-        { "JavaScript(&J)", { "任意のコードを実行(&C)", "選択した関数を実行(&F)", "ソースを表示(&V)" } },
-        { "キャプチャ(&C)",
-          { "対象領域(&R)", "対象領域(&R)/表示されている部分のみ(&V)", "対象領域(&R)/スクロール領域も含める(&A)",
-            "クリップボード(&C)", "ファイル(&F)" } },
-        { "操作(&O)",
-          { "テストケース(&T)", "テストケース(&T)/テストケースを実行(&X)", "テストケース(&T)/テストケースを新規作成(&N)",
-            "テストケース(&T)/テストケースを編集(&E)", "テストケース(&T)/テストケースを削除(&D)", "自動操作を新規作成(&N)",
-            "自動操作を編集(&E)", "自動操作を削除(&D)", "自動操作を実行(&X)", "自動操作を中止(&C)" } },
-        { "サーバー(&S)",
-          { "プロキシ(&P)", "プロキシ(&P)/プロキシサーバーを使用しない(&D)", "プロキシ(&P)/プロキシサーバーに接続する(&C)" } },
-        { "ウィンドウ(&W)",
-          { "ウィンドウを開く(&N)", "ウィンドウを閉じる(&D)", "全てのウィンドウを閉じる(&X)", "他のウィンドウを閉じる(&O)",
-            "順序が前のウィンドウを閉じる(&E)", "順序が後のウィンドウを閉じる(&A)", "ウィンドウの順序を前に移動(&B)",
-            "ウィンドウの順序を後に移動(&F)", "ウィンドウを重ねて表示(&C)", "ウィンドウを上下に並べて表示(&H)",
-            "ウィンドウを左右に並べて表示(&V)" } },
-        { "ヘルプ(&H)", { "ヘルプ(&C)", "バージョン情報(&A)" } },
-    };
-    QStringList lines;
-    for (const auto& m : menus) {
-        const QString menu = QString::fromUtf8(m.menu);
-        lines << menu;
-        for (const QString& item : m.items)
-            lines << menu + QLatin1Char('/') + item;
-    }
-    return lines;
-}
-
 // Owner of each command by the start of its name; the exceptions are listed by name.
 QString expectedOwner(const QString& name)
 {
@@ -132,9 +59,13 @@ protected:
 
 } // namespace
 
-TEST_F(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
+TEST_F(CommandCatalogue, MenusInOrderAndThoseWithNothingToOfferDisabled)
 {
-    EXPECT_EQ(walk(form->menuBar()->actions()), expectedMenus());
+    QStringList menus;
+    for (QAction* menu : form->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, QStringList({ "メイン(&M)", "ファイル(&F)", "編集(&E)", "表示(&V)", "お気に入り(&A)", "フォーム(&I)", "データ(&D)",
+                                   "JavaScript(&J)", "キャプチャ(&C)", "操作(&O)", "サーバー(&S)", "ウィンドウ(&W)", "ヘルプ(&H)" }));
 
     // A submenu filled at run time cannot be opened while it holds nothing.
     QMenu* templates = form->subMenu("MenuDataTemplate");
@@ -157,8 +88,6 @@ TEST_F(CommandCatalogue, MenuBarShowsEveryCaptionInOrder)
 TEST_F(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
 {
     TCommandList& commands = App().commands();
-    EXPECT_EQ(commands.names().size(), 111);
-    EXPECT_EQ(commands.categories().size(), 16);
     for (const QString& name : commands.names()) {
         EXPECT_EQ(commands.owner(name), expectedOwner(name)) << qPrintable(name);
         if (commands.owner(name).isEmpty()) {
@@ -178,16 +107,6 @@ TEST_F(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
     }
     EXPECT_EQ(placeholders, 0);
 
-    // The captions of the commands that no menu shows.
-    const std::pair<const char*, const char*> outside[] = {
-        { "ActionFindButton", "検索" }, { "ActionDataInputSelect", "フォームへ選択して反映(&S)" },
-        { "ActionDataInputSelectTree", "選択した階層のデータを反映(&T)" },
-        { "ActionFormFrameSource", "選択した階層のソースを表示" }, { "ActionFormTemplateEdit", "未登録" },
-        { "ActionServerProxyConnectIE", "インターネットオプションで接続(&I)" }, { "ActionServerProxyStart", "起動" },
-        { "ActionServerProxyFinish", "停止" }, { "ActionServerPushConnect", "接続" }, { "ActionServerPuchDisconnect", "切断" },
-    };
-    for (const auto& [name, caption] : outside)
-        EXPECT_EQ(cmd(name)->text(), QString(caption)) << name;
 }
 
 TEST_F(CommandCatalogue, ShortcutFromTheKeyFileAndChecksAtStart)
