@@ -60,19 +60,6 @@ TEST(Snapshot, MissingFieldsReadAsEmpty)
     EXPECT_EQ(snapshot->topDocument()->elementsByTagName("Input").size(), 1);
 }
 
-TEST(Snapshot, UnreachableFrameFailsWithItsMessage)
-{
-    auto snapshot = TPageSnapshot::fromJson(
-        R"({"format":1,"documents":[{"id":0,"frames":[{"doc":null,"error":"cross origin"}]}]})");
-    try {
-        snapshot->topDocument()->frameDocument(0);
-        FAIL();
-    } catch (const TError& error) {
-        EXPECT_EQ(error.message(), "cross origin");
-    }
-    EXPECT_THROW(snapshot->topDocument()->frameDocument(1), TError);
-}
-
 class SnapshotWrites : public TPageTest {
 protected:
     void SetUp() override
@@ -147,31 +134,6 @@ TEST_F(SnapshotWrites, RefreshAppliesValuesAndAMalformedOneChangesNothing)
     EXPECT_THROW(snapshot->applyRefresh(bad), TError);
     EXPECT_THROW(snapshot->applyRefresh(R"({"format":1,"values":[)"), TError);
     EXPECT_EQ(snapshot->element(text)->value(), "typed");
-}
-
-// A failed comparison of snapshot parts shows them as JSON text.
-TEST(Snapshot, FailureMessagesShowJsonAsText)
-{
-    const QJsonObject object { { "tag", "INPUT" }, { "h", 3 }, { "items", QJsonArray { 1, true } } };
-    const QJsonArray array { object };
-    QJsonArray changing = array;
-    const struct {
-        const char* name;
-        std::string printed;
-        const char* text;
-    } rows[] = {
-        { "object", testing::PrintToString(object), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
-        { "array", testing::PrintToString(array), R"([{"h":3,"items":[1,true],"tag":"INPUT"}])" },
-        { "value of an object", testing::PrintToString(QJsonValue(object)), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
-        { "element of an array", testing::PrintToString(changing[0]), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
-        { "element of a constant array", testing::PrintToString(array[0]), R"({"h":3,"items":[1,true],"tag":"INPUT"})" },
-        { "text", testing::PrintToString(QJsonValue("日本 \"x\"")), R"("日本 \"x\"")" },
-        { "number", testing::PrintToString(QJsonValue(150)), "150" },
-        { "null", testing::PrintToString(QJsonValue()), "null" },
-        { "undefined", testing::PrintToString(object.value("missing")), "undefined" },
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.printed, row.text) << row.name;
 }
 
 } // namespace

@@ -88,6 +88,7 @@ TEST(SnapshotReader, EveryKindOfFieldReachesTheModel)
     } catch (const TError& error) {
         EXPECT_EQ(error.message(), "cross origin");
     }
+    EXPECT_THROW(top->frameDocument(2), TError) << "a frame the document does not have";
 }
 
 QString valueRead(const QByteArray& literal)
