@@ -83,15 +83,6 @@ TEST(CaptureNameOfScreen, MakesEveryIdASingleSafeDistinctName)
     EXPECT_LE((CaptureNameOfScreen(longJapanese) + QStringLiteral("_1000.bmp")).toUtf8().size(), 255);
 }
 
-TEST(SaveToCommand, DescriptionNamesTheOutputAndTheArea)
-{
-    TSaveToClipboard clipboard(QStringLiteral("クリップボード(&C)"));
-    TSaveToFileBmp file(QStringLiteral("ファイル(&F)"));
-    EXPECT_EQ(clipboard.GetDescription(), QStringLiteral("クリップボード(表示されている部分のみ)"));
-    file.Area = 2;
-    EXPECT_EQ(file.GetDescription(), QStringLiteral("ファイル(スクロール領域も含める)"));
-}
-
 TEST(SaveToCommand, FileFormatsAndAFailedWriteLeavesNoFile)
 {
     QTemporaryDir dir;

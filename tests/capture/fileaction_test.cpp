@@ -96,24 +96,6 @@ TEST_F(FileActionTest, EnableRules)
     }
 }
 
-TEST_F(FileActionTest, OpenAsksForAnHtmlFileAndNavigatesTheCurrentTab)
-{
-    tabs.add(1).navigationState = 2;
-    App().bus().NotifyTabWindowAdded(1);
-    home.prompter().files.push_back(QString()); // cancelled
-    command("ActionFileOpen")->trigger();
-    EXPECT_TRUE(tabs.navigated.isEmpty()) << "a cancelled dialog leaves the page";
-
-    home.prompter().files.push_back(home.file(QStringLiteral("page.html")));
-    command("ActionFileOpen")->trigger();
-    EXPECT_EQ(tabs.navigated, QStringList { home.file(QStringLiteral("page.html")) });
-    ASSERT_EQ(home.prompter().asked.size(), 2u);
-    const auto& asked = home.prompter().asked.back();
-    EXPECT_EQ(asked.kind, QStringLiteral("open"));
-    EXPECT_EQ(asked.request.title, QStringLiteral("開く(&O)..."));
-    EXPECT_EQ(asked.request.filter, QStringLiteral("HTMLファイル|*.htm;*.html"));
-}
-
 TEST_F(FileActionTest, SaveAsChoosesTheFormatByTheFileNameAndReportsFailures)
 {
     struct Case {

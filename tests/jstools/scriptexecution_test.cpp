@@ -113,21 +113,6 @@ TEST_F(ScriptExecution, CodeTranscriptIsCompletedWhenTheAnswerArrives)
     EXPECT_FALSE(executor.Busy());
 }
 
-TEST_F(ScriptExecution, AFailureIsLoggedAndEarlierLinesStay)
-{
-    console.appendLine("earlier");
-    channel.scriptAnswer = thrown("ReferenceError: nope is not defined");
-    bool ok = true;
-    executor.Execute(script, "nope()", [&](const QString&, bool success) { ok = success; });
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(console.lines(), QStringList({ "earlier", QString(60, '-') }));
-    EXPECT_EQ(LoggedErrors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: nope()" }));
-
-    channel.scriptAnswer = thrown("boom");
-    executor.Call(function);
-    EXPECT_EQ(LoggedErrors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: f");
-}
-
 TEST_F(ScriptExecution, AFunctionIsCalledWithItsParameterValuesByPosition)
 {
     function->Parameters() = QStringList({ "a= 1 ", "b=" });
@@ -180,26 +165,6 @@ TEST_F(ScriptExecution, AnswersAfterTheTabMovedOnAreDropped)
         answer(value("number", "1"));
     EXPECT_FALSE(called);
     EXPECT_EQ(console.lines(), QStringList({ QString(60, '-') }));
-}
-
-TEST_F(ScriptExecution, PagesThatAreNotLocalAreRefusedWithoutAnError)
-{
-    TSnapshotBuilder remote;
-    remote.document("http://example.com/").script("function g() {}");
-    auto remoteModel = parseModel(remote.build(&channel));
-    TTagScript* foreign = remoteModel->RootFrame()->Scripts()[0].get();
-    ASSERT_FALSE(foreign->Executable());
-    executor.Execute(foreign, "1");
-    executor.Call(foreign->Functions()[0].get());
-    executor.SetVariableValue(foreign, "g", "1");
-    EXPECT_EQ(console.lines(), QStringList({ QString(60, '-'), "unexecutable domain.", QString(60, '-'), "unexecutable domain." }));
-    EXPECT_TRUE(channel.scriptRequests.empty());
-    EXPECT_TRUE(LoggedErrors().isEmpty());
-
-    channel.scriptAnswer = value("string", "function g() {}");
-    QString source;
-    executor.GetSource(foreign->Functions()[0].get(), [&](const QString& s, bool) { source = s; });
-    EXPECT_EQ(source, "function g() {}") << "the source is read without executing";
 }
 
 TEST_F(ScriptExecution, SettingAVariableAssignsTheTypedExpressionAndReadsItBack)
