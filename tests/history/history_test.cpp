@@ -175,25 +175,3 @@ TEST_F(HistoryActionTest, SeedsFromTheFilesRecordsVisitsAndWritesThemAtClose)
     EXPECT_EQ(FileBytes(folder + "/DomainHistryList.ini"), QByteArray("[Item]\r\n0=old.test\r\n1=new.test\r\n"));
     EXPECT_EQ(FileBytes(folder + "/new.test.ini"), QByteArray("[Item]\r\nA=http://new.test/a\r\nB=http://new.test/b\r\n"));
 }
-
-TEST_F(HistoryActionTest, TheFrontTabsVisitsFollowTheTabInFrontAndTravelGoesToTheCurrentTab)
-{
-    openProject();
-    TFakeTab& one = tabs.add(1);
-    visit(one, { Entry("One", "http://h.test/1") });
-    TFakeTab& two = tabs.add(2);
-    App().bus().NotifyTabWindowAdded(2);
-    EXPECT_TRUE(action->FrontVisits().isEmpty());
-    visit(two, { Entry("Two", "http://h.test/2"), Entry("Three", "http://h.test/3") });
-    EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "Three", "Two" }));
-
-    tabs.current = 1;
-    App().bus().NotifyTabWindowActivated(1);
-    EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "One" }));
-
-    action->Travel(-3);
-    action->Travel(2);
-    EXPECT_EQ(one.calls, QStringList({ "Travel:-3", "Travel:2" }));
-    action->Open("http://h.test/2");
-    EXPECT_EQ(tabs.navigated, QStringList({ "http://h.test/2" }));
-}
