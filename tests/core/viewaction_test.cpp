@@ -5,6 +5,7 @@
 #include "core/layoutsettings.h"
 #include "core/mainformaction.h"
 #include "core/memo.h"
+#include "core/pagecontrolaction.h"
 #include "core/viewaction.h"
 #include "support/faketabs.h"
 #include "core/projectdocument.h"
@@ -314,6 +315,9 @@ TEST(HelpAction, HelpPageVersionAndHomepage)
     BuildCommandCatalogue(App().commands());
     QStringList shown;
     App().bus().AddListener(std::make_unique<THelpAction>(QString(), [&](const QString& html) { shown << html; }));
+    // The page lists the captions the view and page listeners give their commands.
+    App().bus().AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+    App().bus().AddListener(std::make_unique<TPageControlAction>(App().service<TLayoutSettings>()));
 
     App().commands().action("ActionHelpView")->trigger();
     ASSERT_EQ(shown.size(), 1);
