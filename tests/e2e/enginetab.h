@@ -15,6 +15,7 @@
 
 class TEngineBrowser;
 class TEngineProfile;
+class TTabView;
 class THttpServer;
 class TMainForm;
 class TTabAction;
@@ -69,6 +70,20 @@ struct TProgramRun {
 TProgramRun RunProgram(const QString& program, const QStringList& arguments,
                        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
+// Runs code in the page of a tab on the real engine (the current tab when none is given)
+// and returns its result; an invalid value when there is no such page or no answer.
+QVariant RunScript(const QString& script, TTabView* tab = nullptr);
+
+// Writes the project file `name`.xml into `home` with that home page and, when given, the
+// tab list a restart restores; its path, or empty when it cannot be written.
+QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage,
+                         const QStringList& tabAddresses = {});
+// The whole main window with every controller, started on the project file as after a
+// restart (the engine's profile is shared with the test).
+std::unique_ptr<TMainForm> StartMainWindow(TEngineProfile& profile, const QString& projectFile);
+// The tab controller has that many tabs and each has its page ready.
+bool AllTabsReady(int count);
+
 // A suite on the real engine: one profile and one loopback server, made before the suite's
 // first test and dropped after its last. A suite that serves fixed pages adds them in its own
 // SetUpTestSuite after calling this one.
@@ -87,8 +102,8 @@ void OpenE2EProject(const QString& home, const QString& homePage,
                     const std::function<void(TXMLProjectType&)>& adjust = {});
 void CloseE2EProject();
 
-// The main window with the view and tab controllers on the real engine; a test adds the
-// controllers it is about to the application's bus. Closing it closes any open project first.
+// The main window with the view (filling the address bar) and tab controllers on the real
+// engine; a test adds the controllers it is about to the application's bus. Closing it closes any open project first.
 class TEngineWindow {
 public:
     explicit TEngineWindow(TEngineProfile* profile);
@@ -104,8 +119,12 @@ public:
     void closeProject();
     // Runs code in the page of a tab (the current one when none is given).
     QVariant run(const QString& script, TTabWindow* tab = nullptr);
+    // Navigates the current tab and waits until the page at that address is parsed.
+    bool go(const QString& url);
+    int parseCount() const { return int(m_parses->size()); }
 
 private:
     std::unique_ptr<TMainForm> m_form;
     TTabAction* m_tabs = nullptr;
+    std::shared_ptr<QStringList> m_parses = std::make_shared<QStringList>();
 };

@@ -1,7 +1,5 @@
 #include "enginetab.h"
 
-#include "app/views/controllers.h"
-#include "browser/engine/enginebrowser.h"
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "core/appcontext.h"
@@ -10,7 +8,6 @@
 #include "core/inifile.h"
 #include "core/memo.h"
 #include "core/projectdocument.h"
-#include "core/startup.h"
 #include "core/views/mainform.h"
 #include "document/calverdinedocument.h"
 #include "formdefine/formaction.h"
@@ -24,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,7 +31,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QWebEnginePage>
 
 #include <gtest/gtest.h>
 
@@ -53,13 +48,11 @@ const QByteArray kLoginPage = "<html><head><title>login</title></head><body>"
 
 // The whole main window on the real engine, started on a project whose tab list shows the
 // menu page and, in front, the login page.
-class OperationWindowE2E : public ::testing::Test {
+class OperationWindowE2E : public TEngineSuite {
 public:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/op/login.html"), kLoginPage);
         s_server->addHandler(QStringLiteral("/op/menu.html"), [](const THttpServer::Request& request) {
             return THttpServer::Response::html(QStringLiteral("<html><head><title>menu</title></head><body>"
@@ -68,12 +61,6 @@ public:
                                                    .arg(request.formValue(QStringLiteral("user")).toHtmlEscaped())
                                                    .toUtf8());
         });
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
     }
 
     ~OperationWindowE2E() override
@@ -86,41 +73,21 @@ public:
 
     bool start()
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("Ops"), home.path());
-        project->SetHomePage(page("login"));
-        const QString path = home.file(QStringLiteral("Ops.xml"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(project->ProjectXmlText());
-        file.close();
-        const QString tabs = project->RootDirectory() + QStringLiteral("/TabWindow");
-        QDir().mkpath(tabs);
-        TIniFile list(tabs + QStringLiteral("/TabWindowList.ini"));
-        list.writeString(QStringLiteral("Info"), QStringLiteral("1000"), page("menu"));
-        list.writeString(QStringLiteral("Info"), QStringLiteral("1001"), page("login"));
-        list.save();
+        const QString path = WriteProjectFile(home.path(), QStringLiteral("Ops"), page("login"), { page("menu"), page("login") });
         // Steps follow each other quickly; the runner waits for pages, not for the clock.
         TIniFile settings(GlobalSettingsPath());
         settings.load();
         settings.writeInteger(QStringLiteral("AutoOperation"), QStringLiteral("Interval"), 10);
         settings.save();
-
-        SetStartupProjectFile(path);
-        form = std::make_unique<TMainForm>();
-        form->FormCreate([](TMainForm& f) { CreateControllersSharingProfile(f, *s_profile); });
-        form->resize(1200, 800);
-        form->show();
+        form = StartMainWindow(*s_profile, path);
         return WaitUntil([&] {
-            TTabAction* t = tabs_();
-            if (!t || t->TabCount() != 2)
+            if (!AllTabsReady(2))
                 return false;
-            for (TTabWindow* tab : t->Tabs()) {
-                if (!tab->IsReady() || !tab->GetDocumentModel())
+            for (TTabWindow* tab : tabs_()->Tabs()) {
+                if (!tab->GetDocumentModel())
                     return false;
             }
-            return t->CurrentTabWindow() && t->CurrentTabWindow()->GetUrl() == page("login");
+            return current()->GetUrl() == page("login");
         });
     }
 
@@ -140,14 +107,7 @@ public:
     TTestTreeView* tree() const { return form->findChild<TTestTreeView*>(QStringLiteral("TreeViewTest")); }
     static QAction* command(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
 
-    QVariant run(const QString& script)
-    {
-        auto* browser = dynamic_cast<TEngineBrowser*>(current()->Browser());
-        auto answer = std::make_shared<std::pair<bool, QVariant>>();
-        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-        WaitUntil([&] { return answer->first; }, 10000);
-        return answer->second;
-    }
+    static QVariant run(const QString& script) { return RunScript(script); }
 
     // The runner's lines of the operation log from the given line on, without the time.
     static QStringList runLines(int from)
@@ -171,12 +131,7 @@ public:
 
     TTestHome home;
     std::unique_ptr<TMainForm> form;
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* OperationWindowE2E::s_server = nullptr;
-TEngineProfile* OperationWindowE2E::s_profile = nullptr;
 
 // Runs `fill` on the operation editor once it shows modally, then presses its OK button.
 void DriveNextEditor(std::function<void(TFormAutoOperation&)> fill, bool* driven)
