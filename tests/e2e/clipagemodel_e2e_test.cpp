@@ -2,12 +2,11 @@
 
 #include "core/projectdocument.h"
 #include "support/httpserver.h"
+#include "support/testhome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -141,12 +140,10 @@ TEST(CliInspect, TheProjectsRuleNamesTheScreen)
     project->ApplyNewProjectValues(QStringLiteral("Cli"), dir.path());
     project->SetScreenIdentify(2);
     project->SetScreenIdentifyHidden(QStringLiteral("sid"));
-    QFile file(dir.filePath(QStringLiteral("Cli.xml")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(project->ProjectXmlText());
-    file.close();
+    const QString projectFile = dir.filePath(QStringLiteral("Cli.xml"));
+    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
 
-    const TCliResult result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), file.fileName(),
+    const TCliResult result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), projectFile,
                                        server.urlText(QStringLiteral("/login.html")) });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QJsonObject page = QJsonDocument::fromJson(result.out).array().at(0).toObject();

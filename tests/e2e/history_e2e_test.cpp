@@ -62,10 +62,10 @@ protected:
 TEST_F(HistoryE2E, VisitsTravelMenusFrontTabAndDomainFilesFollowThePages)
 {
     ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(tree->topLevelItemCount(), 3);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "全ての履歴");
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), "選択しているウィンドウの履歴");
-    EXPECT_EQ(tree->topLevelItem(2)->text(0), "ドメイン毎の履歴");
+    QStringList roots;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        roots << tree->topLevelItem(i)->text(0);
+    ASSERT_EQ(roots, QStringList({ "全ての履歴", "選択しているウィンドウの履歴", "ドメイン毎の履歴" }));
 
     openProject();
     ASSERT_TRUE(WaitUntil([&] { return parsedCount() >= 1; }));
