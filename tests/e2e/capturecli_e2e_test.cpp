@@ -12,11 +12,6 @@
 
 namespace {
 
-TProgramRun RunCli(const QStringList& arguments)
-{
-    return RunProgram(QStringLiteral(CALVERDINE_CLI), arguments);
-}
-
 class CliCapture : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -56,7 +51,7 @@ TEST_F(CliCapture, VisibleAreaOfTheGivenSizeInTheFormatOfTheExtension)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = dir.filePath(QString::fromLatin1(c.file));
-        const TProgramRun result = RunCli(QStringList { "capture" } + c.options + QStringList { url(), file });
+        const TCliRun result = RunCli(QStringList { "capture" } + c.options + QStringList { url(), file });
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -76,7 +71,7 @@ TEST_F(CliCapture, FullPageWithTheProjectsMargins)
     const QString projectFile = dir.filePath("P.xml");
     ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
     const QString file = dir.filePath("full.png");
-    const TProgramRun result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
+    const TCliRun result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QImage image(file);
     ASSERT_EQ(image.height(), 12000 + 60);
@@ -109,7 +104,7 @@ TEST_F(CliCapture, ExitStatusOfFailures)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const TProgramRun result = RunCli(c.arguments);
+        const TCliRun result = RunCli(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
     }

@@ -103,18 +103,18 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return condition();
 }
 
-TProgramRun RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+TCliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environment)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    TProgramRun result;
+    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
+    TCliRun result;
     if (!process.waitForStarted(10000))
         return result;
     WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 120000);
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }
 

@@ -59,16 +59,15 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the event loop for a while.
 void Pause(int milliseconds);
 
-// How a program run to its end ended (exit code, -1 when it crashed or never started) and
-// what it printed.
-struct TProgramRun {
+// How a run of calverdine-cli to its end ended (exit code, -1 when it crashed or never
+// started) and what it printed; this process keeps serving its pages meanwhile.
+struct TCliRun {
     int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
+    QString out;
+    QString err;
 };
-// Runs a program while this process keeps serving its pages.
-TProgramRun RunProgram(const QString& program, const QStringList& arguments,
-                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+TCliRun RunCli(const QStringList& arguments,
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 // Runs code in the page of a tab on the real engine (the current tab when none is given)
 // and returns its result; an invalid value when there is no such page or no answer.

@@ -17,12 +17,6 @@
 
 namespace {
 
-struct TCliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 struct TJUnitCase {
     QString name;
     bool failed = false;
@@ -94,12 +88,11 @@ protected:
         WriteOperationFile(data + QStringLiteral("/OperationData/OperationList.txt"), textcodec::toCp932(list));
     }
 
-    TCliResult run(const QStringList& arguments)
+    TCliRun run(const QStringList& arguments)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("CALVERDINE_HOME"), dir.filePath("home"));
-        const TProgramRun run = RunProgram(QStringLiteral(CALVERDINE_CLI), QStringList { "run" } + arguments, environment);
-        return { run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err) };
+        return RunCli(QStringList { "run" } + arguments, environment);
     }
 
     THttpServer server;
@@ -115,7 +108,7 @@ TEST_F(OperationCli, AllOperationsRunWithAReportThatNamesEachFailure)
 {
     const QString junit = dir.filePath("report.xml");
     const QString captures = dir.filePath("captures");
-    const TCliResult result = run({ "--project", projectFile, "--junit", junit, "--capture-failures", captures, "--all" });
+    const TCliRun result = run({ "--project", projectFile, "--junit", junit, "--capture-failures", captures, "--all" });
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
 
     // The log lines as the log page shows them: tick count, ": ", text.
@@ -160,7 +153,7 @@ TEST_F(OperationCli, ShardsAndChosenOperations)
 {
     const QString junit = dir.filePath("shard.xml");
     // The 2nd of every 3 of the chosen list: 21 and 31.
-    const TCliResult shard = run({ "--project", projectFile, "--junit", junit, "--shard", "2/3", "13", "21", "22", "23", "31" });
+    const TCliRun shard = run({ "--project", projectFile, "--junit", junit, "--shard", "2/3", "13", "21", "22", "23", "31" });
     EXPECT_EQ(shard.exitCode, 1) << shard.err.toStdString();
     const TJUnit report = ReadJUnit(junit);
     ASSERT_TRUE(report.wellFormed);
@@ -169,7 +162,7 @@ TEST_F(OperationCli, ShardsAndChosenOperations)
         ran << c.name;
     EXPECT_EQ(ran, QStringList({ "21 ask", "31 pear" }));
 
-    const TCliResult pass = run({ "--project", projectFile, "--interval", "0", "13" });
+    const TCliRun pass = run({ "--project", projectFile, "--interval", "0", "13" });
     EXPECT_EQ(pass.exitCode, 0) << pass.out.toStdString() << pass.err.toStdString();
     EXPECT_TRUE(pass.out.contains(QStringLiteral(": 自動操作名: open 開始\n")));
 }
@@ -211,7 +204,7 @@ TEST_F(OperationCli, UsageAndProjectErrorsExitWithTwo)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const TCliResult result = run(row.arguments);
+        const TCliRun result = run(row.arguments);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.err.contains(row.message)) << result.err.toStdString();
         EXPECT_FALSE(result.out.contains(QStringLiteral("自動操作名"))) << "nothing ran";
