@@ -16,6 +16,7 @@
 #include "support/httpserver.h"
 #include "support/recordinglistener.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -116,6 +117,21 @@ TCliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environm
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+void AnswerNextDialog(std::function<bool(QWidget&)> matches, std::function<void(QWidget&)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, matches = std::move(matches), answer = std::move(answer)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || !matches(*dialog))
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(*dialog);
+    });
+    poll->start();
 }
 
 void Pause(int milliseconds)

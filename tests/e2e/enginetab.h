@@ -20,6 +20,7 @@ class THttpServer;
 class TMainForm;
 class TTabAction;
 class TXMLProjectType;
+class QWidget;
 
 // A tab on the real engine without a main window: the browser control, its tab window
 // and a recording owner. Browsers are destroyed with the object.
@@ -58,6 +59,9 @@ void ProcessDeferredDeletes();
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the event loop for a while.
 void Pause(int milliseconds);
+// Once a modal dialog that `matches` shows, hands it to `answer` (once), as a user would
+// answer it while the code that opened it waits.
+void AnswerNextDialog(std::function<bool(QWidget&)> matches, std::function<void(QWidget&)> answer);
 
 // How a run of calverdine-cli to its end ended (exit code, -1 when it crashed or never
 // started) and what it printed; this process keeps serving its pages meanwhile.

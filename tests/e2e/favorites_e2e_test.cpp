@@ -19,9 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QApplication>
 #include <QDialog>
 
 #include <gtest/gtest.h>
@@ -177,18 +175,13 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     // The program's own dialog adds to the browser's favorites: offered the page's title,
     // what the user types loses the characters a file name cannot hold.
     QString offered;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != "TFormBrowserFavoriteAdd")
-            return;
-        answer.stop();
-        auto* name = dialog->findChild<QLineEdit*>();
-        offered = name->text();
-        name->setText("Saved: page?");
-        dialog->accept();
-    });
-    answer.start(10);
+    AnswerNextDialog([](QWidget& w) { return w.objectName() == "TFormBrowserFavoriteAdd"; },
+                     [&](QWidget& dialog) {
+                         auto* name = dialog.findChild<QLineEdit*>();
+                         offered = name->text();
+                         name->setText("Saved: page?");
+                         static_cast<QDialog&>(dialog).accept();
+                     });
     command("ActionFavoriteIEAddFavorite")->trigger();
     EXPECT_EQ(offered, "news");
     EXPECT_EQ(FileBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");

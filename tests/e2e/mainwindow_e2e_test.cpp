@@ -21,7 +21,6 @@
 #include <QDirIterator>
 #include <QStandardItemModel>
 #include <QTabBar>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -82,20 +81,6 @@ public:
     std::unique_ptr<TMainForm> form;
 };
 
-// Dismisses the next modal dialog (the project settings of a new project) when it shows.
-void CancelNextDialog()
-{
-    auto* poll = new QTimer(qApp);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            dialog->reject();
-            poll->deleteLater();
-        }
-    });
-    poll->start();
-}
-
 struct ClosePath {
     const char* name;
     // Closes the project as the user does; returns the number of tabs the window shows after.
@@ -142,7 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
                     } },
         ClosePath { "New",
                     [](MainWindowE2E&, const QString&) {
-                        CancelNextDialog();
+                        // The project settings of the new project are dismissed.
+                        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); },
+                                         [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
                         MainWindowE2E::trigger("ActionMainNew");
                         return 0;
                     } },

@@ -19,7 +19,6 @@
 #include "support/testhome.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -30,7 +29,6 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -133,24 +131,6 @@ public:
     std::unique_ptr<TMainForm> form;
 };
 
-// Runs `fill` on the operation editor once it shows modally, then presses its OK button.
-void DriveNextEditor(std::function<void(TFormAutoOperation&)> fill, bool* driven)
-{
-    auto* poll = new QTimer(qApp);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, fill = std::move(fill), driven] {
-        auto* dialog = qobject_cast<TFormAutoOperation*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        fill(*dialog);
-        *driven = true;
-        dialog->findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
-    });
-    poll->start();
-}
-
 int IndexContaining(QComboBox* box, const QString& text)
 {
     for (int i = 0; i < box->count(); ++i) {
@@ -186,16 +166,17 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
     ASSERT_NE(saved.first().first().toInt(), 0);
     run(QStringLiteral("document.forms.form1.user.value = 'bob'; 1"));
 
-    // The tree starts with its root alone. Which commands each node and a run allow is the
-    // controller's unit test.
+    // The tree starts with its root alone (the commands each node and a run allow are checked
+    // on the controller alone).
     QStandardItemModel* model = test->model();
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->item(0)->rowCount(), 0);
 
     bool driven = false;
     QStringList offeredScreens;
-    DriveNextEditor(
-        [&](TFormAutoOperation& dialog) {
+    AnswerNextDialog(
+        [](QWidget& w) { return qobject_cast<TFormAutoOperation*>(&w) != nullptr; },
+        [&](QWidget& dialog) {
             dialog.findChild<QLineEdit*>(QStringLiteral("EditName"))->setText(QStringLiteral("login"));
             auto* type = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxOperationType"));
             auto* substance = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxOperationSubstance"));
@@ -211,8 +192,9 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
             auto* finished = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxFinishedScreenID"));
             for (int i = 0; i < finished->count(); ++i)
                 offeredScreens << finished->itemText(i);
-        },
-        &driven);
+            driven = true;
+            dialog.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
+        });
     command("ActionTestAutoNew")->trigger();
     ASSERT_TRUE(driven);
     EXPECT_EQ(offeredScreens.mid(0, 2), QStringList({ QString(), loginScreen }));
