@@ -197,16 +197,6 @@ TEngineWindow::~TEngineWindow()
 void TEngineWindow::openProject(const QString& home, const QString& homePage,
                                 const std::function<void(TXMLProjectType&)>& adjust)
 {
-    OpenE2EProject(home, homePage, adjust);
-}
-
-void TEngineWindow::closeProject()
-{
-    CloseE2EProject();
-}
-
-void OpenE2EProject(const QString& home, const QString& homePage, const std::function<void(TXMLProjectType&)>& adjust)
-{
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
     project->SetHomePage(homePage);
@@ -218,7 +208,7 @@ void OpenE2EProject(const QString& home, const QString& homePage, const std::fun
     App().bus().NotifyProjectOpened(0);
 }
 
-void CloseE2EProject()
+void TEngineWindow::closeProject()
 {
     if (!App().currentProject())
         return;

@@ -99,12 +99,6 @@ protected:
     static THttpServer* s_server;
 };
 
-// Opens a new project "E2E" in `home` with that home page, as the user does; `adjust` sets
-// more of it before it opens. Closing drops the open project, if any, as the user does.
-void OpenE2EProject(const QString& home, const QString& homePage,
-                    const std::function<void(TXMLProjectType&)>& adjust = {});
-void CloseE2EProject();
-
 // The main window with the view (filling the address bar) and tab controllers on the real
 // engine; a test adds the controllers it is about to the application's bus. Closing it closes any open project first.
 class TEngineWindow {
@@ -116,7 +110,7 @@ public:
     TTabAction& tabs() const { return *m_tabs; }
 
     // Opens a new project "E2E" in `home` with that home page, as the user does; `adjust`
-    // sets more of it before it opens.
+    // sets more of it before it opens. Closing drops the open project, if any.
     void openProject(const QString& home, const QString& homePage,
                      const std::function<void(TXMLProjectType&)>& adjust = {});
     void closeProject();

@@ -57,10 +57,10 @@ protected:
 
     void openProject()
     {
-        OpenE2EProject(home.path(), url("a"), [&](TXMLProjectType& project) { folder = project.RootDirectory() + "/Favorite/"; });
+        window->openProject(home.path(), url("a"), [&](TXMLProjectType& project) { folder = project.RootDirectory() + "/Favorite/"; });
     }
 
-    void closeProject() { CloseE2EProject(); }
+    void closeProject() { window->closeProject(); }
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/f/%1.html").arg(QLatin1String(name))); }
     bool shows(const char* name)
     {
