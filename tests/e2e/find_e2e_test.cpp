@@ -43,23 +43,22 @@ protected:
             && WaitUntil([&] { return App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled(); });
     }
     QVariant run(const QString& script) { return window.run(script); }
-    // Presses the search button with the find box's text; the text found.
+    // The text the search that `start` begins finds.
+    QString found(const std::function<void()>& start)
+    {
+        QSignalSpy searched(find, &TFindAction::searched);
+        start();
+        return WaitUntil([&] { return searched.count() > 0; }) ? searched.at(0).at(0).toString() : QStringLiteral("timeout");
+    }
+    // Presses the search button with the find box's text (the dialog's next search).
     QString press(const QString& box)
     {
         find->SetFindBoxText(box);
-        QSignalSpy searched(find, &TFindAction::searched);
-        App().commands().action(QStringLiteral("ActionFindButton"))->trigger();
-        if (!WaitUntil([&] { return searched.count() > 0; }))
-            return QStringLiteral("timeout");
-        return searched.at(0).at(0).toString();
+        return found([&] { App().commands().action(QStringLiteral("ActionFindButton"))->trigger(); });
     }
     QString next(const QString& text, bool down, bool wholeWord)
     {
-        QSignalSpy searched(find, &TFindAction::searched);
-        find->FindNext(text, down, wholeWord, false);
-        if (!WaitUntil([&] { return searched.count() > 0; }))
-            return QStringLiteral("timeout");
-        return searched.at(0).at(0).toString();
+        return found([&] { find->FindNext(text, down, wholeWord, false); });
     }
     // Where the page's selection is: "<element id>:<offset>:<text>".
     QString selection()

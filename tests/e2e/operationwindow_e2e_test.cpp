@@ -131,15 +131,6 @@ public:
     std::unique_ptr<TMainForm> form;
 };
 
-int IndexContaining(QComboBox* box, const QString& text)
-{
-    for (int i = 0; i < box->count(); ++i) {
-        if (box->itemText(i).contains(text))
-            return i;
-    }
-    return -1;
-}
-
 TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
 {
     ASSERT_TRUE(start());
@@ -182,12 +173,12 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
             auto* substance = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxOperationSubstance"));
             auto* add = dialog.findChild<QPushButton*>(QStringLiteral("ButtonAdd"));
             type->setCurrentIndex(TFormAutoOperation::InputData);
-            substance->setCurrentIndex(IndexContaining(substance, QStringLiteral("New Data")));
+            substance->setCurrentIndex(substance->findText(QStringLiteral("New Data"), Qt::MatchContains));
             add->click();
             type->setCurrentIndex(TFormAutoOperation::FormCompare);
             add->click();
             type->setCurrentIndex(TFormAutoOperation::ClickButton);
-            substance->setCurrentIndex(IndexContaining(substance, QStringLiteral("form1.go")));
+            substance->setCurrentIndex(substance->findText(QStringLiteral("form1.go"), Qt::MatchContains));
             add->click();
             auto* finished = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxFinishedScreenID"));
             for (int i = 0; i < finished->count(); ++i)
