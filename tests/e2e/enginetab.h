@@ -13,14 +13,14 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
-class TTabView;
 class THttpServer;
 class TMainForm;
 class TTabAction;
+class TTabView;
 class TXMLProjectType;
-class QWidget;
 
 // A tab on the real engine without a main window: the browser control, its tab window
 // and a recording owner. Browsers are destroyed with the object.
@@ -100,7 +100,8 @@ protected:
 };
 
 // The main window with the view (filling the address bar) and tab controllers on the real
-// engine; a test adds the controllers it is about to the application's bus. Closing it closes any open project first.
+// engine; a test adds the controllers it is about to the application's bus. Closing the
+// window closes any open project first.
 class TEngineWindow {
 public:
     explicit TEngineWindow(TEngineProfile* profile);
