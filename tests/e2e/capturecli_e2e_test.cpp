@@ -2,36 +2,15 @@
 
 #include "core/projectdocument.h"
 #include "support/httpserver.h"
+#include "support/testhome.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TCliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs calverdine-cli while this process keeps serving its pages.
-TCliResult RunCli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
-    TCliResult result;
-    if (!process.waitForStarted(10000))
-        return result;
-    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 class CliCapture : public ::testing::Test {
 protected:
@@ -72,7 +51,7 @@ TEST_F(CliCapture, VisibleAreaOfTheGivenSizeInTheFormatOfTheExtension)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = dir.filePath(QString::fromLatin1(c.file));
-        const TCliResult result = RunCli(QStringList { "capture" } + c.options + QStringList { url(), file });
+        const TCliRun result = RunCli(QStringList { "capture" } + c.options + QStringList { url(), file });
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -90,13 +69,9 @@ TEST_F(CliCapture, FullPageWithTheProjectsMargins)
     project->SetCaptureMarginWidth(QStringLiteral("20"));
     project->SetCaptureMarginHeight(QStringLiteral("60"));
     const QString projectFile = dir.filePath("P.xml");
-    {
-        QFile f(projectFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(project->ProjectXmlText());
-    }
+    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
     const QString file = dir.filePath("full.png");
-    const TCliResult result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
+    const TCliRun result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QImage image(file);
     ASSERT_EQ(image.height(), 12000 + 60);
@@ -129,7 +104,7 @@ TEST_F(CliCapture, ExitStatusOfFailures)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const TCliResult result = RunCli(c.arguments);
+        const TCliRun result = RunCli(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
     }

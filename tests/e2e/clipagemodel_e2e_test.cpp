@@ -2,34 +2,26 @@
 
 #include "core/projectdocument.h"
 #include "support/httpserver.h"
+#include "support/testhome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using TCliResult = TProgramRun;
-
-TCliResult RunCli(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
-{
-    return RunProgram(QStringLiteral(CALVERDINE_CLI), arguments, environment);
-}
-
 TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
 {
     THttpServer server;
     ASSERT_TRUE(server.start());
     const QString url = server.urlText(QStringLiteral("/frameset/index.html"));
-    const TCliResult result = RunCli({ QStringLiteral("inspect"), url });
+    const TCliRun result = RunCli({ QStringLiteral("inspect"), url });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
 
-    const QJsonArray pages = QJsonDocument::fromJson(result.out).array();
+    const QJsonArray pages = QJsonDocument::fromJson(result.out.toUtf8()).array();
     ASSERT_EQ(pages.size(), 1) << result.out.toStdString();
     const QJsonObject page = pages[0].toObject();
     EXPECT_EQ(page.value("url").toString(), url);
@@ -63,17 +55,17 @@ TEST(CliInspect, StandardErrorHoldsOnlyTheToolsOwnMessagesUnlessVerbose)
     THttpServer server;
     ASSERT_TRUE(server.start());
     const QString url = server.urlText(QStringLiteral("/login.html"));
-    const TCliResult quiet = RunCli({ QStringLiteral("inspect"), url });
+    const TCliRun quiet = RunCli({ QStringLiteral("inspect"), url });
     ASSERT_EQ(quiet.exitCode, 0);
-    EXPECT_EQ(quiet.err, QByteArray()) << "the engine's start-up lines reached standard error";
+    EXPECT_EQ(quiet.err, QString()) << "the engine's start-up lines reached standard error";
 
     // The option may stand before or after the command; the engine's own lines come through.
     for (const QStringList& arguments : { QStringList { QStringLiteral("--verbose"), QStringLiteral("inspect"), url },
                                           QStringList { QStringLiteral("inspect"), QStringLiteral("--verbose"), url } }) {
-        const TCliResult verbose = RunCli(arguments);
+        const TCliRun verbose = RunCli(arguments);
         EXPECT_EQ(verbose.exitCode, 0) << arguments.join(' ').toStdString();
         EXPECT_FALSE(verbose.err.isEmpty()) << arguments.join(' ').toStdString();
-        EXPECT_EQ(QJsonDocument::fromJson(verbose.out).array().size(), 1);
+        EXPECT_EQ(QJsonDocument::fromJson(verbose.out.toUtf8()).array().size(), 1);
     }
 }
 
@@ -86,11 +78,11 @@ TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
         closedPort = gone.port();
     }
     const QString url = QStringLiteral("http://127.0.0.1:%1/none.html").arg(closedPort);
-    const TCliResult result = RunCli({ QStringLiteral("inspect"), url });
+    const TCliRun result = RunCli({ QStringLiteral("inspect"), url });
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QByteArray("load error: " + url.toUtf8()))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("load error: " + url)) << result.err.toStdString();
 
-    const TCliResult usage = RunCli({ QStringLiteral("inspect") });
+    const TCliRun usage = RunCli({ QStringLiteral("inspect") });
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));
 }
@@ -125,9 +117,9 @@ TEST(CliInspect, TheLoadTimeHoldsForSlowAndHugePages)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const QString url = server.urlText(row.path);
-        const TCliResult result = RunCli({ QStringLiteral("inspect"), url }, environment);
+        const TCliRun result = RunCli({ QStringLiteral("inspect"), url }, environment);
         EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QByteArray("load error: " + url.toUtf8() + ": the page did not load within 1 seconds")))
+        EXPECT_TRUE(result.err.contains("load error: " + url + ": the page did not load within 1 seconds"))
             << result.err.toStdString();
     }
 }
@@ -141,19 +133,17 @@ TEST(CliInspect, TheProjectsRuleNamesTheScreen)
     project->ApplyNewProjectValues(QStringLiteral("Cli"), dir.path());
     project->SetScreenIdentify(2);
     project->SetScreenIdentifyHidden(QStringLiteral("sid"));
-    QFile file(dir.filePath(QStringLiteral("Cli.xml")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(project->ProjectXmlText());
-    file.close();
+    const QString projectFile = dir.filePath(QStringLiteral("Cli.xml"));
+    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
 
-    const TCliResult result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), file.fileName(),
+    const TCliRun result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), projectFile,
                                        server.urlText(QStringLiteral("/login.html")) });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QJsonObject page = QJsonDocument::fromJson(result.out).array().at(0).toObject();
+    const QJsonObject page = QJsonDocument::fromJson(result.out.toUtf8()).array().at(0).toObject();
     EXPECT_EQ(page.value("screenId").toString(), "LOGIN01");
     EXPECT_EQ(page.value("anchors").toArray().size(), 3);
 
-    const TCliResult missing = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"),
+    const TCliRun missing = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"),
                                         dir.filePath(QStringLiteral("none.xml")), server.urlText(QStringLiteral("/login.html")) });
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains("project error: ")) << missing.err.toStdString();

@@ -5,13 +5,19 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "core/appcontext.h"
+#include "core/inifile.h"
 #include "core/layoutsettings.h"
 #include "core/projectdocument.h"
 #include "core/projectstate.h"
+#include "core/startup.h"
 #include "core/viewaction.h"
 #include "core/views/mainform.h"
+#include "app/views/controllers.h"
 #include "support/httpserver.h"
+#include "support/recordinglistener.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -98,19 +104,34 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return condition();
 }
 
-TProgramRun RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+TCliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environment)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    TProgramRun result;
+    process.start(QStringLiteral(CALVERDINE_CLI), arguments);
+    TCliRun result;
     if (!process.waitForStarted(10000))
         return result;
-    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 90000);
+    WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 120000);
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+void AnswerNextDialog(std::function<bool(QWidget&)> matches, std::function<void(QWidget&)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, matches = std::move(matches), answer = std::move(answer)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || !matches(*dialog))
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(*dialog);
+    });
+    poll->start();
 }
 
 void Pause(int milliseconds)
@@ -145,10 +166,25 @@ TEngineWindow::TEngineWindow(TEngineProfile* profile)
     m_form->resize(1200, 800);
     m_form->show();
     TEventBus& bus = App().bus();
-    bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
+    auto view = std::make_unique<TViewAction>(App().service<TLayoutSettings>());
+    QComboBox* box = m_form->addressBox();
+    QObject::connect(view.get(), &TViewAction::addressListChanged, box, [box](const QStringList& addresses, const QString& current) {
+        box->clear();
+        box->addItems(addresses);
+        box->setEditText(current);
+    });
+    bus.AddListener(std::move(view));
     auto action = CreateTabAction(*m_form, profile);
     m_tabs = static_cast<TTabAction*>(action.get());
     bus.AddListener(std::move(action));
+    bus.AddListener(std::make_unique<TRecordingListener>(m_parses, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+}
+
+bool TEngineWindow::go(const QString& url)
+{
+    const int before = parseCount();
+    App().tabs->NavigateCurrentTab(url);
+    return WaitUntil([&] { return parseCount() > before && App().tabs->CurrentTab()->GetUrl() == url; });
 }
 
 TEngineWindow::~TEngineWindow()
@@ -161,16 +197,6 @@ TEngineWindow::~TEngineWindow()
 void TEngineWindow::openProject(const QString& home, const QString& homePage,
                                 const std::function<void(TXMLProjectType&)>& adjust)
 {
-    OpenE2EProject(home, homePage, adjust);
-}
-
-void TEngineWindow::closeProject()
-{
-    CloseE2EProject();
-}
-
-void OpenE2EProject(const QString& home, const QString& homePage, const std::function<void(TXMLProjectType&)>& adjust)
-{
     auto project = TXMLProjectType::NewProjectDocument();
     project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
     project->SetHomePage(homePage);
@@ -182,7 +208,7 @@ void OpenE2EProject(const QString& home, const QString& homePage, const std::fun
     App().bus().NotifyProjectOpened(0);
 }
 
-void CloseE2EProject()
+void TEngineWindow::closeProject()
 {
     if (!App().currentProject())
         return;
@@ -194,8 +220,14 @@ void CloseE2EProject()
 
 QVariant TEngineWindow::run(const QString& script, TTabWindow* tab)
 {
-    if (!tab)
-        tab = m_tabs->CurrentTabWindow();
+    return RunScript(script, tab);
+}
+
+QVariant RunScript(const QString& script, TTabView* view)
+{
+    if (!view && App().tabs)
+        view = App().tabs->CurrentTab();
+    auto* tab = dynamic_cast<TTabWindow*>(view);
     auto* browser = tab ? dynamic_cast<TEngineBrowser*>(tab->Browser()) : nullptr;
     if (!browser)
         return QVariant();
@@ -203,4 +235,46 @@ QVariant TEngineWindow::run(const QString& script, TTabWindow* tab)
     browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
     WaitUntil([&] { return answer->first; }, 10000);
     return answer->second;
+}
+
+QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage, const QStringList& tabAddresses)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(name, home);
+    project->SetHomePage(homePage);
+    const QString path = QDir(home).filePath(name + QStringLiteral(".xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(project->ProjectXmlText()) < 0)
+        return QString();
+    const QString folder = project->RootDirectory() + QStringLiteral("/TabWindow");
+    QDir().mkpath(folder);
+    if (!tabAddresses.isEmpty()) {
+        TIniFile list(folder + QStringLiteral("/TabWindowList.ini"));
+        for (int i = 0; i < tabAddresses.size(); ++i)
+            list.writeString(QStringLiteral("Info"), QString::number(1000 + i), tabAddresses[i]);
+        list.save();
+    }
+    return path;
+}
+
+std::unique_ptr<TMainForm> StartMainWindow(TEngineProfile& profile, const QString& projectFile)
+{
+    SetStartupProjectFile(projectFile);
+    auto form = std::make_unique<TMainForm>();
+    form->FormCreate([&profile](TMainForm& f) { CreateControllersSharingProfile(f, profile); });
+    form->resize(1200, 800);
+    form->show();
+    return form;
+}
+
+bool AllTabsReady(int count)
+{
+    auto* tabs = dynamic_cast<TTabAction*>(App().tabs);
+    if (!tabs || tabs->TabCount() != count)
+        return false;
+    for (TTabWindow* tab : tabs->Tabs()) {
+        if (!tab->IsReady())
+            return false;
+    }
+    return true;
 }

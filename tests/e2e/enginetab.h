@@ -13,11 +13,13 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
 class THttpServer;
 class TMainForm;
 class TTabAction;
+class TTabView;
 class TXMLProjectType;
 
 // A tab on the real engine without a main window: the browser control, its tab window
@@ -57,17 +59,33 @@ void ProcessDeferredDeletes();
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the event loop for a while.
 void Pause(int milliseconds);
+// Once a modal dialog that `matches` shows, hands it to `answer` (once), as a user would
+// answer it while the code that opened it waits.
+void AnswerNextDialog(std::function<bool(QWidget&)> matches, std::function<void(QWidget&)> answer);
 
-// How a program run to its end ended (exit code, -1 when it crashed or never started) and
-// what it printed.
-struct TProgramRun {
+// How a run of calverdine-cli to its end ended (exit code, -1 when it crashed or never
+// started) and what it printed; this process keeps serving its pages meanwhile.
+struct TCliRun {
     int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
+    QString out;
+    QString err;
 };
-// Runs a program while this process keeps serving its pages.
-TProgramRun RunProgram(const QString& program, const QStringList& arguments,
-                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+TCliRun RunCli(const QStringList& arguments,
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+
+// Runs code in the page of a tab on the real engine (the current tab when none is given)
+// and returns its result; an invalid value when there is no such page or no answer.
+QVariant RunScript(const QString& script, TTabView* tab = nullptr);
+
+// Writes the project file `name`.xml into `home` with that home page and, when given, the
+// tab list a restart restores; its path, or empty when it cannot be written.
+QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage,
+                         const QStringList& tabAddresses = {});
+// The whole main window with every controller, started on the project file as after a
+// restart (the engine's profile is shared with the test).
+std::unique_ptr<TMainForm> StartMainWindow(TEngineProfile& profile, const QString& projectFile);
+// The tab controller has that many tabs and each has its page ready.
+bool AllTabsReady(int count);
 
 // A suite on the real engine: one profile and one loopback server, made before the suite's
 // first test and dropped after its last. A suite that serves fixed pages adds them in its own
@@ -81,14 +99,9 @@ protected:
     static THttpServer* s_server;
 };
 
-// Opens a new project "E2E" in `home` with that home page, as the user does; `adjust` sets
-// more of it before it opens. Closing drops the open project, if any, as the user does.
-void OpenE2EProject(const QString& home, const QString& homePage,
-                    const std::function<void(TXMLProjectType&)>& adjust = {});
-void CloseE2EProject();
-
-// The main window with the view and tab controllers on the real engine; a test adds the
-// controllers it is about to the application's bus. Closing it closes any open project first.
+// The main window with the view (filling the address bar) and tab controllers on the real
+// engine; a test adds the controllers it is about to the application's bus. Closing the
+// window closes any open project first.
 class TEngineWindow {
 public:
     explicit TEngineWindow(TEngineProfile* profile);
@@ -98,14 +111,18 @@ public:
     TTabAction& tabs() const { return *m_tabs; }
 
     // Opens a new project "E2E" in `home` with that home page, as the user does; `adjust`
-    // sets more of it before it opens.
+    // sets more of it before it opens. Closing drops the open project, if any.
     void openProject(const QString& home, const QString& homePage,
                      const std::function<void(TXMLProjectType&)>& adjust = {});
     void closeProject();
     // Runs code in the page of a tab (the current one when none is given).
     QVariant run(const QString& script, TTabWindow* tab = nullptr);
+    // Navigates the current tab and waits until the page at that address is parsed.
+    bool go(const QString& url);
+    int parseCount() const { return int(m_parses->size()); }
 
 private:
     std::unique_ptr<TMainForm> m_form;
     TTabAction* m_tabs = nullptr;
+    std::shared_ptr<QStringList> m_parses = std::make_shared<QStringList>();
 };

@@ -1,34 +1,25 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/views/addressbar.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/homefiles.h"
-#include "core/layoutsettings.h"
 #include "core/projectdocument.h"
-#include "core/projectstate.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "history/favoriteaction.h"
 #include "history/views/favoriteview.h"
 #include "history/views/historyview.h"
 #include "support/httpserver.h"
-#include "support/recordinglistener.h"
 #include "support/testhome.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QApplication>
 #include <QDialog>
 
 #include <gtest/gtest.h>
@@ -37,80 +28,39 @@
 
 namespace {
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
 // The main window with the view, tab, favorites, history and address controllers on the
 // real engine, pages served on loopback.
-class FavoritesE2E : public ::testing::Test {
+class FavoritesE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         for (const char* name : { "a", "b", "c", "news" }) {
             const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
             s_server->addPage(QStringLiteral("/f/%1.html").arg(QLatin1String(name)), page);
         }
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     FavoritesE2E()
     {
-        WriteBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + home.file("Shortcuts").toUtf8() + "\r\n");
-        WriteBytes(home.file("Shortcuts/News.url"), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
-        form = std::make_unique<TMainForm>();
-        form->resize(1200, 800);
-        form->show();
+        WriteFileBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + home.file("Shortcuts").toUtf8() + "\r\n");
+        WriteFileBytes(home.file("Shortcuts/News.url"), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
+        window = std::make_unique<TEngineWindow>(s_profile);
+        form = &window->form();
         TEventBus& bus = App().bus();
-        auto view = std::make_unique<TViewAction>(App().service<TLayoutSettings>());
-        QComboBox* box = form->addressBox();
-        QObject::connect(view.get(), &TViewAction::addressListChanged, box, [box](const QStringList& addresses, const QString& current) {
-            box->clear();
-            box->addItems(addresses);
-            box->setEditText(current);
-        });
-        bus.AddListener(std::move(view));
-        bus.AddListener(CreateTabAction(*form, s_profile));
         bus.AddListener(CreateFavoriteAction(*form));
         bus.AddListener(CreateHistoryAction(*form));
         bus.AddListener(CreateAddressAction(*form));
-        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
         tree = FavoriteTree(*form);
         action = TFavoriteAction::instance();
     }
 
-    ~FavoritesE2E() override
-    {
-        closeProject();
-        form.reset();
-        ProcessDeferredDeletes();
-    }
-
     void openProject()
     {
-        OpenE2EProject(home.path(), url("a"), [&](TXMLProjectType& project) { folder = project.RootDirectory() + "/Favorite/"; });
+        window->openProject(home.path(), url("a"), [&](TXMLProjectType& project) { folder = project.RootDirectory() + "/Favorite/"; });
     }
 
-    void closeProject() { CloseE2EProject(); }
-
+    void closeProject() { window->closeProject(); }
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/f/%1.html").arg(QLatin1String(name))); }
     bool shows(const char* name)
     {
@@ -149,25 +99,17 @@ protected:
     }
 
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TEngineWindow> window;
+    TMainForm* form = nullptr;
     QTreeWidget* tree = nullptr;
     TFavoriteAction* action = nullptr;
     QString folder;
-    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* FavoritesE2E::s_server = nullptr;
-TEngineProfile* FavoritesE2E::s_profile = nullptr;
 
 TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopening)
 {
     ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(tree->topLevelItemCount(), 3);
-    EXPECT_EQ(root(0)->text(0), "お気に入りページ");
-    EXPECT_EQ(root(1)->text(0), "お気に入りグループ");
-    EXPECT_EQ(root(2)->text(0), "ブラウザーのお気に入り");
+    ASSERT_EQ(texts(tree->invisibleRootItem()), QStringList({ "お気に入りページ", "お気に入りグループ", "ブラウザーのお気に入り" }));
 
     openProject();
     ASSERT_TRUE(shows("a"));
@@ -183,7 +125,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     ASSERT_TRUE(typeIntoEditor("Alpha"));
     ASSERT_TRUE(WaitUntil([&] { return !action->editing() && root(0)->child(0)->text(0) == "Alpha"; }));
     const int alphaId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
-    EXPECT_EQ(ReadBytes(folder + QString::number(alphaId) + ".ini"), "[Item]\r\nType=1\r\nTitle=Alpha\r\nURL=" + url("a").toUtf8() + "\r\n");
+    EXPECT_EQ(FileBytes(folder + QString::number(alphaId) + ".ini"), "[Item]\r\nType=1\r\nTitle=Alpha\r\nURL=" + url("a").toUtf8() + "\r\n");
 
     // A second page, moved before the first.
     App().tabs->NavigateCurrentTab(url("b"));
@@ -194,7 +136,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     command("ActionFavoriteMovePrev")->trigger();
     EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
     const int bId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
-    EXPECT_EQ(ReadBytes(folder + "FavoriteList.txt"), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n").arg(bId).arg(alphaId).toLatin1());
+    EXPECT_EQ(FileBytes(folder + "FavoriteList.txt"), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n").arg(bId).arg(alphaId).toLatin1());
 
     // Esc gives the name back; choosing another node ends the edit without a crash.
     tree->setCurrentItem(root(0)->child(1));
@@ -233,21 +175,16 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     // The program's own dialog adds to the browser's favorites: offered the page's title,
     // what the user types loses the characters a file name cannot hold.
     QString offered;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != "TFormBrowserFavoriteAdd")
-            return;
-        answer.stop();
-        auto* name = dialog->findChild<QLineEdit*>();
-        offered = name->text();
-        name->setText("Saved: page?");
-        dialog->accept();
-    });
-    answer.start(10);
+    AnswerNextDialog([](QWidget& w) { return w.objectName() == "TFormBrowserFavoriteAdd"; },
+                     [&](QWidget& dialog) {
+                         auto* name = dialog.findChild<QLineEdit*>();
+                         offered = name->text();
+                         name->setText("Saved: page?");
+                         static_cast<QDialog&>(dialog).accept();
+                     });
     command("ActionFavoriteIEAddFavorite")->trigger();
     EXPECT_EQ(offered, "news");
-    EXPECT_EQ(ReadBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
+    EXPECT_EQ(FileBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
     EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
 
     closeProject();

@@ -2,21 +2,19 @@
 
 #include "app/views/pageprinter.h"
 #include "browser/engine/enginebrowser.h"
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "browser/views/tabwidgets.h"
 #include "capture/fileaction.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/views/mainform.h"
 #include "support/httpserver.h"
-#include "support/recordinglistener.h"
 #include "support/testhome.h"
 
 #include <QAction>
 #include <QFile>
 #include <QSignalSpy>
 #include <QUrl>
+#include <QWebEnginePage>
 
 #include <gtest/gtest.h>
 
@@ -41,63 +39,23 @@ private:
     QString m_pdf;
 };
 
-QString Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 // The main window with the tab and file controllers on the real engine.
-class FileE2E : public ::testing::Test {
+class FileE2E : public TEngineSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
-        s_server->addPage(QStringLiteral("/page.html"),
-                          "<html><head><title>served</title></head><body><p>Served words 4711</p></body></html>");
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
-
     FileE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1000, 700);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(CreateTabAction(*form, s_profile));
-        auto printer = std::make_unique<PdfPagePrinter>(form.get(), home.file(QStringLiteral("printed.pdf")));
+        auto printer = std::make_unique<PdfPagePrinter>(&window.form(), home.file(QStringLiteral("printed.pdf")));
         this->printer = printer.get();
         auto action = std::make_unique<TFileAction>(std::move(printer));
         file = action.get();
-        bus.AddListener(std::move(action));
-        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
+        App().bus().AddListener(std::move(action));
     }
 
-    ~FileE2E() override
-    {
-        form.reset();
-        ProcessDeferredDeletes();
-    }
-
-    bool go(const QString& url)
-    {
-        const int before = int(events->size());
-        App().tabs->NavigateCurrentTab(url);
-        return WaitUntil([&] { return int(events->size()) > before && App().tabs->CurrentTab()->GetUrl() == url; });
-    }
     QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
     // The text of the current page.
     QString pageText()
     {
-        auto* tab = static_cast<TTabWindow*>(App().tabs->CurrentTab());
-        auto* view = dynamic_cast<TEngineBrowser*>(tab->Browser());
+        auto* view = dynamic_cast<TEngineBrowser*>(window.tabs().CurrentTabWindow()->Browser());
         QString text;
         bool done = false;
         view->page()->toPlainText([&](const QString& t) { text = t; done = true; });
@@ -106,63 +64,20 @@ protected:
     }
 
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
+    TEngineWindow window { s_profile };
     TFileAction* file = nullptr;
     PdfPagePrinter* printer = nullptr;
-    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
 
-THttpServer* FileE2E::s_server = nullptr;
-TEngineProfile* FileE2E::s_profile = nullptr;
-
-TEST_F(FileE2E, OpenLoadsTheChosenFileInTheCurrentTabAndCancelLeavesThePage)
+// A served page is saved as a web archive that reloads with its text, printed to a PDF,
+// and a local file opened in its place.
+TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
 {
-    const QString served = s_server->urlText(QStringLiteral("/page.html"));
-    ASSERT_TRUE(go(served));
-    ASSERT_TRUE(command("ActionFileOpen")->isEnabled());
+    s_server->addPage(QStringLiteral("/page.html"),
+                      "<html><head><title>served</title></head><body><p>Served words 4711</p></body></html>");
+    ASSERT_TRUE(window.go(s_server->urlText(QStringLiteral("/page.html"))));
+    ASSERT_TRUE(WaitUntil([&] { return command("ActionFileSaveAs")->isEnabled() && command("ActionFilePrint")->isEnabled(); }));
 
-    home.prompter().files.push_back(QString());
-    command("ActionFileOpen")->trigger();
-    EXPECT_EQ(App().tabs->CurrentTab()->GetUrl(), served);
-    EXPECT_EQ(App().tabs->TabCount(), 1);
-
-    const QString path = home.file(QStringLiteral("local page.html"));
-    QFile local(path);
-    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-    local.write("<html><head><title>local</title></head><body><p>Local words 0815</p></body></html>");
-    local.close();
-    const int before = int(events->size());
-    home.prompter().files.push_back(path);
-    command("ActionFileOpen")->trigger();
-    const QString url = QUrl::fromLocalFile(path).toString();
-    ASSERT_TRUE(WaitUntil([&] { return int(events->size()) > before && App().tabs->CurrentTab()->GetUrl() == url; }))
-        << App().tabs->CurrentTab()->GetUrl().toStdString();
-    EXPECT_EQ(App().tabs->TabCount(), 1);
-    EXPECT_TRUE(pageText().contains(QStringLiteral("Local words 0815")));
-}
-
-TEST_F(FileE2E, SaveAsWebArchiveWritesAFileThatReloadsWithTheSameText)
-{
-    ASSERT_TRUE(go(s_server->urlText(QStringLiteral("/page.html"))));
-    ASSERT_TRUE(WaitUntil([&] { return command("ActionFileSaveAs")->isEnabled(); }));
-    const QString path = home.file(QStringLiteral("saved.mht"));
-    home.prompter().files.push_back(path);
-    QSignalSpy saved(file, &TFileAction::pageSaved);
-    command("ActionFileSaveAs")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return saved.count() > 0; }, 30000));
-    EXPECT_EQ(saved.at(0).at(1).toString(), QString());
-    EXPECT_TRUE(Read(path).contains(QStringLiteral("Served words 4711")));
-
-    ASSERT_TRUE(go(QUrl::fromLocalFile(path).toString()));
-    EXPECT_TRUE(pageText().contains(QStringLiteral("Served words 4711")));
-}
-
-TEST_F(FileE2E, PrintThroughThePrintPathWritesAPdf)
-{
-    ASSERT_TRUE(go(s_server->urlText(QStringLiteral("/page.html"))));
-    ASSERT_TRUE(WaitUntil([&] { return command("ActionFilePrint")->isEnabled(); }));
     QSignalSpy finished(printer, &TDialogPagePrinter::printFinished);
     command("ActionFilePrint")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }, 30000));
@@ -171,6 +86,27 @@ TEST_F(FileE2E, PrintThroughThePrintPathWritesAPdf)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF-"));
     EXPECT_GT(pdf.size(), 500);
+
+    const QString archive = home.file(QStringLiteral("saved.mht"));
+    home.prompter().files.push_back(archive);
+    QSignalSpy saved(file, &TFileAction::pageSaved);
+    command("ActionFileSaveAs")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return saved.count() > 0; }, 30000));
+    EXPECT_EQ(saved.at(0).at(1).toString(), QString());
+    EXPECT_TRUE(FileBytes(archive).contains("Served words 4711"));
+    ASSERT_TRUE(window.go(QUrl::fromLocalFile(archive).toString()));
+    EXPECT_TRUE(pageText().contains(QStringLiteral("Served words 4711")));
+
+    const QString path = home.file(QStringLiteral("local page.html"));
+    ASSERT_TRUE(WriteFileBytes(path, "<html><head><title>local</title></head><body><p>Local words 0815</p></body></html>"));
+    const int before = window.parseCount();
+    home.prompter().files.push_back(path);
+    command("ActionFileOpen")->trigger();
+    const QString url = QUrl::fromLocalFile(path).toString();
+    ASSERT_TRUE(WaitUntil([&] { return window.parseCount() > before && App().tabs->CurrentTab()->GetUrl() == url; }))
+        << App().tabs->CurrentTab()->GetUrl().toStdString();
+    EXPECT_EQ(App().tabs->TabCount(), 1);
+    EXPECT_TRUE(pageText().contains(QStringLiteral("Local words 0815")));
 }
 
 } // namespace

@@ -1,15 +1,10 @@
 #include "enginetab.h"
 
-#include "browser/engine/enginebrowser.h"
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "browser/views/tabwidgets.h"
 #include "capture/findaction.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/views/mainform.h"
 #include "support/httpserver.h"
-#include "support/recordinglistener.h"
 #include "support/testhome.h"
 
 #include <QAction>
@@ -22,13 +17,11 @@
 namespace {
 
 // The main window with the tab and find controllers on the real engine.
-class FindE2E : public ::testing::Test {
+class FindE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/words.html"),
                           "<html><body><p id=p>alpha beta alpha gamma alpha</p><p id=q>cat concat cat</p></body></html>");
         s_server->addPage(QStringLiteral("/frames.html"),
@@ -36,71 +29,36 @@ protected:
         s_server->addPage(QStringLiteral("/f1.html"), "<html><body><p>first frame only</p></body></html>");
         s_server->addPage(QStringLiteral("/f2.html"), "<html><body><p>second has the needle</p></body></html>");
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     FindE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1000, 700);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(CreateTabAction(*form, s_profile));
         auto action = std::make_unique<TFindAction>();
         find = action.get();
-        bus.AddListener(std::move(action));
-        bus.AddListener(std::make_unique<TRecordingListener>(events, std::initializer_list<TEvent> { TEvent::DocumentParseCompleted }));
-    }
-
-    ~FindE2E() override
-    {
-        form.reset();
-        ProcessDeferredDeletes();
+        App().bus().AddListener(std::move(action));
     }
 
     bool go(const QString& path)
     {
-        const int before = int(events->size());
-        const QString url = s_server->urlText(path);
-        App().tabs->NavigateCurrentTab(url);
-        return WaitUntil([&] {
-            return int(events->size()) > before && App().tabs->CurrentTab()->GetUrl() == url
-                && App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled();
-        });
+        return window.go(s_server->urlText(path))
+            && WaitUntil([&] { return App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled(); });
     }
-    TEngineBrowser* browser() const
+    QVariant run(const QString& script) { return window.run(script); }
+    // The text the search that `start` begins finds.
+    QString found(const std::function<void()>& start)
     {
-        return dynamic_cast<TEngineBrowser*>(static_cast<TTabWindow*>(App().tabs->CurrentTab())->Browser());
+        QSignalSpy searched(find, &TFindAction::searched);
+        start();
+        return WaitUntil([&] { return searched.count() > 0; }) ? searched.at(0).at(0).toString() : QStringLiteral("timeout");
     }
-    QVariant run(const QString& script)
-    {
-        QVariant result;
-        bool done = false;
-        browser()->page()->runJavaScript(script, [&](const QVariant& v) { result = v; done = true; });
-        WaitUntil([&] { return done; });
-        return result;
-    }
-    // Presses the search button with the find box's text; the text found.
+    // Presses the search button with the find box's text (the dialog's next search).
     QString press(const QString& box)
     {
         find->SetFindBoxText(box);
-        QSignalSpy searched(find, &TFindAction::searched);
-        App().commands().action(QStringLiteral("ActionFindButton"))->trigger();
-        if (!WaitUntil([&] { return searched.count() > 0; }))
-            return QStringLiteral("timeout");
-        return searched.at(0).at(0).toString();
+        return found([&] { App().commands().action(QStringLiteral("ActionFindButton"))->trigger(); });
     }
     QString next(const QString& text, bool down, bool wholeWord)
     {
-        QSignalSpy searched(find, &TFindAction::searched);
-        find->FindNext(text, down, wholeWord, false);
-        if (!WaitUntil([&] { return searched.count() > 0; }))
-            return QStringLiteral("timeout");
-        return searched.at(0).at(0).toString();
+        return found([&] { find->FindNext(text, down, wholeWord, false); });
     }
     // Where the page's selection is: "<element id>:<offset>:<text>".
     QString selection()
@@ -111,15 +69,9 @@ protected:
     }
 
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
+    TEngineWindow window { s_profile };
     TFindAction* find = nullptr;
-    std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* FindE2E::s_server = nullptr;
-TEngineProfile* FindE2E::s_profile = nullptr;
 
 TEST_F(FindE2E, SuccessivePressesWalkTheMatchesThenMissOnceThenStartAgain)
 {
@@ -200,13 +152,6 @@ TEST_F(FindE2E, BrowserOwnFindCountsTheMatchesInTheStatusBar)
     ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
     EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
     EXPECT_EQ(dialog.count(), 0);
-
-    // A project change switches back to the program's own dialog.
-    App().bus().NotifyProjectClosed(0);
-    EXPECT_FALSE(own->isChecked());
-    ASSERT_TRUE(go(QStringLiteral("/words.html")));
-    App().commands().action(QStringLiteral("ActionFind"))->trigger();
-    EXPECT_EQ(dialog.count(), 1);
 }
 
 } // namespace

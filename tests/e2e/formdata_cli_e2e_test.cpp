@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include "support/recordingproxy.h"
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,19 +25,12 @@ const QByteArray kPage = "<html><body><form name=login>"
                          "<textarea name=note>a=b</textarea>"
                          "</form></body></html>";
 
-struct TCliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-TCliResult RunCli(const QStringList& arguments, const QString& masterPassword = QString())
+TCliRun RunCliWith(const QStringList& arguments, const QString& masterPassword = QString())
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!masterPassword.isEmpty())
         environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), masterPassword);
-    const TProgramRun run = RunProgram(QStringLiteral(CALVERDINE_CLI), arguments, environment);
-    return { run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err) };
+    return RunCli(arguments, environment);
 }
 
 class FormDataCli : public ::testing::Test {
@@ -57,9 +49,9 @@ protected:
     }
     static void write(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
     static QByteArray read(const QString& path) { return FileBytes(path); }
-    TCliResult run(const QString& command, const QStringList& options)
+    TCliRun run(const QString& command, const QStringList& options)
     {
-        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { url });
+        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { url });
     }
 
     THttpServer server;
@@ -74,7 +66,7 @@ protected:
 TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
 {
     // save: a new data set of the page's screen, written in the stored form.
-    const TCliResult saved = run("save", { "--name", "初期値" });
+    const TCliRun saved = run("save", { "--name", "初期値" });
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
     const QString id = saved.out.trimmed();
     ASSERT_TRUE(QRegularExpression("^\\d+$").match(id).hasMatch()) << saved.out.toStdString();
@@ -97,7 +89,7 @@ TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
                                 "<FormDataItem key=\"//login/lang\">JA</FormDataItem></FormData>");
     write(formData + "/79.xml", "<FormData><FormDataItem key=\"//login/user\">");
 
-    const TCliResult equal = run("compare", { "--data", "77" });
+    const TCliRun equal = run("compare", { "--data", "77" });
     EXPECT_EQ(equal.exitCode, 0) << equal.out.toStdString() << equal.err.toStdString();
     QStringList lines = equal.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5 + 2 + 2);
@@ -105,7 +97,7 @@ TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
     EXPECT_EQ(lines[6], QStringLiteral("2 [比較結果 OK]: [//login/note] -> データ値[a=b] -> フォーム値[a=b]"));
     EXPECT_EQ(lines.last(), QStringLiteral(" -> OK"));
 
-    const TCliResult differs = run("compare", { "--data", "78" });
+    const TCliRun differs = run("compare", { "--data", "78" });
     EXPECT_EQ(differs.exitCode, 1);
     lines = differs.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5 + 2 + 2);
@@ -114,23 +106,23 @@ TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
     EXPECT_EQ(lines.last(), QStringLiteral(" -> NG"));
 
     // input: the page shows the set afterwards (a single selection matches "JA" to "ja").
-    const TCliResult input = run("input", { "--data", "78" });
+    const TCliRun input = run("input", { "--data", "78" });
     EXPECT_EQ(input.exitCode, 0) << input.err.toStdString();
     EXPECT_EQ(input.out, QStringLiteral("//login/user=zed\n//login/lang=ja\n"));
 
-    const TCliResult broken = run("compare", { "--data", "79" });
+    const TCliRun broken = run("compare", { "--data", "79" });
     EXPECT_EQ(broken.exitCode, 2);
     EXPECT_EQ(broken.err.count(QStringLiteral("ファイルが開けませんでした: ") + formData + "/79.xml"), 1)
         << "reported once, with its file: " << broken.err.toStdString();
 
     // A listed set without its data file (a save stopped half-way by an older version).
     write(index, read(index) + textcodec::toCp932("80=値なし\r\n"));
-    const TCliResult noFile = run("compare", { "--data", "80" });
+    const TCliRun noFile = run("compare", { "--data", "80" });
     EXPECT_EQ(noFile.exitCode, 2);
     EXPECT_FALSE(noFile.out.contains(" -> OK"));
     EXPECT_TRUE(noFile.err.contains(formData + "/80.xml: No such file or directory")) << noFile.err.toStdString();
 
-    const TCliResult missing = run("compare", { "--data", "999" });
+    const TCliRun missing = run("compare", { "--data", "999" });
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("データは削除されています"))) << missing.err.toStdString();
 
@@ -141,7 +133,7 @@ TEST_F(FormDataCli, CommandsWorkOnHandWrittenFilesAndWriteTheStoredForm)
 
 TEST_F(FormDataCli, HiddenInputsAreSavedOnlyWhenAsked)
 {
-    const TCliResult saved = run("save", { "--hidden" });
+    const TCliRun saved = run("save", { "--hidden" });
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
     EXPECT_TRUE(read(formData + "/" + saved.out.trimmed() + ".xml").contains(
         "<FormDataItem key=\"//login/token\" atttype=\"hidden\">T0K3N</FormDataItem>"));
@@ -161,10 +153,10 @@ TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
     });
     const QString page = server.urlText(QStringLiteral("/app/pass.html"));
     auto run = [&](const QString& command, const QStringList& options, const QString& master) {
-        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { page }, master);
+        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { page }, master);
     };
 
-    const TCliResult saved = run("save", {}, "master12");
+    const TCliRun saved = run("save", {}, "master12");
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
     const QString id = saved.out.trimmed();
     const QByteArray data = read(formData + "/" + id + ".xml");
@@ -172,16 +164,16 @@ TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
     EXPECT_FALSE(data.contains(password));
 
     // Each reading encrypts with a new salt: an unchanged password is equal all the same.
-    const TCliResult same = run("compare", { "--data", id }, "master12");
+    const TCliRun same = run("compare", { "--data", id }, "master12");
     EXPECT_EQ(same.exitCode, 0) << same.out.toStdString() << same.err.toStdString();
     EXPECT_FALSE(same.out.contains(QString::fromLatin1(password)));
 
     password = "changed";
-    const TCliResult changed = run("compare", { "--data", id }, "master12");
+    const TCliRun changed = run("compare", { "--data", id }, "master12");
     EXPECT_EQ(changed.exitCode, 1);
     EXPECT_EQ(changed.out.count(QStringLiteral("[比較結果 NG]")), 1) << changed.out.toStdString();
     EXPECT_TRUE(changed.out.contains(QStringLiteral("2 [比較結果 NG]: [//login/pass] -> データ値[")));
-    const TCliResult input = run("input", { "--data", id }, "master12");
+    const TCliRun input = run("input", { "--data", id }, "master12");
     EXPECT_EQ(input.exitCode, 0) << input.err.toStdString();
     EXPECT_FALSE(input.out.contains("s3cret-pw") || input.out.contains("changed")) << input.out.toStdString();
 
@@ -204,7 +196,7 @@ TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
         project->SetProxyServerPort(QString::number(proxy.port()));
         write(projectFile, project->ProjectXmlText());
         const qsizetype before = proxy.requests().size();
-        const TCliResult saved = run("save", { "--name", row.name });
+        const TCliRun saved = run("save", { "--name", row.name });
         ASSERT_EQ(saved.exitCode, 0) << row.name << saved.err.toStdString();
         EXPECT_EQ(proxy.requests().size() > before, row.proxied) << row.name << proxy.requests().join('\n').toStdString();
         if (row.proxied) {

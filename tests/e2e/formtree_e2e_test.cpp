@@ -1,18 +1,14 @@
 #include "enginetab.h"
 
-#include "browser/engine/enginebrowser.h"
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "formdefine/formdefinegrid.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/layoutsettings.h"
 #include "core/projectdocument.h"
-#include "core/projectstate.h"
 #include "core/textcodec.h"
 #include "formdefine/formtemplate.h"
-#include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "formdefine/formaction.h"
 #include "formdefine/formtree.h"
@@ -44,13 +40,11 @@ const char kLogScript[] = "<script>var log = [];"
                           " : t.value; log.push(t.name + '=' + v); });</script>";
 
 // The main window with the view, tab and form controllers on the real engine.
-class FormTreeE2E : public ::testing::Test {
+class FormTreeE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         s_server->addPage(QStringLiteral("/ft/plain.html"),
                           QByteArray("<html><body><form name=order action=/ft/done.html>"
                                      "<input name=user value=taro><input type=password name=pass value=secret>"
@@ -65,52 +59,22 @@ protected:
                           "<html><body><form name=search><input name=q></form></body></html>");
         s_server->addPage(QStringLiteral("/ft/done.html"), "<html><body>done</body></html>");
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
-    }
 
     FormTreeE2E()
     {
-        form = std::make_unique<TMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        TEventBus& bus = App().bus();
-        bus.AddListener(std::make_unique<TViewAction>(App().service<TLayoutSettings>()));
-        auto tabAction = CreateTabAction(*form, s_profile);
-        tabs = static_cast<TTabAction*>(tabAction.get());
-        bus.AddListener(std::move(tabAction));
         auto formAction = CreateFormAction(*form);
         action = static_cast<TFormAction*>(formAction.get());
-        bus.AddListener(std::move(formAction));
-        panel = form->findChild<TFormPanel*>();
+        App().bus().AddListener(std::move(formAction));
         tree = form->findChild<QTreeWidget*>(QStringLiteral("TreeViewForm"));
         values = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorForm"));
-    }
-    ~FormTreeE2E() override
-    {
-        if (App().currentProject()) {
-            App().service<TProjectState>().closing = true;
-            App().takeCurrentProject().reset();
-            App().bus().NotifyProjectClosed(0);
-        }
-        form.reset();
-        ProcessDeferredDeletes();
     }
 
     void openProject(const char* homePage, const std::function<void(const QString&)>& prepare = {})
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        if (prepare)
-            prepare(project->RootDirectory());
-        project->SetHomePage(s_server->urlText(QString::fromLatin1(homePage)));
-        QDir().mkpath(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
-        App().service<TProjectState>().closing = false;
-        App().bus().NotifyProjectOpened(0);
+        window.openProject(home.path(), s_server->urlText(QString::fromLatin1(homePage)), [&](TXMLProjectType& project) {
+            if (prepare)
+                prepare(project.RootDirectory());
+        });
     }
 
     // The tree as "depth:text" lines, without the root.
@@ -144,29 +108,17 @@ protected:
         return -1;
     }
     bool enabled(const char* name) const { return App().commands().action(QLatin1String(name))->isEnabled(); }
-    QVariant run(const QString& script)
-    {
-        auto* browser = dynamic_cast<TEngineBrowser*>(tabs->CurrentTabWindow()->Browser());
-        auto answer = std::make_shared<std::pair<bool, QVariant>>();
-        browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-        WaitUntil([&] { return answer->first; }, 10000);
-        return answer->second;
-    }
+    QVariant run(const QString& script) { return window.run(script); }
     QString log() { return run("log.join(' ')").toString(); }
 
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
     TTestHome home;
-    std::unique_ptr<TMainForm> form;
-    TTabAction* tabs = nullptr;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
+    TTabAction* tabs = &window.tabs();
     TFormAction* action = nullptr;
-    TFormPanel* panel = nullptr;
     QTreeWidget* tree = nullptr;
     QTableWidget* values = nullptr;
 };
-
-THttpServer* FormTreeE2E::s_server = nullptr;
-TEngineProfile* FormTreeE2E::s_profile = nullptr;
 
 TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefinitions)
 {
@@ -268,12 +220,18 @@ TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
         << treeLines().join(' ').toStdString();
 }
 
-TEST_F(FormTreeE2E, ASingleSelectionOffersOneEntry)
+TEST_F(FormTreeE2E, ASingleSelectionOffersOneEntryAndAnEmptyTemplateFolderOneDisabledItem)
 {
     s_server->addPage(QStringLiteral("/ft/single.html"),
                       "<html><body><form name=f><select name=s><option value=x>X<option value=y selected>Y</select>"
                       "</form></body></html>");
     openProject("/ft/single.html");
+    QMenu* menu = form->subMenu(QStringLiteral("MenuDataTemplate"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), "未登録");
+    EXPECT_FALSE(menu->actions().first()->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000)) << "the menu shows its empty line";
     ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:f" }); })) << treeLines().join(' ').toStdString();
     tree->setCurrentItem(find("f"));
     TFormTree::TSelectChoice choice;
@@ -338,22 +296,9 @@ TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
         << run("document.forms.order.user.value").toString().toStdString();
 
     // Closing the project empties and disables the menu.
-    App().service<TProjectState>().closing = true;
-    App().takeCurrentProject().reset();
-    App().bus().NotifyProjectClosed(0);
+    window.closeProject();
     EXPECT_TRUE(menu->actions().isEmpty());
     EXPECT_TRUE(WaitUntil([&] { return !menu->isEnabled(); }, 5000));
-}
-
-TEST_F(FormTreeE2E, AnEmptyTemplateFolderGivesOneDisabledItem)
-{
-    openProject("/ft/plain.html");
-    QMenu* menu = form->subMenu(QStringLiteral("MenuDataTemplate"));
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions().first()->text(), "未登録");
-    EXPECT_FALSE(menu->actions().first()->isEnabled());
-    EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000)) << "the menu shows its empty line";
 }
 
 }

@@ -1,6 +1,5 @@
 #include "enginetab.h"
 
-#include "app/views/controllers.h"
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "core/appcontext.h"
@@ -8,11 +7,10 @@
 #include "core/homefiles.h"
 #include "core/inifile.h"
 #include "core/memo.h"
-#include "core/startup.h"
 #include "core/views/mainform.h"
 #include "formdata/dataaction.h"
-#include "project/mainmenucommand.h"
 #include "core/projectdocument.h"
+#include "project/mainmenucommand.h"
 #include "support/httpserver.h"
 #include "support/testhome.h"
 
@@ -21,15 +19,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QStandardItemModel>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QComboBox>
-#include <QMenu>
-#include <QMenuBar>
-#include <iostream>
+#include <QTabBar>
 
 #include <gtest/gtest.h>
 
@@ -62,27 +53,10 @@ public:
 
     static QString page(const char* name) { return s_server->urlText(QStringLiteral("/mw/%1.html").arg(QLatin1String(name))); }
 
-    // Writes a project file with its data directory and, when given, its tab list.
+    // Writes a project file with its tab list, known to the reopen menu as one opened before.
     QString writeProject(const QString& name, const QStringList& tabAddresses)
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(name, home.path());
-        project->SetHomePage(page("home"));
-        const QString path = home.file(name + QStringLiteral(".xml"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(project->ProjectXmlText());
-        file.close();
-        const QString folder = project->RootDirectory() + QStringLiteral("/TabWindow");
-        QDir().mkpath(folder);
-        if (!tabAddresses.isEmpty()) {
-            TIniFile list(folder + QStringLiteral("/TabWindowList.ini"));
-            for (int i = 0; i < tabAddresses.size(); ++i)
-                list.writeString(QStringLiteral("Info"), QString::number(1000 + i), tabAddresses[i]);
-            list.save();
-        }
-        // Known to the reopen menu, as a project opened before.
+        const QString path = WriteProjectFile(home.path(), name, page("home"), tabAddresses);
         TIniFile known(KnownProjectsPath());
         known.load();
         known.writeString(QStringLiteral("Info"), name, path);
@@ -92,27 +66,11 @@ public:
 
     TTabAction* tabs() const { return dynamic_cast<TTabAction*>(App().tabs); }
 
-    bool allTabsReady(int count) const
-    {
-        TTabAction* t = tabs();
-        if (!t || t->TabCount() != count)
-            return false;
-        for (TTabWindow* tab : t->Tabs()) {
-            if (!tab->IsReady())
-                return false;
-        }
-        return true;
-    }
-
     // Starts the window on the project and waits until its tabs are restored and parsed.
     bool start(const QString& projectFile, int tabCount)
     {
-        SetStartupProjectFile(projectFile);
-        form = std::make_unique<TMainForm>();
-        form->FormCreate([](TMainForm& f) { CreateControllersSharingProfile(f, *s_profile); });
-        form->resize(1200, 800);
-        form->show();
-        return WaitUntil([&] { return allTabsReady(tabCount); });
+        form = StartMainWindow(*s_profile, projectFile);
+        return WaitUntil([&] { return AllTabsReady(tabCount); });
     }
 
     QStringList errorLines() const { return App().operationLog().lines().filter(QStringLiteral("[ERROR]")); }
@@ -122,20 +80,6 @@ public:
     TTestHome home;
     std::unique_ptr<TMainForm> form;
 };
-
-// Dismisses the next modal dialog (the project settings of a new project) when it shows.
-void CancelNextDialog()
-{
-    auto* poll = new QTimer(qApp);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            dialog->reject();
-            poll->deleteLater();
-        }
-    });
-    poll->start();
-}
 
 struct ClosePath {
     const char* name;
@@ -164,7 +108,7 @@ TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDr
     home.prompter().clear();
 
     const int tabsAfter = GetParam().close(*this, otherProject);
-    ASSERT_TRUE(WaitUntil([&] { return allTabsReady(tabsAfter); })) << tabs()->TabCount();
+    ASSERT_TRUE(WaitUntil([&] { return AllTabsReady(tabsAfter); })) << tabs()->TabCount();
     // The engine's activation of the remaining windows arrives through the event loop.
     Pause(300);
     ProcessDeferredDeletes();
@@ -183,7 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
                     } },
         ClosePath { "New",
                     [](MainWindowE2E&, const QString&) {
-                        CancelNextDialog();
+                        // The project settings of the new project are dismissed.
+                        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); },
+                                         [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
                         MainWindowE2E::trigger("ActionMainNew");
                         return 0;
                     } },
@@ -221,9 +167,25 @@ int FilesUnder(const QString& folder)
     return count;
 }
 
-TEST_F(MainWindowE2E, AfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWasLeft)
+TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWasLeft)
 {
     ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
+    trigger("ActionHelpView");
+    auto* help = form->findChild<QDialog*>(QStringLiteral("HelpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(tabs()->TabCount(), 1);
+    TIniFile list(App().currentProject()->RootDirectory() + QStringLiteral("/TabWindow/TabWindowList.ini"));
+    list.load();
+    EXPECT_EQ(list.keyNames(QStringLiteral("Info")).size(), 1);
+    EXPECT_TRUE(DataPanelRoot().contains(QStringLiteral("mw_a"))) << DataPanelRoot().toStdString();
+    // The version names the engine.
+    trigger("ActionHelpVersion");
+    ASSERT_FALSE(home.prompter().asked.empty());
+    const QString version = home.prompter().asked.back().text;
+    EXPECT_FALSE(version.contains(QStringLiteral("0.0.0"))) << version.toStdString();
+    EXPECT_TRUE(version.contains(QStringLiteral("Chromium"))) << version.toStdString();
+
     TTabWindow* tab = tabs()->CurrentTabWindow();
     const QString oldScreen = DataPanelRoot();
     ASSERT_FALSE(oldScreen.isEmpty());
@@ -282,26 +244,6 @@ TEST_F(MainWindowE2E, ClosingTheCurrentTabActivatesItsNeighbourAndTheCaptionKeep
     trigger("ActionTabOpen");
     ASSERT_TRUE(WaitUntil([&] { return t->TabCount() == 3; }));
     EXPECT_TRUE(form->windowTitle().startsWith("Calverdine - ProjA")) << form->windowTitle().toStdString();
-}
-
-TEST_F(MainWindowE2E, HelpAndVersionTakeNoTabAndNameTheEngine)
-{
-    ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
-    trigger("ActionHelpView");
-    auto* help = form->findChild<QDialog*>(QStringLiteral("HelpWindow"));
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(tabs()->TabCount(), 1);
-    TIniFile list(App().currentProject()->RootDirectory() + QStringLiteral("/TabWindow/TabWindowList.ini"));
-    list.load();
-    EXPECT_EQ(list.keyNames(QStringLiteral("Info")).size(), 1);
-    EXPECT_TRUE(DataPanelRoot().contains(QStringLiteral("mw_a"))) << DataPanelRoot().toStdString();
-
-    trigger("ActionHelpVersion");
-    ASSERT_FALSE(home.prompter().asked.empty());
-    const QString version = home.prompter().asked.back().text;
-    EXPECT_FALSE(version.contains(QStringLiteral("0.0.0"))) << version.toStdString();
-    EXPECT_TRUE(version.contains(QStringLiteral("Chromium"))) << version.toStdString();
 }
 
 }

@@ -55,20 +55,12 @@ private:
 
 // The tab and data controllers on the bus, one tab, the project of the operation pages,
 // and operations read from their stored form; runs go through the batch, one runner each.
-class OperationE2E : public ::testing::Test {
+class OperationE2E : public TEngineSuite {
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = new TEngineProfile();
-        s_server = new THttpServer();
-        ASSERT_TRUE(s_server->start());
+        TEngineSuite::SetUpTestSuite();
         AddOperationPages(*s_server);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_profile;
-        ProcessDeferredDeletes();
     }
 
     OperationE2E() : tabs(*s_profile)
@@ -134,12 +126,7 @@ protected:
     TDataAction* dataController = nullptr;
     TOperationList operations;
     std::unique_ptr<TOperationBatch> batch;
-    static THttpServer* s_server;
-    static TEngineProfile* s_profile;
 };
-
-THttpServer* OperationE2E::s_server = nullptr;
-TEngineProfile* OperationE2E::s_profile = nullptr;
 
 } // namespace
 

@@ -2,8 +2,6 @@
 
 #include "support/httpserver.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,8 +28,8 @@ protected:
 
     TCliResult run(const QStringList& arguments)
     {
-        const TProgramRun run = RunProgram(QStringLiteral(CALVERDINE_CLI), QStringList { "script" } + arguments);
-        return { run.exitCode, QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts), QString::fromUtf8(run.err) };
+        const TCliRun run = RunCli(QStringList { "script" } + arguments);
+        return { run.exitCode, run.out.split('\n', Qt::SkipEmptyParts), run.err };
     }
 
     THttpServer server;

@@ -56,13 +56,12 @@ protected:
         return result;
     }
 
-
     TTestHome home;
     TMemo console;
     TScriptExecutor executor { &console };
 };
 
-TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
+TEST_F(ScriptExecutionE2E, CodeVariablesAndSourcesOnTheRealPage)
 {
     s_server->addPage(QStringLiteral("/js/page.html"),
                       "<html><body><script>var obj = { a: 1 }; var text = 'hi';\n"
@@ -73,11 +72,10 @@ TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
     ASSERT_EQ(script->Variables(), QStringList({ "obj=", "text=" }));
     const int roundTrips = tab.browser()->channel()->roundTrips();
 
+    // Whole transcripts of code, variables and calls are checked through the command line.
     EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "1+1", done); }).first, "2");
     EXPECT_EQ(tab.browser()->channel()->roundTrips(), roundTrips + 1) << "one round trip per execution";
-    EXPECT_EQ(wait([&](auto done) { executor.Execute(script, "'abc'", done); }).first, "\"abc\"");
-    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1+1", "return value:2", kSeparator,
-                                             "code text:'abc'", "return value:\"abc\"" }));
+    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1+1", "return value:2" }));
 
     bool refreshed = false;
     executor.RefreshVariables(script, [&] { refreshed = true; });
@@ -90,16 +88,7 @@ TEST_F(ScriptExecutionE2E, CodeFunctionsAndVariablesFollowTheWorkedExamples)
     EXPECT_EQ(LoggedErrors().last(), "JavaScript 変数の値設定が失敗しました。\nobj=[object Object]");
     EXPECT_EQ(tab.run(QStringLiteral("obj.a")).toInt(), 1);
 
-    EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(script, "text", "", done); }).first, "undefined");
-    EXPECT_EQ(script->Variables().at(1), "text=undefined");
-    EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(script, "text", "'a' + 2", done); }).first, "\"a2\"");
-
     TTagScriptFunction* f = script->Functions().at(0).get();
-    f->Parameters() = QStringList({ "a=1", "b=" });
-    console.clear();
-    EXPECT_EQ(wait([&](auto done) { executor.Call(f, done); }).first, "\"undefined\"");
-    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "function name:f", "parameter 1:1", "parameter 2:undefined",
-                                             "execute code:f(1, undefined)", "return value:\"undefined\"" }));
     EXPECT_EQ(wait([&](auto done) { executor.GetSource(f, done); }).first, "function f(a, b) { return typeof b; }");
 }
 
@@ -116,38 +105,6 @@ TEST_F(ScriptExecutionE2E, CodeOfAFrameRunsInThatFramesGlobals)
     EXPECT_EQ(wait([&](auto done) { executor.Execute(top, "answer", done); }).first, "\"top\"");
     EXPECT_EQ(wait([&](auto done) { executor.SetVariableValue(inFrame, "answer", "answer * 2", done); }).first, "82");
     EXPECT_EQ(wait([&](auto done) { executor.GetVariableValue(top, "answer", done); }).first, "\"top\"");
-}
-
-TEST_F(ScriptExecutionE2E, APageThatIsNotLocalRefusesExecutionButShowsSources)
-{
-    s_server->addPage(QStringLiteral("/jr/page.html"),
-                      "<html><body><script>var n = 5; function g() { return 1; }</script></body></html>");
-    TEngineTab tab(*s_profile);
-    TTagScript* script = open(tab, QStringLiteral("/jr/page.html"), true);
-    ASSERT_NE(script, nullptr);
-    EXPECT_FALSE(wait([&](auto done) { executor.Execute(script, "n = 6", done); }).second);
-    EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
-    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "unexecutable domain.", kSeparator, "unexecutable domain." }));
-    EXPECT_TRUE(LoggedErrors().isEmpty());
-    EXPECT_EQ(tab.run(QStringLiteral("n")).toInt(), 5);
-    EXPECT_EQ(wait([&](auto done) { executor.GetSource(script->Functions().at(0).get(), done); }).first,
-              "function g() { return 1; }");
-}
-
-TEST_F(ScriptExecutionE2E, AThrownExceptionGivesTheErrorLineAndKeepsEarlierLines)
-{
-    s_server->addPage(QStringLiteral("/jt/page.html"),
-                      "<html><body><script>function boom() { throw new Error('no'); }</script></body></html>");
-    TEngineTab tab(*s_profile);
-    TTagScript* script = open(tab, QStringLiteral("/jt/page.html"));
-    ASSERT_NE(script, nullptr);
-    wait([&](auto done) { executor.Execute(script, "1", done); });
-    const auto thrown = wait([&](auto done) { executor.Execute(script, "boom()", done); });
-    EXPECT_FALSE(thrown.second);
-    EXPECT_EQ(console.lines(), QStringList({ kSeparator, "code text:1", "return value:1", kSeparator }));
-    EXPECT_EQ(LoggedErrors(), QStringList({ "JavaScript コードの実行が失敗しました。\ncode text: boom()" }));
-    EXPECT_FALSE(wait([&](auto done) { executor.Call(script->Functions().at(0).get(), done); }).second);
-    EXPECT_EQ(LoggedErrors().last(), "JavaScript 関数の実行が失敗しました。\nfunction name: boom");
 }
 
 TEST_F(ScriptExecutionE2E, APageThatReplacesBuiltInsDoesNotChangeWhatTheToolReads)

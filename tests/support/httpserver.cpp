@@ -63,7 +63,6 @@ QByteArray methodName(QHttpServerRequest::Method method)
 struct THttpServer::Pending {
     QHttpServerResponder responder;
     Response response;
-    QString path;
 };
 
 QString THttpServer::Request::formValue(const QString& name) const
@@ -89,15 +88,6 @@ THttpServer::Response THttpServer::Response::notFound()
     r.status = 404;
     r.contentType = "text/plain; charset=utf-8";
     r.body = "not found";
-    return r;
-}
-
-THttpServer::Response THttpServer::Response::redirect(const QByteArray& location)
-{
-    Response r;
-    r.status = 302;
-    r.body.clear();
-    r.headers.append({ "Location", location });
     return r;
 }
 
@@ -200,18 +190,15 @@ void THttpServer::handle(const QHttpServerRequest& incoming, QHttpServerResponde
     const int delay = std::max(response.delayMs, m_delays.value(request.path, 0));
     if (delay <= 0) {
         send(responder, response);
-        Q_EMIT requestServed(request.path);
         return;
     }
-    auto pending = std::unique_ptr<Pending>(new Pending{ std::move(responder), response, request.path });
+    auto pending = std::unique_ptr<Pending>(new Pending{ std::move(responder), response });
     Pending* held = pending.get();
     m_pending.push_back(std::move(pending));
     QTimer::singleShot(delay, this, [this, held] {
         send(held->responder, held->response);
-        const QString path = held->path;
         m_pending.erase(std::find_if(m_pending.begin(), m_pending.end(),
                                      [held](const auto& p) { return p.get() == held; }));
-        Q_EMIT requestServed(path);
     });
 }
 

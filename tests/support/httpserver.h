@@ -47,7 +47,6 @@ public:
 
         static Response html(const QByteArray& body);
         static Response notFound();
-        static Response redirect(const QByteArray& location);
     };
 
     using Handler = std::function<Response(const Request&)>;
@@ -63,9 +62,8 @@ public:
     QUrl url(const QString& path, bool remote = false) const;
     QString urlText(const QString& path, bool remote = false) const { return url(path, remote).toString(); }
 
-    // Files below this folder are served by their relative path ("/a/b.html" -> dir/a/b.html).
-    void setRoot(const QString& directory) { m_root = directory; }
-    // The fixture pages of the source tree (tests/fixtures/pages).
+    // The fixture pages of the source tree (tests/fixtures/pages), served by their relative
+    // path ("/a/b.html" -> pages/a/b.html).
     static QString fixturePagesDirectory();
 
     void addPage(const QString& path, const QByteArray& body,
@@ -79,9 +77,6 @@ public:
     const QList<Request>& requests() const { return m_requests; }
     int requestCount(const QString& path) const;
     void clearRequests() { m_requests.clear(); }
-
-Q_SIGNALS:
-    void requestServed(const QString& path);
 
 private:
     struct Route {
