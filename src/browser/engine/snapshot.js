@@ -36,7 +36,10 @@
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
 
-    var state = { token: 0, elements: [], documents: [], handles: new Map() };
+    var state = { token: 0, elements: [], documents: [] };
+    // Each element's handle is kept on the element's wrapper of this script world (the page
+    // never sees it) and is valid while the list of the last snapshot holds it there.
+    var HANDLE = Symbol('handle');
 
     function attribute(el, name) {
         var value = elementAttribute.call(el, name);
@@ -60,19 +63,21 @@
         return typeof id === 'string' ? id : str(elementId.call(el));
     }
 
-    function register(el) {
-        var h = state.handles.get(el);
-        if (h !== undefined)
-            return h;
-        h = state.elements.length;
-        state.handles.set(el, h);
-        state.elements.push(el);
-        return h;
+    function handleOf(el) {
+        if (!el || typeof el !== 'object')
+            return -1;
+        var h = el[HANDLE];
+        return h !== undefined && state.elements[h] === el ? h : -1;
     }
 
-    function handleOf(el) {
-        var h = el ? state.handles.get(el) : undefined;
-        return h === undefined ? -1 : h;
+    function register(el) {
+        var h = handleOf(el);
+        if (h >= 0)
+            return h;
+        h = state.elements.length;
+        el[HANDLE] = h;
+        state.elements.push(el);
+        return h;
     }
 
     // Fields at their defaults (empty text, false) are left out: readers take them as such.
@@ -101,11 +106,11 @@
     // Elements of inline SVG or MathML (an SVG link is no HTML anchor: its href is no
     // address) carry their namespace in the tag, so the model never takes them for the
     // HTML elements of the same name; only their id and text are read.
-    function describe(el, h, innerTextIds) {
-        var html = isHtmlElement(el);
+    // The id and the namespace are read once, by the caller; the form of a field comes from
+    // its form's list (formOf), where every form of the document has put its own.
+    function describe(el, h, id, html, formOf, innerTextIds) {
         var tag = html ? fastTag(el) : '';
         var o = { h: h, tag: html ? tag : (el.namespaceURI === 'http://www.w3.org/2000/svg' ? 'SVG:' : 'XML:') + tagOf(el) };
-        var id = idOf(el);
         if (id)
             o.id = id;
         switch (tag) {
@@ -116,7 +121,8 @@
             put(o, 'checked', el.checked);
             put(o, 'readOnly', el.readOnly);
             put(o, 'disabled', el.disabled);
-            o.form = handleOf(el.form);
+            // A form's list leaves out its image buttons: those ask for their form.
+            o.form = o.type === 'image' ? handleOf(el.form) : (formOf.owner[h] === undefined ? -1 : formOf.owner[h]);
             break;
         case 'SELECT':
             put(o, 'name', str(el.name));
@@ -150,13 +156,7 @@
             o.name = attribute(el, 'name');
             o.action = attribute(el, 'action');
             o.method = str(formMethod.call(el));
-            o.items = [];
-            var items = formElements.call(el);
-            for (var j = 0; j < items.length; j++) {
-                var item = handleOf(items[j]);
-                if (item >= 0)
-                    o.items.push(item);
-            }
+            o.items = formOf.items[h] || [];
             break;
         case 'A':
             o.href = str(el.href);
@@ -217,13 +217,16 @@
         var found = docQuery.call(doc, MODEL_SELECTOR);
         var list = [];
         var withId = [];
+        var ids = [];
         for (var q = 0; q < found.length; q++) {
             var el = found[q];
             if (el.namespaceURI !== HTML_NAMESPACE)
                 continue;
             list.push(el);
-            if (idOf(el))
-                withId.push(el);
+            var elId = idOf(el);
+            ids.push(elId);
+            if (elId)
+                withId.push(elId);
         }
         // Elements found by id but outside the model's tags (the screen's id element).
         var extras = [];
@@ -241,13 +244,34 @@
         for (var i = 0; i < innerTextIds.length; i++)
             addExtra(docById.call(doc, innerTextIds[i]));
         for (var j = 0; j < withId.length; j++)
-            addExtra(docById.call(doc, idOf(withId[j])));
+            addExtra(docById.call(doc, withId[j]));
         if (extras.length) {
             list = list.concat(extras);
             list.sort(documentOrder);
+            ids = list.map(idOf);
         }
+        // Only an element found by id may be of another namespace.
+        var extraSet = extras.length ? new Set(extras) : null;
         for (var r = 0; r < list.length; r++)
             register(list[r]);
+        // Each form's fields, and so each field's form, in one read of the form's list.
+        var forms = docForms.call(doc);
+        var formOf = { owner: [], items: [] };
+        for (var g = 0; g < forms.length; g++) {
+            var fh = handleOf(forms[g]);
+            if (fh < 0)
+                continue;
+            var items = formElements.call(forms[g]);
+            var handles = [];
+            for (var k = 0; k < items.length; k++) {
+                var item = handleOf(items[k]);
+                if (item >= 0) {
+                    handles.push(item);
+                    formOf.owner[item] = fh;
+                }
+            }
+            formOf.items[fh] = handles;
+        }
 
         var d = {
             id: id,
@@ -263,7 +287,8 @@
             scriptTexts: {}
         };
         for (var e = 0; e < list.length; e++) {
-            var described = describe(list[e], handleOf(list[e]), innerTextIds);
+            var described = describe(list[e], handleOf(list[e]), ids[e],
+                                     !extraSet || !extraSet.has(list[e]) || isHtmlElement(list[e]), formOf, innerTextIds);
             d.elements.push(described);
             if (described.id && !Object.prototype.hasOwnProperty.call(d.ids, described.id)
                 && docById.call(doc, described.id) === list[e])
@@ -271,7 +296,6 @@
             if (described.tag === 'SCRIPT' && described.src)
                 fetches.push({ doc: d, src: str(list[e].src) });
         }
-        var forms = docForms.call(doc);
         for (var f = 0; f < forms.length; f++) {
             if (handleOf(forms[f]) >= 0)
                 d.forms.push(handleOf(forms[f]));
@@ -442,7 +466,6 @@
         state.token = token;
         state.elements = [];
         state.documents = [];
-        state.handles = new Map();
         if (!isHtml(document))
             return 'N';
         var innerTextIds = (args && args.innerTextIds) || [];
