@@ -878,29 +878,43 @@ void TPageSnapshot::applyRefresh(const QByteArray& json)
     if (!root.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1 || !values.isArray())
         throw TError(QStringLiteral("page refresh error: unknown format"));
 
+    // An entry is an object or a row [h, value, checked, selected] (null where it has none).
     struct TChange {
         TSnapshotElement* element;
-        TJsonValue values;
+        TJsonValue value;
+        TJsonValue checked;
+        TJsonValue selected;
     };
     std::vector<TChange> changes;
     changes.reserve(values.size());
     values.forEach([&](const TJsonValue& v) {
+        TJsonValue item[4];
+        if (v.isArray()) {
+            int count = 0;
+            v.forEach([&](const TJsonValue& member) {
+                if (count < 4)
+                    item[count] = member.isNull() ? TJsonValue() : member;
+                ++count;
+            });
+        } else if (v.isObject()) {
+            item[0] = v.value(QLatin1String("h"));
+            item[1] = v.value(QLatin1String("value"));
+            item[2] = v.value(QLatin1String("checked"));
+            item[3] = v.value(QLatin1String("selected"));
+        }
         int handle = 0;
-        if (!v.isObject() || !toInteger(v.value(QLatin1String("h")), &handle))
+        if (!toInteger(item[0], &handle))
             throw TError(QStringLiteral("page refresh error: an entry has no handle"));
         // Elements that are not part of this snapshot are no business of its model.
         if (TSnapshotElement* element = m_byHandle.value(handle))
-            changes.push_back({ element, v });
+            changes.push_back({ element, item[1], item[2], item[3] });
     });
     for (const TChange& change : changes) {
-        const TJsonValue& v = change.values;
-        const TJsonValue value = v.value(QLatin1String("value"));
-        if (!value.isUndefined())
-            change.element->takeValue(value.toString());
-        const TJsonValue checked = v.value(QLatin1String("checked"));
-        if (!checked.isUndefined())
-            change.element->takeChecked(checked.toBool());
-        const TJsonValue selected = v.value(QLatin1String("selected"));
+        if (!change.value.isUndefined())
+            change.element->takeValue(change.value.toString());
+        if (!change.checked.isUndefined())
+            change.element->takeChecked(change.checked.toBool() || change.checked.toDouble() == 1);
+        const TJsonValue& selected = change.selected;
         if (!selected.isUndefined()) {
             TElementExtra* x = change.element->extraIfAny();
             if (!x)

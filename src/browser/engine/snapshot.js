@@ -501,17 +501,18 @@
             if (!live(el))
                 continue;
             var tag = tagOf(el);
+            // Rows [h, value, checked, selected], shorter than objects.
             if (tag === 'INPUT') {
-                values.push({ h: h, value: str(el.value), checked: !!el.checked });
+                values.push([h, str(el.value), el.checked ? 1 : 0]);
             } else if (tag === 'TEXTAREA') {
-                values.push({ h: h, value: str(el.value) });
+                values.push([h, str(el.value)]);
             } else if (tag === 'SELECT') {
                 var selected = [];
                 for (var i = 0; i < el.options.length; i++) {
                     if (el.options[i].selected)
                         selected.push(i);
                 }
-                values.push({ h: h, selected: selected });
+                values.push([h, null, null, selected]);
             }
         }
         return JSON.stringify({ format: FORMAT, values: values });
