@@ -10,8 +10,9 @@
 namespace {
 
 // A frameset page of three frames: a menu with anchors, a main frame whose forms hold
-// `fields` fields of every kind, and a frame with an inline frame.
-QByteArray generatedPage(int fields)
+// `fields` fields of every kind, and a frame with an inline frame. The fields are written as
+// rows, as the page script writes them, or as objects.
+QByteArray generatedPage(int fields, bool rows = true)
 {
     int handle = 1;
     const auto h = [&handle] { return QByteArray::number(handle++); };
@@ -44,6 +45,28 @@ QByteArray generatedPage(int fields)
             const QByteArray e = h();
             items += (items.isEmpty() ? "" : ",") + e;
             const QByteArray name = "field" + QByteArray::number(i % 200);
+            const QByteArray n = QByteArray::number(i);
+            if (rows) {
+                switch (i % 6) {
+                case 0:
+                case 1:
+                    elements += ",[\"INPUT\"," + e + ",\"\",\"text\",\"" + name + "\",\"value " + n + "\",0," + form + "]";
+                    break;
+                case 2:
+                    elements += ",[\"INPUT\"," + e + ",\"\",\"checkbox\",\"" + name + "\",\"on\",1," + form + "]";
+                    break;
+                case 3:
+                    elements += ",[\"INPUT\"," + e + ",\"\",\"radio\",\"choice\",\"v" + n + "\",0," + form + "]";
+                    break;
+                case 4:
+                    elements += ",[\"SELECT\"," + e + ",\"\",\"" + name + "\",0,[\"a\",\"A\",1,\"b\",\"B\",0]]";
+                    break;
+                default:
+                    elements += ",[\"TEXTAREA\"," + e + ",\"\",\"" + name + "\",\"text\",0]";
+                    break;
+                }
+                continue;
+            }
             switch (i % 6) {
             case 0:
             case 1:
@@ -95,12 +118,14 @@ void BM_ModelFromSnapshot(benchmark::State& state)
     state.counters["json_kB"] = double(json.size()) / 1024.0;
 }
 
-// The share of the snapshot alone, to tell loading from parsing.
+// The share of the snapshot alone, to tell loading from parsing; fields as rows (0) or as
+// objects (1).
 void BM_SnapshotOnly(benchmark::State& state)
 {
-    const QByteArray json = generatedPage(int(state.range(0)));
+    const QByteArray json = generatedPage(int(state.range(0)), state.range(1) == 0);
     for (auto _ : state)
         benchmark::DoNotOptimize(TPageSnapshot::fromJson(json)->elementCount());
+    state.counters["json_kB"] = double(json.size()) / 1024.0;
 }
 
 // The crafted script that used to freeze the window: a long word holding a dot, then a long
@@ -135,7 +160,7 @@ void BM_ScanOrdinaryScript(benchmark::State& state)
 
 BENCHMARK(BM_ScanCraftedScript)->Arg(100000)->Arg(200000)->Arg(400000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_ScanOrdinaryScript)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SnapshotOnly)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SnapshotOnly)->Args({ 5000, 0 })->Args({ 5000, 1 })->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModelFromSnapshot)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
 
 BENCHMARK_MAIN();

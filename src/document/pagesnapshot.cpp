@@ -423,6 +423,12 @@ QString internTag(std::string_view tag)
 
 } // namespace
 
+// The flags member of a field row.
+constexpr int kRowChecked = 1;
+constexpr int kRowReadOnly = 2;
+constexpr int kRowDisabled = 4;
+constexpr int kRowMultiple = 8;
+
 class TPageSnapshot::TLoader {
 public:
     explicit TLoader(TPageSnapshot& snapshot) : m_snapshot(snapshot) {}
@@ -490,19 +496,19 @@ private:
         if (!elements.isUndefined() && !elements.isNull() && !elements.isArray())
             fail(at + QStringLiteral(": \"elements\" is not an array"));
         elements.forEach([&](const TJsonValue& e) {
+            if (e.isArray()) {
+                loadRow(document, at, e);
+                reportProgress();
+                return;
+            }
             if (!e.isObject())
                 fail(at + QStringLiteral(": an element is not an object"));
             const int handle = requiredInteger(e, QLatin1String("h"), at);
             const TJsonValue tagValue = e.value(QLatin1String("tag"));
             if (!tagValue.isString() || tagValue.view().empty())
                 fail(at + QStringLiteral(": element %1 has no tag").arg(handle));
-            if (m_snapshot.m_byHandle.contains(handle))
-                fail(at + QStringLiteral(": handle %1 is used twice").arg(handle));
-            TSnapshotElement* raw = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle,
-                                                                        internTag(tagValue.view()));
+            TSnapshotElement* raw = addElement(document, at, handle, internTag(tagValue.view()));
             fillElement(*raw, e);
-            m_snapshot.m_byHandle.insert(handle, raw);
-            document->m_byTag[raw->m_tag].append(raw);
             if (raw->m_tag == QLatin1String("INPUT")) {
                 int form = -1;
                 if (toInteger(e.value(QLatin1String("form")), &form) && form >= 0)
@@ -512,6 +518,87 @@ private:
             }
             reportProgress();
         });
+    }
+
+    TSnapshotElement* addElement(TSnapshotDocument* document, const QString& at, int handle, const QString& tag)
+    {
+        if (m_snapshot.m_byHandle.contains(handle))
+            fail(at + QStringLiteral(": handle %1 is used twice").arg(handle));
+        TSnapshotElement* raw = &m_snapshot.m_elements->elements.emplace_back(&m_snapshot, document, handle, tag);
+        m_snapshot.m_byHandle.insert(handle, raw);
+        document->m_byTag[raw->m_tag].append(raw);
+        return raw;
+    }
+
+    // A field written as a row (docs/snapshot-format.md): its kind, handle and id, then the
+    // members of that kind in their fixed order, then the text asked for by id, if any.
+    void loadRow(TSnapshotDocument* document, const QString& at, const TJsonValue& row)
+    {
+        enum { kKind, kHandle, kId, kMost = 9 };
+        TJsonValue item[kMost];
+        int count = 0;
+        row.forEach([&](const TJsonValue& value) {
+            if (count < kMost)
+                item[count] = value;
+            ++count;
+        });
+        const std::string_view kind = item[kKind].view();
+        int handle = 0;
+        if (!toInteger(item[kHandle], &handle))
+            fail(at + QStringLiteral(": \"h\" is not a whole number"));
+        int flags = 0;
+        int textAt = 0;
+        TSnapshotElement* raw = nullptr;
+        if (kind == "INPUT") {
+            raw = addElement(document, at, handle, internTag(kind));
+            raw->m_type = item[3].toString();
+            raw->m_name = item[4].toString();
+            raw->m_value = item[5].toString();
+            toInteger(item[6], &flags);
+            int form = -1;
+            if (toInteger(item[7], &form) && form >= 0)
+                m_inputForms.push_back({ raw, form });
+            textAt = 8;
+        } else if (kind == "TEXTAREA") {
+            raw = addElement(document, at, handle, internTag(kind));
+            raw->m_name = item[3].toString();
+            raw->m_value = item[4].toString();
+            toInteger(item[5], &flags);
+            textAt = 6;
+        } else if (kind == "SELECT") {
+            raw = addElement(document, at, handle, internTag(kind));
+            raw->m_name = item[3].toString();
+            toInteger(item[4], &flags);
+            TElementExtra& x = raw->extra();
+            x.multiple = flags & kRowMultiple;
+            // Value, text and selected of each option in turn.
+            x.options.reserve(qsizetype(item[5].size() / 3));
+            int member = 0;
+            THtmlOption option;
+            item[5].forEach([&](const TJsonValue& value) {
+                switch (member++ % 3) {
+                case 0:
+                    option.value = value.toString();
+                    break;
+                case 1:
+                    option.text = value.toString();
+                    break;
+                default:
+                    option.selected = value.toBool() || value.toDouble() == 1;
+                    x.options.append(option);
+                    option = {};
+                }
+            });
+            textAt = 6;
+        } else {
+            fail(at + QStringLiteral(": element %1 is a row of no known kind").arg(handle));
+        }
+        raw->m_id = item[kId].toString();
+        raw->m_checked = flags & kRowChecked;
+        raw->m_readOnly = flags & kRowReadOnly;
+        raw->m_disabled = flags & kRowDisabled;
+        if (count > textAt)
+            raw->extra().innerText = item[textAt].toString();
     }
 
     // Every few thousand elements, how far the reading has come.
@@ -791,29 +878,43 @@ void TPageSnapshot::applyRefresh(const QByteArray& json)
     if (!root.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1 || !values.isArray())
         throw TError(QStringLiteral("page refresh error: unknown format"));
 
+    // An entry is an object or a row [h, value, checked, selected] (null where it has none).
     struct TChange {
         TSnapshotElement* element;
-        TJsonValue values;
+        TJsonValue value;
+        TJsonValue checked;
+        TJsonValue selected;
     };
     std::vector<TChange> changes;
     changes.reserve(values.size());
     values.forEach([&](const TJsonValue& v) {
+        TJsonValue item[4];
+        if (v.isArray()) {
+            int count = 0;
+            v.forEach([&](const TJsonValue& member) {
+                if (count < 4)
+                    item[count] = member.isNull() ? TJsonValue() : member;
+                ++count;
+            });
+        } else if (v.isObject()) {
+            item[0] = v.value(QLatin1String("h"));
+            item[1] = v.value(QLatin1String("value"));
+            item[2] = v.value(QLatin1String("checked"));
+            item[3] = v.value(QLatin1String("selected"));
+        }
         int handle = 0;
-        if (!v.isObject() || !toInteger(v.value(QLatin1String("h")), &handle))
+        if (!toInteger(item[0], &handle))
             throw TError(QStringLiteral("page refresh error: an entry has no handle"));
         // Elements that are not part of this snapshot are no business of its model.
         if (TSnapshotElement* element = m_byHandle.value(handle))
-            changes.push_back({ element, v });
+            changes.push_back({ element, item[1], item[2], item[3] });
     });
     for (const TChange& change : changes) {
-        const TJsonValue& v = change.values;
-        const TJsonValue value = v.value(QLatin1String("value"));
-        if (!value.isUndefined())
-            change.element->takeValue(value.toString());
-        const TJsonValue checked = v.value(QLatin1String("checked"));
-        if (!checked.isUndefined())
-            change.element->takeChecked(checked.toBool());
-        const TJsonValue selected = v.value(QLatin1String("selected"));
+        if (!change.value.isUndefined())
+            change.element->takeValue(change.value.toString());
+        if (!change.checked.isUndefined())
+            change.element->takeChecked(change.checked.toBool() || change.checked.toDouble() == 1);
+        const TJsonValue& selected = change.selected;
         if (!selected.isUndefined()) {
             TElementExtra* x = change.element->extraIfAny();
             if (!x)

@@ -133,7 +133,21 @@ TEST_F(SnapshotWrites, RefreshAppliesValuesAndAMalformedOneChangesNothing)
         = QStringLiteral(R"({"format":1,"values":[{"h":%1,"value":"again"},{"value":"no handle"}]})").arg(text).toUtf8();
     EXPECT_THROW(snapshot->applyRefresh(bad), TError);
     EXPECT_THROW(snapshot->applyRefresh(R"({"format":1,"values":[)"), TError);
+    EXPECT_THROW(snapshot->applyRefresh(R"({"format":1,"values":[["x","again"]]})"), TError);
     EXPECT_EQ(snapshot->element(text)->value(), "typed");
+
+    // The page's rows [h, value, checked, selected], null where an entry has none.
+    const QString boxValue = snapshot->element(box)->value();
+    snapshot->applyRefresh(QStringLiteral(R"({"format":1,"values":[[%1,"row",0],[%2,null,null,[0]],[%3,null,0]]})")
+                               .arg(text)
+                               .arg(list)
+                               .arg(box)
+                               .toUtf8());
+    EXPECT_EQ(snapshot->element(text)->value(), "row");
+    EXPECT_FALSE(snapshot->element(box)->checked());
+    EXPECT_TRUE(snapshot->element(list)->options()[0].selected);
+    EXPECT_FALSE(snapshot->element(list)->options()[1].selected);
+    EXPECT_EQ(snapshot->element(box)->value(), boxValue) << "null leaves the value alone";
 }
 
 } // namespace

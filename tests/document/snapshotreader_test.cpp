@@ -91,6 +91,49 @@ TEST(SnapshotReader, EveryKindOfFieldReachesTheModel)
     EXPECT_THROW(top->frameDocument(2), TError) << "a frame the document does not have";
 }
 
+// What the model reads of a field, to compare the two ways a field may be written.
+QString fieldText(const THtmlElement* e)
+{
+    QString text = e->tagName() + '|' + e->id() + '|' + e->type() + '|' + e->name() + '|' + e->value() + '|'
+                   + QString::number(e->checked()) + QString::number(e->readOnly()) + QString::number(e->disabled())
+                   + QString::number(e->multiple()) + '|' + (e->form() ? QString::number(e->form()->handle()) : "-")
+                   + '|' + e->innerText();
+    for (const THtmlOption& o : e->options())
+        text += '|' + o.value + '/' + o.text + (o.selected ? "+" : "-");
+    return text;
+}
+
+TEST(SnapshotReader, FieldRowsReadLikeTheirObjects)
+{
+    QByteArray rows = kEveryKind;
+    rows.replace(R"({"h":3,"tag":"INPUT","type":"text","name":"user","value":"me","readOnly":true,"disabled":true,"form":2})",
+                 R"(["INPUT",3,"","text","user","me",6,2])");
+    rows.replace(R"({"h":4,"tag":"INPUT","type":"checkbox","name":"keep","value":"on","checked":true,"form":2})",
+                 R"(["INPUT",4,"k","checkbox","keep","on",1,2,"Keep me"])");
+    rows.replace(R"({"h":5,"tag":"SELECT","name":"size","multiple":true,"disabled":true,
+    "options":[{"value":"s","text":"Small"},{"value":"m","text":"Mid","selected":true}]})",
+                 R"(["SELECT",5,"","size",12,["s","Small",0,"m","Mid",1]])");
+    rows.replace(R"({"h":6,"tag":"TEXTAREA","name":"note","value":"line1
+line2","readOnly":true})",
+                 R"(["TEXTAREA",6,"","note","line1
+line2",2])");
+    ASSERT_EQ(rows.count("[\""), kEveryKind.count("[\"") + 4) << "every field is written as a row";
+    const auto objects = TPageSnapshot::fromJson(kEveryKind);
+    const auto read = TPageSnapshot::fromJson(rows);
+    for (int h : { 3, 5, 6 })
+        EXPECT_EQ(fieldText(read->element(h)), fieldText(objects->element(h))) << h;
+    EXPECT_EQ(fieldText(read->element(4)), "INPUT|k|checkbox|keep|on|1000|2|Keep me");
+    EXPECT_EQ(read->element(2)->items().size(), 5) << "a form's items may be rows";
+    EXPECT_EQ(read->topDocument()->elementsByTagName("input").size(), 2);
+
+    // Short rows read their missing members as empty; a form that names no FORM as none.
+    const auto shortRows = TPageSnapshot::fromJson(R"({"format":1,"documents":[{"id":0,"elements":[
+        ["INPUT",1],["SELECT",2,"s","n",0,["only"]],["INPUT",3,"","text","a","b",0,99]]}]})");
+    EXPECT_EQ(fieldText(shortRows->element(1)), "INPUT|||||0000|-|");
+    EXPECT_EQ(fieldText(shortRows->element(2)), "SELECT|s||n||0000|-|") << "an option needs all three members";
+    EXPECT_EQ(shortRows->element(3)->form(), nullptr);
+}
+
 QString valueRead(const QByteArray& literal)
 {
     const auto snapshot = TPageSnapshot::fromJson(
@@ -162,6 +205,9 @@ TEST(SnapshotReader, BrokenTextsAreRefusedWithTheReason)
         { "a number only", "1", "not a JSON object" },
         { "handle too big", R"({"format":1,"documents":[{"id":0,"elements":[{"h":4294967296,"tag":"A"}]}]})", "whole number" },
         { "element not an object", R"({"format":1,"documents":[{"id":0,"elements":[7]}]})", "not an object" },
+        { "row of no known kind", R"({"format":1,"documents":[{"id":0,"elements":[["A",1,"","x"]]}]})", "no known kind" },
+        { "row without a handle", R"({"format":1,"documents":[{"id":0,"elements":[["INPUT","1"]]}]})", "whole number" },
+        { "row and object with one handle", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"A"},["INPUT",1]]}]})", "used twice" },
         { "document not an object", R"({"format":1,"documents":[1]})", "not an object" },
         { "empty tag", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":""}]}]})", "has no tag" },
         { "frames not an array", R"({"format":1,"documents":[{"id":0,"frames":{}}]})", "not an array" },

@@ -26,7 +26,15 @@ class TSnapshotNormaliser {
 public:
     QJsonObject normalise(const QJsonObject& snapshot)
     {
-        QJsonArray documents = snapshot.value("documents").toArray();
+        QJsonArray documents;
+        for (const QJsonValue& d : snapshot.value("documents").toArray()) {
+            QJsonObject document = d.toObject();
+            QJsonArray elements;
+            for (const QJsonValue& e : document.value("elements").toArray())
+                elements.append(e.isArray() ? fieldObject(e.toArray()) : e.toObject());
+            document["elements"] = elements;
+            documents.append(document);
+        }
         for (const QJsonValue& d : documents) {
             const QJsonObject document = d.toObject();
             if (document.value("body").isObject())
@@ -43,6 +51,35 @@ public:
     }
 
 private:
+    // A field the page wrote as a row, in the object form of the expected snapshots.
+    static QJsonObject fieldObject(const QJsonArray& row)
+    {
+        const QString kind = row.at(0).toString();
+        const bool input = kind == "INPUT";
+        const int flags = row.at(input ? 6 : kind == "TEXTAREA" ? 5 : 4).toInt();
+        QJsonObject o { { "h", row.at(1) }, { "tag", kind }, { "id", row.at(2) }, { "disabled", bool(flags & 4) } };
+        if (kind == "SELECT") {
+            o["name"] = row.at(3);
+            o["multiple"] = bool(flags & 8);
+            QJsonArray options;
+            const QJsonArray list = row.at(5).toArray();
+            for (qsizetype i = 0; i + 2 < list.size(); i += 3)
+                options.append(QJsonObject { { "value", list.at(i) }, { "text", list.at(i + 1) }, { "selected", list.at(i + 2).toInt() == 1 } });
+            o["options"] = options;
+            return o;
+        }
+        const int first = input ? 4 : 3;
+        if (input) {
+            o["type"] = row.at(3);
+            o["checked"] = bool(flags & 1);
+            o["form"] = row.at(7);
+        }
+        o["name"] = row.at(first);
+        o["value"] = row.at(first + 1);
+        o["readOnly"] = bool(flags & 2);
+        return o;
+    }
+
     int handle(const QJsonValue& old)
     {
         const int h = old.toInt(-1);

@@ -304,7 +304,8 @@ void TEnginePageChannel::handleSnapshotText(int token, const QString& text)
         m_documentPaths.clear();
     } else if (text.startsWith(QLatin1Char('H'))) {
         const int newline = text.indexOf(QLatin1Char('\n'));
-        const QJsonArray paths = QJsonDocument::fromJson(text.mid(1, newline - 1).toUtf8()).array();
+        // Views, not copies: the answer of a big page is tens of megabytes.
+        const QJsonArray paths = QJsonDocument::fromJson(QStringView(text).mid(1, newline - 1).toUtf8()).array();
         m_documentPaths.clear();
         for (int i = 0; i < paths.size(); ++i) {
             QList<int> path;
@@ -312,7 +313,7 @@ void TEnginePageChannel::handleSnapshotText(int token, const QString& text)
                 path.append(step.toInt());
             m_documentPaths.insert(i, path);
         }
-        result.json = text.mid(newline + 1).toUtf8();
+        result.json = QStringView(text).mid(newline + 1).toUtf8();
     } else {
         result.error = QStringLiteral("the page gave no snapshot");
     }

@@ -36,7 +36,10 @@
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
 
-    var state = { token: 0, elements: [], documents: [], handles: new Map() };
+    var state = { token: 0, elements: [], documents: [] };
+    // Each element's handle is kept on the element's wrapper of this script world (the page
+    // never sees it) and is valid while the list of the last snapshot holds it there.
+    var HANDLE = Symbol('handle');
 
     function attribute(el, name) {
         var value = elementAttribute.call(el, name);
@@ -60,19 +63,21 @@
         return typeof id === 'string' ? id : str(elementId.call(el));
     }
 
-    function register(el) {
-        var h = state.handles.get(el);
-        if (h !== undefined)
-            return h;
-        h = state.elements.length;
-        state.handles.set(el, h);
-        state.elements.push(el);
-        return h;
+    function handleOf(el) {
+        if (!el || typeof el !== 'object')
+            return -1;
+        var h = el[HANDLE];
+        return h !== undefined && state.elements[h] === el ? h : -1;
     }
 
-    function handleOf(el) {
-        var h = el ? state.handles.get(el) : undefined;
-        return h === undefined ? -1 : h;
+    function register(el) {
+        var h = handleOf(el);
+        if (h >= 0)
+            return h;
+        h = state.elements.length;
+        el[HANDLE] = h;
+        state.elements.push(el);
+        return h;
     }
 
     // Fields at their defaults (empty text, false) are left out: readers take them as such.
@@ -98,46 +103,50 @@
         return el.namespaceURI === HTML_NAMESPACE;
     }
 
+    var CHECKED = 1, READ_ONLY = 2, DISABLED = 4, MULTIPLE = 8;
+
+    // The fields, most of a big page, are written as rows rather than objects: the answer
+    // is about half as long and quicker to make and to read. The text of an element the
+    // caller asked for by id comes last.
+    function fieldRow(el, tag, h, id, formOf) {
+        var flags = (el.readOnly ? READ_ONLY : 0) | (el.disabled ? DISABLED : 0);
+        if (tag === 'INPUT') {
+            var type = str(el.type).toLowerCase();
+            // A form's list leaves out its image buttons: those ask for their form.
+            var form = type === 'image' ? handleOf(el.form) : (formOf.owner[h] === undefined ? -1 : formOf.owner[h]);
+            return ['INPUT', h, id, type, str(el.name), str(el.value), flags | (el.checked ? CHECKED : 0), form];
+        }
+        if (tag === 'TEXTAREA')
+            return ['TEXTAREA', h, id, str(el.name), str(el.value), flags];
+        var options = el.options;
+        var list = new Array(options.length * 3);
+        for (var i = 0; i < options.length; i++) {
+            var option = options[i];
+            list[i * 3] = str(option.value);
+            list[i * 3 + 1] = str(option.text);
+            list[i * 3 + 2] = option.selected ? 1 : 0;
+        }
+        return ['SELECT', h, id, str(el.name), (el.disabled ? DISABLED : 0) | (el.multiple ? MULTIPLE : 0), list];
+    }
+
     // Elements of inline SVG or MathML (an SVG link is no HTML anchor: its href is no
     // address) carry their namespace in the tag, so the model never takes them for the
     // HTML elements of the same name; only their id and text are read.
-    function describe(el, h, innerTextIds) {
-        var html = isHtmlElement(el);
+    // The id and the namespace are read once, by the caller; the form of a field comes from
+    // its form's list (formOf), where every form of the document has put its own.
+    function describe(el, h, id, html, formOf, innerTextIds) {
         var tag = html ? fastTag(el) : '';
+        var withText = id && innerTextIds.indexOf(id) >= 0;
+        if (tag === 'INPUT' || tag === 'TEXTAREA' || tag === 'SELECT') {
+            var row = fieldRow(el, tag, h, id, formOf);
+            if (withText)
+                row.push(str(el.innerText));
+            return row;
+        }
         var o = { h: h, tag: html ? tag : (el.namespaceURI === 'http://www.w3.org/2000/svg' ? 'SVG:' : 'XML:') + tagOf(el) };
-        var id = idOf(el);
         if (id)
             o.id = id;
         switch (tag) {
-        case 'INPUT':
-            o.type = str(el.type).toLowerCase();
-            put(o, 'name', str(el.name));
-            put(o, 'value', str(el.value));
-            put(o, 'checked', el.checked);
-            put(o, 'readOnly', el.readOnly);
-            put(o, 'disabled', el.disabled);
-            o.form = handleOf(el.form);
-            break;
-        case 'SELECT':
-            put(o, 'name', str(el.name));
-            put(o, 'multiple', el.multiple);
-            put(o, 'disabled', el.disabled);
-            o.options = [];
-            var options = el.options;
-            for (var i = 0; i < options.length; i++) {
-                var option = options[i];
-                var described = { value: str(option.value), text: str(option.text) };
-                if (option.selected)
-                    described.selected = true;
-                o.options.push(described);
-            }
-            break;
-        case 'TEXTAREA':
-            put(o, 'name', str(el.name));
-            put(o, 'value', str(el.value));
-            put(o, 'readOnly', el.readOnly);
-            put(o, 'disabled', el.disabled);
-            break;
         case 'BUTTON':
         case 'FIELDSET':
         case 'OBJECT':
@@ -150,13 +159,7 @@
             o.name = attribute(el, 'name');
             o.action = attribute(el, 'action');
             o.method = str(formMethod.call(el));
-            o.items = [];
-            var items = formElements.call(el);
-            for (var j = 0; j < items.length; j++) {
-                var item = handleOf(items[j]);
-                if (item >= 0)
-                    o.items.push(item);
-            }
+            o.items = formOf.items[h] || [];
             break;
         case 'A':
             o.href = str(el.href);
@@ -197,7 +200,7 @@
             }
             break;
         }
-        if (id && innerTextIds.indexOf(id) >= 0)
+        if (withText)
             o.innerText = str(el.innerText);
         return o;
     }
@@ -217,13 +220,16 @@
         var found = docQuery.call(doc, MODEL_SELECTOR);
         var list = [];
         var withId = [];
+        var ids = [];
         for (var q = 0; q < found.length; q++) {
             var el = found[q];
             if (el.namespaceURI !== HTML_NAMESPACE)
                 continue;
             list.push(el);
-            if (idOf(el))
-                withId.push(el);
+            var elId = idOf(el);
+            ids.push(elId);
+            if (elId)
+                withId.push(elId);
         }
         // Elements found by id but outside the model's tags (the screen's id element).
         var extras = [];
@@ -241,13 +247,34 @@
         for (var i = 0; i < innerTextIds.length; i++)
             addExtra(docById.call(doc, innerTextIds[i]));
         for (var j = 0; j < withId.length; j++)
-            addExtra(docById.call(doc, idOf(withId[j])));
+            addExtra(docById.call(doc, withId[j]));
         if (extras.length) {
             list = list.concat(extras);
             list.sort(documentOrder);
+            ids = list.map(idOf);
         }
+        // Only an element found by id may be of another namespace.
+        var extraSet = extras.length ? new Set(extras) : null;
         for (var r = 0; r < list.length; r++)
             register(list[r]);
+        // Each form's fields, and so each field's form, in one read of the form's list.
+        var forms = docForms.call(doc);
+        var formOf = { owner: [], items: [] };
+        for (var g = 0; g < forms.length; g++) {
+            var fh = handleOf(forms[g]);
+            if (fh < 0)
+                continue;
+            var items = formElements.call(forms[g]);
+            var handles = [];
+            for (var k = 0; k < items.length; k++) {
+                var item = handleOf(items[k]);
+                if (item >= 0) {
+                    handles.push(item);
+                    formOf.owner[item] = fh;
+                }
+            }
+            formOf.items[fh] = handles;
+        }
 
         var d = {
             id: id,
@@ -263,15 +290,15 @@
             scriptTexts: {}
         };
         for (var e = 0; e < list.length; e++) {
-            var described = describe(list[e], handleOf(list[e]), innerTextIds);
+            var h = handleOf(list[e]);
+            var described = describe(list[e], h, ids[e],
+                                     !extraSet || !extraSet.has(list[e]) || isHtmlElement(list[e]), formOf, innerTextIds);
             d.elements.push(described);
-            if (described.id && !Object.prototype.hasOwnProperty.call(d.ids, described.id)
-                && docById.call(doc, described.id) === list[e])
-                d.ids[described.id] = described.h;
+            if (ids[e] && !Object.prototype.hasOwnProperty.call(d.ids, ids[e]) && docById.call(doc, ids[e]) === list[e])
+                d.ids[ids[e]] = h;
             if (described.tag === 'SCRIPT' && described.src)
                 fetches.push({ doc: d, src: str(list[e].src) });
         }
-        var forms = docForms.call(doc);
         for (var f = 0; f < forms.length; f++) {
             if (handleOf(forms[f]) >= 0)
                 d.forms.push(handleOf(forms[f]));
@@ -338,8 +365,10 @@
             indexes.set(win[w], w);
         var children = frameWindows(doc);
         var described = new Map();
-        for (var e = 0; children.length && e < d.elements.length; e++)
-            described.set(d.elements[e].h, d.elements[e]);
+        for (var e = 0; children.length && e < d.elements.length; e++) {
+            if (!Array.isArray(d.elements[e]))
+                described.set(d.elements[e].h, d.elements[e]);
+        }
         for (var i = 0; i < children.length; i++) {
             // Each element names its own entry of the frames, whatever else the document holds.
             var element = described.get(handleOf(children.elements[i]));
@@ -442,7 +471,6 @@
         state.token = token;
         state.elements = [];
         state.documents = [];
-        state.handles = new Map();
         if (!isHtml(document))
             return 'N';
         var innerTextIds = (args && args.innerTextIds) || [];
@@ -473,17 +501,18 @@
             if (!live(el))
                 continue;
             var tag = tagOf(el);
+            // Rows [h, value, checked, selected], shorter than objects.
             if (tag === 'INPUT') {
-                values.push({ h: h, value: str(el.value), checked: !!el.checked });
+                values.push([h, str(el.value), el.checked ? 1 : 0]);
             } else if (tag === 'TEXTAREA') {
-                values.push({ h: h, value: str(el.value) });
+                values.push([h, str(el.value)]);
             } else if (tag === 'SELECT') {
                 var selected = [];
                 for (var i = 0; i < el.options.length; i++) {
                     if (el.options[i].selected)
                         selected.push(i);
                 }
-                values.push({ h: h, selected: selected });
+                values.push([h, null, null, selected]);
             }
         }
         return JSON.stringify({ format: FORMAT, values: values });
