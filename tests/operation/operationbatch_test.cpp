@@ -31,8 +31,9 @@ TEST(OperationBatch, ShardSelectionTakesTheKthOfEveryN)
         int k = 0;
         int n = 0;
         ASSERT_EQ(ParseShard(row.text, &k, &n), row.valid);
-        if (row.valid)
+        if (row.valid) {
             EXPECT_EQ(SelectShard(keys, k, n), row.selected);
+        }
     }
     // The shards of one N together are the whole list, each key once.
     QStringList all;
@@ -69,7 +70,11 @@ TParsed Parse(const QByteArray& bytes)
             parsed.tests = a.value("tests").toString();
             parsed.failures = a.value("failures").toString();
         } else if (xml.name() == QLatin1String("testcase")) {
-            parsed.cases.push_back({ a.value("name").toString(), a.value("classname").toString(), a.value("time").toString() });
+            TParsedCase testCase;
+            testCase.name = a.value("name").toString();
+            testCase.classname = a.value("classname").toString();
+            testCase.time = a.value("time").toString();
+            parsed.cases.push_back(testCase);
         } else if (xml.name() == QLatin1String("failure")) {
             TParsedCase& c = parsed.cases.back();
             c.failed = true;

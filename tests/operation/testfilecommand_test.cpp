@@ -228,9 +228,11 @@ TEST_F(TestFileCommandTest, ReadingKeepsWhatItCanOfDamagedFiles)
         }
         EXPECT_EQ(loaded, row.operations);
         EXPECT_EQ(prompter().messages(), row.messages);
-        if (!row.logged.isEmpty())
+        if (!row.logged.isEmpty()) {
             EXPECT_TRUE(log().join("\n").contains(row.logged)) << log().join("\n").toStdString();
-        if (row.files.isEmpty())
+        }
+        if (row.files.isEmpty()) {
             EXPECT_EQ(read("OperationList.txt"), QByteArray());
+        }
     }
 }
