@@ -36,7 +36,9 @@
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
 
-    var state = { token: 0, elements: [], documents: [] };
+    // fields: handle, kind and document of every field, three numbers each, in handle order.
+    var state = { token: 0, elements: [], documents: [], fields: [] };
+    var FIELD_INPUT = 0, FIELD_TEXTAREA = 1, FIELD_SELECT = 2;
     // Each element's handle is kept on the element's wrapper of this script world (the page
     // never sees it) and is valid while the list of the last snapshot holds it there.
     var HANDLE = Symbol('handle');
@@ -294,6 +296,8 @@
             var described = describe(list[e], h, ids[e],
                                      !extraSet || !extraSet.has(list[e]) || isHtmlElement(list[e]), formOf, innerTextIds);
             d.elements.push(described);
+            if (Array.isArray(described))
+                state.fields.push(h, described[0] === 'INPUT' ? FIELD_INPUT : described[0] === 'TEXTAREA' ? FIELD_TEXTAREA : FIELD_SELECT, id);
             if (ids[e] && !Object.prototype.hasOwnProperty.call(d.ids, ids[e]) && docById.call(doc, ids[e]) === list[e])
                 d.ids[ids[e]] = h;
             if (described.tag === 'SCRIPT' && described.src)
@@ -471,6 +475,7 @@
         state.token = token;
         state.elements = [];
         state.documents = [];
+        state.fields = [];
         if (!isHtml(document))
             return 'N';
         var innerTextIds = (args && args.innerTextIds) || [];
@@ -494,19 +499,28 @@
         return el && el.isConnected && el.ownerDocument && el.ownerDocument.defaultView;
     }
 
+    // Only the fields are visited, their kind known from the snapshot; whether a document
+    // still has its window is asked once per document.
     function refresh() {
         var values = [];
-        for (var h = 0; h < state.elements.length; h++) {
+        var shown = [];
+        for (var f = 0; f < state.fields.length; f += 3) {
+            var h = state.fields[f];
+            var kind = state.fields[f + 1];
+            var d = state.fields[f + 2];
+            if (shown[d] === undefined) {
+                var doc = state.documents[d];
+                shown[d] = !!(doc && doc.defaultView);
+            }
             var el = state.elements[h];
-            if (!live(el))
+            if (!shown[d] || !el || !el.isConnected)
                 continue;
-            var tag = tagOf(el);
             // Rows [h, value, checked, selected], shorter than objects.
-            if (tag === 'INPUT') {
+            if (kind === FIELD_INPUT) {
                 values.push([h, str(el.value), el.checked ? 1 : 0]);
-            } else if (tag === 'TEXTAREA') {
+            } else if (kind === FIELD_TEXTAREA) {
                 values.push([h, str(el.value)]);
-            } else if (tag === 'SELECT') {
+            } else {
                 var selected = [];
                 for (var i = 0; i < el.options.length; i++) {
                     if (el.options[i].selected)
