@@ -121,19 +121,39 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
+// Skips the benchmark with the reason unless the set-up went well.
+bool Ready(benchmark::State& state, bool ok, const char* why = "the page was not loaded")
+{
+    if (!ok)
+        state.SkipWithError(why);
+    return ok;
+}
+
+// The generated page served on loopback and an engine view of the window's size to load it.
+struct TServedPage {
+    explicit TServedPage(int fields)
+    {
+        served = server.start();
+        server.addPage(QStringLiteral("/fields.html"), GeneratedPage(fields));
+        browser = new TEngineBrowser(profile.profile());
+        browser->resize(1280, 900);
+        browser->show();
+    }
+    ~TServedPage() { delete browser; }
+    QString url() const { return server.urlText(QStringLiteral("/fields.html")); }
+
+    THttpServer server;
+    TEngineProfile profile;
+    TEngineBrowser* browser = nullptr;
+    bool served = false;
+};
+
 void BM_LoadToDocumentModel(benchmark::State& state)
 {
-    const int fields = int(state.range(0));
-    THttpServer server;
-    if (!server.start()) {
-        state.SkipWithError("no loopback server");
+    TServedPage served(int(state.range(0)));
+    if (!Ready(state, served.served, "no loopback server"))
         return;
-    }
-    server.addPage(QStringLiteral("/fields.html"), GeneratedPage(fields));
-    TEngineProfile profile;
-    auto* browser = new TEngineBrowser(profile.profile());
-    browser->resize(1280, 900);
-    browser->show();
+    TEngineBrowser* browser = served.browser;
     TParseTimer timer(browser->page());
     double totalMs = 0;
     double afterPaintMs = 0;
@@ -143,7 +163,7 @@ void BM_LoadToDocumentModel(benchmark::State& state)
 
     for (auto _ : state) {
         const int before = timer.parses;
-        tab.Navigate(server.urlText(QStringLiteral("/fields.html")));
+        tab.Navigate(served.url());
         if (!WaitFor([&] { return timer.parses > before; }, 180000)) {
             state.SkipWithError("the page was not parsed");
             break;
@@ -160,30 +180,21 @@ void BM_LoadToDocumentModel(benchmark::State& state)
     if (TCalverdineDocument* model = tab.GetDocumentModel())
         state.counters["parts"] = model->FormParts().count();
     tab.SetOwner(nullptr);
-    delete browser;
 }
 
 // The parts of it, on a page that stays loaded: the snapshot call (page script, transfer)
 // and the model built from its answer.
-struct TLoadedPage {
-    explicit TLoadedPage(int fields)
+struct TLoadedPage : TServedPage {
+    explicit TLoadedPage(int fields) : TServedPage(fields)
     {
-        if (!server.start())
+        if (!served)
             return;
-        server.addPage(QStringLiteral("/fields.html"), GeneratedPage(fields));
-        browser = new TEngineBrowser(profile.profile());
-        browser->resize(1280, 900);
-        browser->show();
         tab = std::make_unique<TTabWindow>(browser, nullptr);
         tab->SetOwner(&timer);
-        tab->Navigate(server.urlText(QStringLiteral("/fields.html")));
+        tab->Navigate(url());
         loaded = WaitFor([&] { return timer.parses > 0; }, 180000);
     }
-    ~TLoadedPage()
-    {
-        tab.reset();
-        delete browser;
-    }
+    ~TLoadedPage() { tab.reset(); }
     QByteArray snapshot()
     {
         QByteArray json;
@@ -196,9 +207,6 @@ struct TLoadedPage {
         return json;
     }
 
-    THttpServer server;
-    TEngineProfile profile;
-    TEngineBrowser* browser = nullptr;
     TParseTimer timer { nullptr };
     std::unique_ptr<TTabWindow> tab;
     bool loaded = false;
@@ -207,10 +215,8 @@ struct TLoadedPage {
 void BM_SnapshotCall(benchmark::State& state)
 {
     TLoadedPage page(int(state.range(0)));
-    if (!page.loaded) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.loaded))
         return;
-    }
     qsizetype size = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -237,6 +243,22 @@ void BM_ModelFromSnapshot(benchmark::State& state)
 
 // The floor the real paths are measured against: the smallest page-side script that does
 // the same work, run in the same script world, timed from the call to its answer in the tool.
+double RunPageScript(TLoadedPage& page, const QString& script, QVariant* answer);
+
+// Times the script on every iteration; each answer goes to `take`.
+template <typename Take>
+void TimeScript(benchmark::State& state, TLoadedPage& page, const QString& script, Take take)
+{
+    for (auto _ : state) {
+        QVariant answer;
+        const double seconds = RunPageScript(page, script, &answer);
+        if (!Ready(state, seconds >= 0, "no answer"))
+            break;
+        take(answer);
+        state.SetIterationTime(seconds);
+    }
+}
+
 double RunPageScript(TLoadedPage& page, const QString& script, QVariant* answer)
 {
     bool done = false;
@@ -263,22 +285,15 @@ const QString kRawWalkScript = QStringLiteral(
 // that world, which the repeated walks of BM_RawWalk find made.
 void BM_RawWalkAfterLoad(benchmark::State& state)
 {
-    THttpServer server;
-    if (!server.start()) {
-        state.SkipWithError("no loopback server");
+    TServedPage served(int(state.range(0)));
+    if (!Ready(state, served.served, "no loopback server"))
         return;
-    }
-    server.addPage(QStringLiteral("/fields.html"), GeneratedPage(int(state.range(0))));
-    TEngineProfile profile;
-    auto* browser = new TEngineBrowser(profile.profile());
-    browser->resize(1280, 900);
-    browser->show();
-    QWebEnginePage* page = browser->page();
+    QWebEnginePage* page = served.browser->page();
     double afterPaintMs = 0;
     for (auto _ : state) {
         bool loaded = false;
         const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, page, [&](bool) { loaded = true; });
-        page->load(QUrl(server.urlText(QStringLiteral("/fields.html"))));
+        page->load(QUrl(served.url()));
         const bool ok = WaitFor([&] { return loaded; }, 180000);
         QObject::disconnect(connection);
         if (!ok) {
@@ -299,28 +314,16 @@ void BM_RawWalkAfterLoad(benchmark::State& state)
         afterPaintMs += double(doneNs - std::max(readyNs, paintedNs)) / 1e6;
     }
     state.counters["afterPaintMs"] = afterPaintMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
-    delete browser;
 }
 
 // Reads every field's name, type and value into one JSON text and hands it to the tool.
 void BM_RawWalk(benchmark::State& state)
 {
     TLoadedPage page(int(state.range(0)));
-    if (!page.loaded) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.loaded))
         return;
-    }
     qsizetype size = 0;
-    for (auto _ : state) {
-        QVariant answer;
-        const double seconds = RunPageScript(page, kRawWalkScript, &answer);
-        if (seconds < 0) {
-            state.SkipWithError("no answer");
-            break;
-        }
-        size = answer.toString().toUtf8().size();
-        state.SetIterationTime(seconds);
-    }
+    TimeScript(state, page, kRawWalkScript, [&](const QVariant& answer) { size = answer.toString().toUtf8().size(); });
     state.counters["jsonKB"] = double(size) / 1024.0;
 }
 
@@ -329,24 +332,13 @@ void BM_RawWalk(benchmark::State& state)
 void BM_SnapshotPageSide(benchmark::State& state)
 {
     TLoadedPage page(int(state.range(0)));
-    if (!page.loaded) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.loaded))
         return;
-    }
     const QString script = TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js"))
                            + QStringLiteral(";\n(function(){var t=performance.now();var s=window.__calverdine.snapshot({},1);"
                                             "return [performance.now()-t,s.length];})()");
     double pageMs = 0;
-    for (auto _ : state) {
-        QVariant answer;
-        const double seconds = RunPageScript(page, script, &answer);
-        if (seconds < 0) {
-            state.SkipWithError("no answer");
-            break;
-        }
-        pageMs += answer.toList().value(0).toDouble();
-        state.SetIterationTime(seconds);
-    }
+    TimeScript(state, page, script, [&](const QVariant& answer) { pageMs += answer.toList().value(0).toDouble(); });
     state.counters["pageMs"] = pageMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
 }
 
@@ -398,10 +390,8 @@ struct TDataSetPage : TLoadedPage {
 void BM_InputDataSet(benchmark::State& state)
 {
     TDataSetPage page(int(state.range(0)));
-    if (!page.model) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.model))
         return;
-    }
     int trips = 0;
     int iteration = 0;
     for (auto _ : state) {
@@ -425,10 +415,8 @@ void BM_InputDataSet(benchmark::State& state)
 void BM_CompareDataSet(benchmark::State& state)
 {
     TDataSetPage page(int(state.range(0)));
-    if (!page.model) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.model))
         return;
-    }
     int trips = 0;
     int equal = 0;
     for (auto _ : state) {
@@ -458,10 +446,8 @@ void BM_PeakMemory(benchmark::State& state)
     rusage before {};
     getrusage(RUSAGE_SELF, &before);
     TLoadedPage page(int(state.range(0)));
-    if (!page.loaded) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.loaded))
         return;
-    }
     qsizetype answer = 0;
     for (auto _ : state) {
         answer = page.snapshot().size();
@@ -479,10 +465,8 @@ void BM_PeakMemory(benchmark::State& state)
 void BM_RawBatchWrite(benchmark::State& state)
 {
     TLoadedPage page(int(state.range(0)));
-    if (!page.loaded) {
-        state.SkipWithError("the page was not loaded");
+    if (!Ready(state, page.loaded))
         return;
-    }
     static const QString script = QStringLiteral(
         "(function(){var f=document.querySelectorAll('input,select,textarea');"
         "for(var i=0;i<f.length;i++){var e=f[i];"
@@ -491,15 +475,7 @@ void BM_RawBatchWrite(benchmark::State& state)
         "else e.value='w'+i;"
         "e.dispatchEvent(new Event('input',{bubbles:true}));e.dispatchEvent(new Event('change',{bubbles:true}));}"
         "return f.length;})()");
-    for (auto _ : state) {
-        QVariant answer;
-        const double seconds = RunPageScript(page, script, &answer);
-        if (seconds < 0) {
-            state.SkipWithError("no answer");
-            break;
-        }
-        state.SetIterationTime(seconds);
-    }
+    TimeScript(state, page, script, [](const QVariant&) {});
 }
 
 BENCHMARK(BM_LoadToDocumentModel)->Arg(5000)->Arg(500)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
