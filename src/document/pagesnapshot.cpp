@@ -11,6 +11,7 @@
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <unordered_map>
 
 namespace Internal {
 
@@ -399,10 +400,13 @@ bool flag(const TJsonValue& object, QLatin1String key)
 }
 
 // Parses the whole text into the parser's document; raises with the prefix and the reason.
+// The parser reads a little past the end of the text: a text with that much room left in its
+// own memory (as a converted answer has) is read where it is instead of copied.
 TJsonValue parseText(simdjson::dom::parser& parser, const QByteArray& json, const QString& prefix)
 {
     simdjson::dom::element root;
-    const simdjson::error_code error = parser.parse(json.constData(), size_t(json.size())).get(root);
+    const bool copy = json.capacity() - json.size() < qsizetype(simdjson::SIMDJSON_PADDING);
+    const simdjson::error_code error = parser.parse(json.constData(), size_t(json.size()), copy).get(root);
     if (error != simdjson::SUCCESS)
         throw TError(prefix + QStringLiteral("not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(error))));
     return TJsonValue(root);
@@ -551,9 +555,10 @@ private:
         TSnapshotElement* raw = nullptr;
         if (kind == "INPUT") {
             raw = addElement(document, at, handle, internTag(kind));
-            raw->m_type = item[3].toString();
+            raw->m_type = shared(item[3]);
             raw->m_name = item[4].toString();
-            raw->m_value = item[5].toString();
+            // The values of check boxes and radio buttons repeat ("on", "1"), a text's do not.
+            raw->m_value = isChoice(raw->m_type) ? shared(item[5]) : item[5].toString();
             toInteger(item[6], &flags);
             int form = -1;
             if (toInteger(item[7], &form) && form >= 0)
@@ -578,10 +583,10 @@ private:
             item[5].forEach([&](const TJsonValue& value) {
                 switch (member++ % 3) {
                 case 0:
-                    option.value = value.toString();
+                    option.value = shared(value);
                     break;
                 case 1:
-                    option.text = value.toString();
+                    option.text = shared(value);
                     break;
                 default:
                     option.selected = value.toBool() || value.toDouble() == 1;
@@ -601,6 +606,25 @@ private:
             raw->extra().innerText = item[textAt].toString();
     }
 
+    // Texts that repeat on big pages (input types, the option lists of a grid's rows) are
+    // made once and shared by every element that has them. Long texts rarely repeat.
+    QString shared(const TJsonValue& value)
+    {
+        const std::string_view text = value.view();
+        if (text.empty() || text.size() > 64)
+            return value.toString();
+        auto [it, added] = m_shared.try_emplace(text);
+        if (added)
+            it->second = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        return it->second;
+    }
+
+    static bool isChoice(const QString& type)
+    {
+        return type.compare(QLatin1String("checkbox"), Qt::CaseInsensitive) == 0
+            || type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0;
+    }
+
     // Every few thousand elements, how far the reading has come.
     void reportProgress()
     {
@@ -609,11 +633,11 @@ private:
         m_progress(int(qMin<qint64>(99, qint64(m_elementsRead) * 100 / qMax<qsizetype>(1, m_elementTotal))));
     }
 
-    static void fillElement(TSnapshotElement& element, const TJsonValue& e)
+    void fillElement(TSnapshotElement& element, const TJsonValue& e)
     {
         element.m_id = text(e, QLatin1String("id"));
         element.m_name = text(e, QLatin1String("name"));
-        element.m_type = text(e, QLatin1String("type"));
+        element.m_type = shared(e.value(QLatin1String("type")));
         element.m_value = text(e, QLatin1String("value"));
         element.m_checked = flag(e, QLatin1String("checked"));
         element.m_readOnly = flag(e, QLatin1String("readOnly"));
@@ -629,7 +653,7 @@ private:
             const TJsonValue options = e.value(QLatin1String("options"));
             x.options.reserve(qsizetype(options.size()));
             options.forEach([&](const TJsonValue& o) {
-                x.options.append({ text(o, QLatin1String("value")), text(o, QLatin1String("text")),
+                x.options.append({ shared(o.value(QLatin1String("value"))), shared(o.value(QLatin1String("text"))),
                                    flag(o, QLatin1String("selected")) });
             });
         } else if (tag == QLatin1String("FORM")) {
@@ -806,6 +830,7 @@ private:
     TPageSnapshot& m_snapshot;
     std::vector<std::vector<TPending>> m_pending; // per document
     std::vector<std::pair<TSnapshotElement*, int>> m_inputForms;
+    std::unordered_map<std::string_view, QString> m_shared; // views into the parser's texts
     std::vector<bool> m_referenced;
     QSet<const TSnapshotElement*> m_framesetChildren;
 };

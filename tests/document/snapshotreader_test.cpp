@@ -134,6 +134,25 @@ line2",2])");
     EXPECT_EQ(shortRows->element(3)->form(), nullptr);
 }
 
+// A text with room left after it in its own memory (as the page's converted answer has) is
+// read where it lies: the reader must stop at its end, whatever follows in that memory.
+TEST(SnapshotReader, ReadsNoFurtherThanTheEndOfItsText)
+{
+    const auto withJunkAfter = [](QByteArray text, const QByteArray& junk) {
+        const qsizetype size = text.size();
+        text.append(junk + QByteArray(256, ' '));
+        text.truncate(size);
+        return text;
+    };
+    const QByteArray whole = R"({"format":1,"documents":[{"id":0,"elements":[["INPUT",1,"","text","a","b",0,-1]]}]})";
+    const QByteArray text = withJunkAfter(whole, "\"x");
+    ASSERT_GE(text.capacity() - text.size(), 64);
+    EXPECT_EQ(TPageSnapshot::fromJson(text)->element(1)->value(), "b");
+
+    const QByteArray cut = whole.left(whole.indexOf("]]"));
+    EXPECT_THROW(TPageSnapshot::fromJson(withJunkAfter(cut, "]]}]}")), TError) << "what follows the end completes nothing";
+}
+
 QString valueRead(const QByteArray& literal)
 {
     const auto snapshot = TPageSnapshot::fromJson(
