@@ -15,18 +15,17 @@
 #include "formdata/formdatastore.h"
 #include "formdata/formvaluelist.h"
 #include "formdata/liverefresh.h"
+#include "enginebenchsupport.h"
 #include "support/httpserver.h"
 #include "support/recordingtabowner.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QEventLoop>
-#include <QTimer>
 #include <QWebEnginePage>
 
 #include <memory>
@@ -109,20 +108,6 @@ private:
     qint64 m_readyNs = -1;
     qint64 m_paintedNs = -1;
 };
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(1);
-    loop.exec();
-    return done();
-}
 
 // Skips the benchmark with the reason unless the set-up went well.
 bool Ready(benchmark::State& state, bool ok, const char* why = "the page was not loaded")
@@ -574,16 +559,5 @@ BENCHMARK(BM_PeakMemory)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillise
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    TEngineProfile::PrepareEnvironment();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ResetApp();
-    return 0;
+    return RunEngineBenchmarks(argc, argv);
 }

@@ -18,18 +18,16 @@
 #include "operation/operationcommands.h"
 #include "operation/operationlist.h"
 #include "operation/testoperationaction.h"
+#include "enginebenchsupport.h"
 #include "support/httpserver.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -54,20 +52,6 @@ void Write(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(0);
-    loop.exec();
-    return done();
 }
 
 class TTabs final : public TTabWindowFactory {
@@ -198,7 +182,7 @@ void BM_Operation200Commands(benchmark::State& state)
         steps.clock.start();
         steps.last = 0;
         raw->Start();
-        if (!WaitFor([&] { return raw->IsOver(); }, 300000)) {
+        if (!WaitFor([&] { return raw->IsOver(); }, 300000, 0)) {
             state.SkipWithError("the run did not end");
             break;
         }
@@ -248,16 +232,5 @@ BENCHMARK(BM_Operation200Commands)->UseManualTime()->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    TEngineProfile::PrepareEnvironment();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ResetApp();
-    return 0;
+    return RunEngineBenchmarks(argc, argv);
 }
