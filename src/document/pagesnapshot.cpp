@@ -405,7 +405,10 @@ bool flag(const TJsonValue& object, QLatin1String key)
 TJsonValue parseText(simdjson::dom::parser& parser, const QByteArray& json, const QString& prefix)
 {
     simdjson::dom::element root;
-    const bool copy = json.capacity() - json.size() < qsizetype(simdjson::SIMDJSON_PADDING);
+    // The room after the end, not capacity() - size(): a text cut at its front keeps the
+    // cut part at the start of its memory. data_ptr() is only read here.
+    const qsizetype room = const_cast<QByteArray&>(json).data_ptr().freeSpaceAtEnd();
+    const bool copy = room < qsizetype(simdjson::SIMDJSON_PADDING);
     const simdjson::error_code error = parser.parse(json.constData(), size_t(json.size()), copy).get(root);
     if (error != simdjson::SUCCESS)
         throw TError(prefix + QStringLiteral("not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(error))));
