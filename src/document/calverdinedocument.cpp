@@ -57,7 +57,7 @@ namespace {
 template <class Record>
 void addUnique(TKeyedList<Record>& list, QHash<QString, int>& nextCounter, Record* record)
 {
-    const QString base = record->BaseKey().toCaseFolded();
+    const QString base = FoldedKey(record->BaseKey());
     int counter = nextCounter.value(base, 0);
     record->SetCounter(counter);
     while (list.contains(record->GetKey()))
@@ -80,8 +80,8 @@ void TCalverdineDocument::collectButtonsAndAnchors()
         for (THtmlElement* input : document->elementsByTagName(QStringLiteral("INPUT"))) {
             if (!input)
                 continue;
-            const QString type = input->type().toUpper();
-            if (type != QLatin1String("BUTTON") && type != QLatin1String("SUBMIT"))
+            const QString type = input->type();
+            if (!SameText(type, QLatin1String("button")) && !SameText(type, QLatin1String("submit")))
                 continue;
             m_buttonRecords.push_back(std::make_unique<TTagInputButtonInfo>(input));
             addUnique(m_buttons, nextButton, m_buttonRecords.back().get());

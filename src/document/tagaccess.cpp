@@ -3,6 +3,7 @@
 #include "document/commalist.h"
 #include "document/htmldocument.h"
 #include "document/localhost.h"
+#include "document/tagtree.h"
 #include "crypto/passwordcrypt.h"
 
 #include <QHash>
@@ -147,7 +148,7 @@ bool isTextLike(const QString& type)
         QLatin1String("month"), QLatin1String("week"),   QLatin1String("color"),  QLatin1String("range"),
     };
     for (QLatin1String textLike : kTextLike)
-        if (type.compare(textLike, Qt::CaseInsensitive) == 0)
+        if (SameText(type, textLike))
             return true;
     return false;
 }
@@ -197,23 +198,23 @@ const TTagAccess* TagAccessFor(THtmlElement* element)
     // The same answer as the type key look-up, without building the key for every field.
     const TRegistry& r = registry();
     const QString tag = element->tagName();
-    if (tag.compare(QLatin1String("INPUT"), Qt::CaseInsensitive) == 0) {
+    if (SameText(tag, QLatin1String("INPUT"))) {
         const QString type = element->type();
-        if (type.compare(QLatin1String("text"), Qt::CaseInsensitive) == 0 || isTextLike(type))
+        if (SameText(type, QLatin1String("text")) || isTextLike(type))
             return &r.text;
-        if (type.compare(QLatin1String("checkbox"), Qt::CaseInsensitive) == 0)
+        if (SameText(type, QLatin1String("checkbox")))
             return &r.checkbox;
-        if (type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+        if (SameText(type, QLatin1String("radio")))
             return &r.radio;
-        if (type.compare(QLatin1String("hidden"), Qt::CaseInsensitive) == 0)
+        if (SameText(type, QLatin1String("hidden")))
             return &r.hidden;
-        if (type.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0)
+        if (SameText(type, QLatin1String("password")))
             return &r.password;
         return nullptr;
     }
-    if (tag.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0)
+    if (SameText(tag, QLatin1String("SELECT")))
         return &r.select;
-    if (tag.compare(QLatin1String("TEXTAREA"), Qt::CaseInsensitive) == 0)
+    if (SameText(tag, QLatin1String("TEXTAREA")))
         return &r.textarea;
     return nullptr;
 }

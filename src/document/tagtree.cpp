@@ -230,7 +230,7 @@ void TTagAnchorInfo::Click()
 
 void TTagBaseNameCounter::Add(const QString& name, TTagBase* node)
 {
-    m_names[name.toCaseFolded()].push_back(node);
+    m_names[FoldedKey(name)].push_back(node);
 }
 
 void TTagBaseNameCounter::AssignIndexes()

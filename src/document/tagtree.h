@@ -211,6 +211,28 @@ private:
     int m_counter = 0;
 };
 
+// The key of a text that compares without regard to letter case. Most keys are ASCII
+// (paths of form parts, button names): those are folded without the Unicode tables, and a
+// key with no capital letter is the text itself.
+inline QString FoldedKey(const QString& key)
+{
+    bool capital = false;
+    for (const QChar c : key) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return key.toCaseFolded();
+        capital = capital || (u >= 'A' && u <= 'Z');
+    }
+    return capital ? key.toLower() : key;
+}
+
+// Letter case ignored; texts of another length are told apart without comparing, and the
+// engine's own spelling (tags in capitals, types in small letters) matches at once.
+inline bool SameText(const QString& text, QLatin1String wanted)
+{
+    return text.size() == wanted.size() && (text == wanted || text.compare(wanted, Qt::CaseInsensitive) == 0);
+}
+
 // An ordered list of entries under text keys that compare without regard to letter case.
 template <class T>
 class TKeyedList {
@@ -219,13 +241,13 @@ public:
     bool isEmpty() const { return m_entries.empty(); }
     const QString& keyAt(int i) const { return m_entries[size_t(i)].first; }
     T* at(int i) const { return m_entries[size_t(i)].second; }
-    bool contains(const QString& key) const { return m_index.contains(key.toCaseFolded()); }
+    bool contains(const QString& key) const { return m_index.contains(FoldedKey(key)); }
     T* find(const QString& key) const
     {
-        const auto it = m_index.constFind(key.toCaseFolded());
+        const auto it = m_index.constFind(FoldedKey(key));
         return it == m_index.cend() ? nullptr : m_entries[size_t(*it)].second;
     }
-    int indexOf(const QString& key) const { return m_index.value(key.toCaseFolded(), -1); }
+    int indexOf(const QString& key) const { return m_index.value(FoldedKey(key), -1); }
     void clear()
     {
         m_entries.clear();
@@ -236,27 +258,31 @@ public:
     void assignKeepingLast(std::vector<std::pair<QString, T*>> entries)
     {
         clear();
-        QHash<QString, int> last;
-        last.reserve(qsizetype(entries.size()));
-        std::vector<QString> folded;
-        folded.reserve(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i) {
-            folded.push_back(entries[i].first.toCaseFolded());
-            last.insert(folded.back(), int(i));
+        // From the end: the first entry met under a key is the one that stays; positions
+        // are counted from the end and turned round once all are known.
+        m_index.reserve(qsizetype(entries.size()));
+        std::vector<bool> kept(entries.size(), false);
+        int count = 0;
+        for (size_t i = entries.size(); i-- > 0;) {
+            const qsizetype known = m_index.size();
+            int& position = m_index[FoldedKey(entries[i].first)];
+            if (m_index.size() != known) {
+                position = count++;
+                kept[i] = true;
+            }
         }
-        m_entries.reserve(last.size());
-        m_index.reserve(last.size());
+        for (int& position : m_index)
+            position = count - 1 - position;
+        m_entries.reserve(size_t(count));
         for (size_t i = 0; i < entries.size(); ++i) {
-            if (last.value(folded[i]) != int(i))
-                continue;
-            m_index.insert(folded[i], int(m_entries.size()));
-            m_entries.push_back(std::move(entries[i]));
+            if (kept[i])
+                m_entries.push_back(std::move(entries[i]));
         }
     }
     // Appends a key that is not present yet.
     void append(const QString& key, T* value)
     {
-        m_index.insert(key.toCaseFolded(), int(m_entries.size()));
+        m_index.insert(FoldedKey(key), int(m_entries.size()));
         m_entries.emplace_back(key, value);
     }
 

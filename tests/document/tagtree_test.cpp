@@ -22,6 +22,16 @@ TEST_F(TagPaths, CountersForUnnamedAndCaseVariantNames)
     EXPECT_EQ(formPartPaths(*model), QStringList({ "//[0]/x", "//[1]/Name[0]", "//[1]/NAME[1]" }));
     EXPECT_EQ(model->RootFrame()->Forms()[1]->Parts()[1]->GetLocalName(), "NAME[1]");
 
+    // Letters beyond ASCII fold too: accented and full-width names are case variants.
+    TSnapshotBuilder wide;
+    auto& w = wide.document("http://localhost/w.html");
+    const int form = w.form("Ｆ");
+    w.input(form, "text", "Élan", "first");
+    w.input(form, "text", "éLAN", "second");
+    auto wideModel = parseModel(wide.build());
+    EXPECT_EQ(formPartPaths(*wideModel), QStringList({ "//Ｆ/Élan[0]", "//Ｆ/éLAN[1]" }));
+    EXPECT_EQ(wideModel->GetValue(QStringLiteral("//ｆ/élan[1]")), "second");
+
     TSnapshotBuilder single;
     auto& page = single.document("http://localhost/a.html");
     page.input(page.form(""), "text", "x");
