@@ -160,7 +160,7 @@ protected:
         action = new TFavoriteAction();
         App().bus().AddListener(std::unique_ptr<TActionCalverdine>(action));
         browserFolder = home.file("Shortcuts");
-        ASSERT_TRUE(WriteFileBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + browserFolder.toUtf8() + "\r\n"));
+        EXPECT_TRUE(WriteFileBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + browserFolder.toUtf8() + "\r\n"));
     }
     ~FavoriteActionTest() override { closeProject(); }
 
