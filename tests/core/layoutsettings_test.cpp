@@ -50,7 +50,7 @@ TEST(LayoutSettings, ConsoleSplitterStaysWithinTheSpaceAvailable)
     }
 }
 
-// Geometry, page indexes and collapsed panels are read back by the main window test.
+// Geometry, page indexes and collapsed panels are written and read back by the main window test.
 TEST(LayoutSettings, ReadsShownAndRememberedSizesApartAndTheEditorHeights)
 {
     TIniFile ini;
@@ -107,12 +107,6 @@ TEST(LayoutSettings, KeysRoundTripAndOtherSectionsStay)
                                          "[PanelConsole]\r\nIndex=0\r\nShow=120\r\nHeight=120\r\n"
                                          "[PanelFind]\r\nWidth=199\r\n[EditForm]\r\nHeight=532\r\n"
                                          "[EditJS]\r\nHeight=474\r\n"));
-    TLayoutSettings again;
-    ASSERT_TRUE(again.load(path));
-    EXPECT_EQ(again.geometry(), QRect(11, 22, 800, 600));
-    EXPECT_EQ(again.panel(TPanel::Left).shown, 193) << "collapsed at exit, open at its width next time";
-    EXPECT_EQ(again.pageIndex(TPanel::Right), 1);
-    EXPECT_EQ(again.panel(TPanel::Console).shown, 120);
     EXPECT_EQ(QDir(home.path()).entryList({ "*.bak" }, QDir::Files), QStringList());
 }
 
@@ -128,10 +122,7 @@ TEST(LayoutSettings, AFileThatCannotBeReadOrWrittenIsLeftWhole)
 
     const QString path = home.file("Other.ini");
     const QByteArray before = QByteArray("[Global]\r\nDefaultProject=") + QByteArray(4000, 'x') + "\r\n";
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-    }
+    ASSERT_TRUE(WriteFileBytes(path, before));
     TWriteLimit limit(1000);
     EXPECT_FALSE(layout.save(path, &error));
     EXPECT_EQ(FileBytes(path), before);
