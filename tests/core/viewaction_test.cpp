@@ -12,7 +12,6 @@
 #include "support/testhome.h"
 
 #include <QAction>
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -270,17 +269,6 @@ TEST_F(ViewActionTest, ProjectChangesAndTheClearCommandEmptyTheConsole)
         EXPECT_EQ(clear->isEnabled(), QString(name) != "closed") << "a project opened after a close can clear its log";
     }
     EXPECT_EQ(memos.compare.lineCount(), 4) << "the comparison report is not the log's";
-}
-
-TEST_F(ViewActionTest, AddressListIsRefilledFromTheVisitedAddresses)
-{
-    tabs.add(1).url = "http://127.0.0.1/b";
-    App().service<TVisitedAddresses>().addresses = { "http://127.0.0.1/a", "http://127.0.0.1/b" };
-    QSignalSpy spy(&view(), &TViewAction::addressListChanged);
-    App().bus().NotifyBrowserAddressAdded(1);
-    ASSERT_EQ(spy.size(), 1);
-    EXPECT_EQ(spy.at(0).at(0).toStringList(), App().service<TVisitedAddresses>().addresses);
-    EXPECT_EQ(spy.at(0).at(1).toString(), QString("http://127.0.0.1/b"));
 }
 
 TEST_F(ViewActionTest, PanelTogglesRememberSizesAndCarryCheckMarks)
