@@ -74,13 +74,12 @@ TEST(LayoutSettings, NonsenseValuesGiveAUsableLayout)
                   "[PanelRight]\r\nIndex=-1\r\n[PanelFind]\r\nWidth=-3\r\n");
     TLayoutSettings layout;
     layout.read(ini);
-    EXPECT_EQ(layout.geometry().width(), TLayoutSettings::kMinimumWindowWidth);
-    EXPECT_EQ(layout.geometry().height(), 768) << "an unreadable number reads as the default";
-    EXPECT_EQ(layout.pageIndex(TPanel::Left), 0);
-    EXPECT_EQ(layout.pageIndex(TPanel::Right), 0);
-    EXPECT_EQ(layout.panel(TPanel::Left).shown, 0);
-    EXPECT_EQ(layout.panel(TPanel::Left).remembered, 0);
-    EXPECT_EQ(layout.findWidth(), 0);
+    // Width, height (an unreadable number reads as the default), page indexes, the left
+    // panel's shown and remembered widths, the find box's width.
+    EXPECT_EQ(QList<int>({ layout.geometry().width(), layout.geometry().height(), layout.pageIndex(TPanel::Left),
+                           layout.pageIndex(TPanel::Right), layout.panel(TPanel::Left).shown,
+                           layout.panel(TPanel::Left).remembered, layout.findWidth() }),
+              QList<int>({ TLayoutSettings::kMinimumWindowWidth, 768, 0, 0, 0, 0, 0 }));
 }
 
 TEST(LayoutSettings, KeysRoundTripAndOtherSectionsStay)
