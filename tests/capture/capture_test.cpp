@@ -27,10 +27,8 @@ TEST_P(NextFileName, CountsTheFilesOfTheScreenAndExtension)
     const NumberingCase& c = GetParam();
     QTemporaryDir dir;
     for (const QString& name : c.existing) {
-        if (name.endsWith(QLatin1Char('/')))
-            ASSERT_TRUE(QDir(dir.path()).mkdir(name.chopped(1)));
-        else
-            ASSERT_TRUE(WriteFileBytes(QDir(dir.path()).filePath(name), QByteArray()));
+        const QString path = QDir(dir.path()).filePath(name);
+        ASSERT_TRUE(name.endsWith(QLatin1Char('/')) ? QDir().mkdir(path) : WriteFileBytes(path, QByteArray())) << name.toStdString();
     }
     const QString result = NextCaptureFileName(dir.path(), c.screen, c.extension);
     EXPECT_EQ(QFileInfo(result).fileName(), c.expected);

@@ -136,8 +136,9 @@ TEST_F(ViewActionTest, HintsAreCaptionsWhileEnabledAndEmptyWhileDisabled)
         (App().bus().*notify)(1);
         for (const char* name : { "ActionViewBack", "ActionViewForward", "ActionViewHome", "ActionViewStop", "ActionViewReload" })
             EXPECT_EQ(CommandHint(cmd(name)).isEmpty(), !cmd(name)->isEnabled()) << name;
-        if (notify == &TEventBus::NotifyTabWindowActivated)
+        if (notify == &TEventBus::NotifyTabWindowActivated) {
             EXPECT_EQ(CommandHint(cmd("ActionViewBack")), "前のページ") << "the hint the history set is kept";
+        }
     }
 }
 

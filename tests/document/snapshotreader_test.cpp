@@ -239,8 +239,9 @@ TEST(SnapshotReader, BrokenTextsAreRefusedWithTheReason)
         } catch (const TError& error) {
             EXPECT_TRUE(error.message().startsWith("page snapshot error: ")) << row.name << ": " << error.what();
             EXPECT_TRUE(error.message().contains(row.reason)) << row.name << ": " << error.what();
-            if (QByteArray(row.reason) == "not valid JSON")
+            if (QByteArray(row.reason) == "not valid JSON") {
                 EXPECT_GT(error.message().size(), int(qstrlen("page snapshot error: not valid JSON ()"))) << row.name;
+            }
         }
     }
 }

@@ -109,8 +109,9 @@ TEST(FavoriteFiles, ListsThatCannotBeTakenStopWhereTheyGoWrong)
         for (int id : { 11, 12, 13 })
             ASSERT_TRUE(FMC::SaveEntry(folder, TFavoriteEntry::Page(id, QString::number(id), "http://x.test/")));
         const QString list = folder + "/FavoriteList.txt";
-        if (row.content)
+        if (row.content) {
             ASSERT_TRUE(WriteFileBytes(list, row.content));
+        }
         TFavoriteNode root;
         QString error;
         QStringList skipped;
