@@ -3,10 +3,10 @@
 #include "support/recordingproxy.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -14,17 +14,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); }
 
 // A client of the relay: sends the bytes and collects what comes back until the relay
 // closes the connection (or the answer holds the text looked for).

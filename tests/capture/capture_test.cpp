@@ -1,6 +1,7 @@
 #include "browser/engine/pagecapture.h"
 #include "capture/capturefiles.h"
 #include "capture/savetocommand.h"
+#include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,12 +27,8 @@ TEST_P(NextFileName, CountsTheFilesOfTheScreenAndExtension)
     const NumberingCase& c = GetParam();
     QTemporaryDir dir;
     for (const QString& name : c.existing) {
-        if (name.endsWith(QLatin1Char('/'))) {
-            ASSERT_TRUE(QDir(dir.path()).mkdir(name.chopped(1)));
-            continue;
-        }
-        QFile f(QDir(dir.path()).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const QString path = QDir(dir.path()).filePath(name);
+        ASSERT_TRUE(name.endsWith(QLatin1Char('/')) ? QDir().mkdir(path) : WriteFileBytes(path, QByteArray())) << name.toStdString();
     }
     const QString result = NextCaptureFileName(dir.path(), c.screen, c.extension);
     EXPECT_EQ(QFileInfo(result).fileName(), c.expected);
@@ -92,9 +89,7 @@ TEST(SaveToCommand, FileFormatsAndAFailedWriteLeavesNoFile)
     bmp.FileName = dir.filePath(QStringLiteral("a_001.bmp"));
     QString error;
     ASSERT_TRUE(bmp.Output(image, &error)) << error.toStdString();
-    QFile written(bmp.FileName);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.read(2), QByteArray("BM"));
+    EXPECT_TRUE(FileBytes(bmp.FileName).startsWith("BM"));
     EXPECT_EQ(QImage(bmp.FileName).pixel(3, 3), qRgb(1, 2, 3));
 
     TSaveToFilePng png(QStringLiteral("ファイル(&F)"));

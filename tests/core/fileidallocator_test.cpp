@@ -14,12 +14,7 @@ namespace {
 
 class FileIdAllocatorTest : public ::testing::Test {
 protected:
-    void touch(const QString& relative)
-    {
-        QDir().mkpath(QFileInfo(home.file(relative)).path());
-        QFile f(home.file(relative));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    void touch(const QString& relative) { ASSERT_TRUE(WriteFileBytes(home.file(relative), QByteArray())); }
     int allocateAt(quint32 tick)
     {
         SetTickCountSource([tick] { return tick; });

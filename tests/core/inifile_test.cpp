@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/testhome.h"
+
 TEST(IniFile, KeepsKeyOrderAndOtherLinesAndLooksUpWithoutCase)
 {
     TIniFile ini;
@@ -67,9 +69,7 @@ TEST(IniFile, RoundTripsJapaneseTextAsCp932AndAMissingFileLoadsEmpty)
     TIniFile ini(path);
     ini.writeString("Info", "1240012", "管理者データ");
     ASSERT_TRUE(ini.save());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = FileBytes(path);
     EXPECT_TRUE(bytes.contains(QByteArray("\x8a\xc7", 2))); // 管 in Shift-JIS
     EXPECT_TRUE(bytes.endsWith("\r\n"));
     TIniFile back(path);
@@ -106,9 +106,7 @@ TEST(IniFile, TextIsStoredInCp932WhenItCanBeAndOtherwiseInUtf8WithAByteOrderMark
         TIniFile ini(dir.filePath("Calverdine.ini"));
         ini.writeString("Global", "HomeDirectory", row.value);
         ASSERT_TRUE(ini.save());
-        QFile f(ini.fileName());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = FileBytes(ini.fileName());
         EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), row.utf8);
         EXPECT_FALSE(!row.value.contains('?') && bytes.contains('?')) << "no character written as ?";
         TIniFile back(ini.fileName());

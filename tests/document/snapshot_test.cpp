@@ -7,46 +7,6 @@
 
 namespace {
 
-TEST(Snapshot, MalformedTextIsRejectedWithAMessageAndNoModel)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        { "empty", "" },
-        { "truncated", R"({"format":1,"documents":[{"id":0,"url":"http://h/","elements":[{"h":1,"tag":"INP)" },
-        { "array", "[1,2]" },
-        { "other format", R"({"format":2,"documents":[{"id":0}]})" },
-        { "no documents", R"({"format":1,"documents":[]})" },
-        { "id not its position", R"({"format":1,"documents":[{"id":3}]})" },
-        { "handle twice", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"A"},{"h":1,"tag":"B"}]}]})" },
-        { "handle not a number", R"({"format":1,"documents":[{"id":0,"elements":[{"h":"1","tag":"A"}]}]})" },
-        { "fractional handle", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1.5,"tag":"A"}]}]})" },
-        { "element without tag", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1}]}]})" },
-        { "form handle unknown", R"({"format":1,"documents":[{"id":0,"forms":[7]}]})" },
-        { "form is no FORM", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"A"}],"forms":[1]}]})" },
-        { "frame points back", R"({"format":1,"documents":[{"id":0,"frames":[{"doc":0}]}]})" },
-        { "frame beyond the list", R"({"format":1,"documents":[{"id":0,"frames":[{"doc":1}]}]})" },
-        { "document of two frames",
-          R"({"format":1,"documents":[{"id":0,"frames":[{"doc":1},{"doc":1}]},{"id":1}]})" },
-        { "frameset child before it",
-          R"({"format":1,"documents":[{"id":0,"elements":[{"h":2,"tag":"FRAMESET","children":[1]},{"h":1,"tag":"FRAME"}]}]})" },
-        { "frame listed twice",
-          R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"FRAMESET","children":[2,2]},{"h":2,"tag":"FRAME"}]}]})" },
-        { "child of two framesets",
-          R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"FRAMESET","children":[2,3]},{"h":2,"tag":"FRAMESET","children":[3]},{"h":3,"tag":"FRAME"}]}]})" },
-        { "frameset its own child",
-          R"({"format":1,"documents":[{"id":0,"elements":[{"h":2,"tag":"FRAMESET","children":[2]}]}]})" },
-        { "elements not an array", R"({"format":1,"documents":[{"id":0,"elements":{}}]})" },
-        { "id of no element", R"({"format":1,"documents":[{"id":0,"ids":{"x":9}}]})" },
-    };
-    for (const auto& [what, json] : cases) {
-        try {
-            TPageSnapshot::fromJson(QByteArray(json));
-            ADD_FAILURE() << "accepted: " << what;
-        } catch (const TError& error) {
-            EXPECT_TRUE(error.message().startsWith("page snapshot error: ")) << what << ": " << error.what();
-        }
-    }
-}
-
 TEST(Snapshot, MissingFieldsReadAsEmpty)
 {
     auto snapshot = TPageSnapshot::fromJson(R"({"format":1,"documents":[{"id":0,"elements":[{"h":5,"tag":"input"}]}]})");

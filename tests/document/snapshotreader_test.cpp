@@ -230,6 +230,26 @@ TEST(SnapshotReader, BrokenTextsAreRefusedWithTheReason)
         { "document not an object", R"({"format":1,"documents":[1]})", "not an object" },
         { "empty tag", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":""}]}]})", "has no tag" },
         { "frames not an array", R"({"format":1,"documents":[{"id":0,"frames":{}}]})", "not an array" },
+        { "empty", "", "not valid JSON" },
+        { "array", "[1,2]", "not a JSON object" },
+        { "other format", R"({"format":2,"documents":[{"id":0}]})", "unknown format" },
+        { "no documents", R"({"format":1,"documents":[]})", "no documents" },
+        { "id not its position", R"({"format":1,"documents":[{"id":3}]})", "\"id\" must be its position" },
+        { "handle twice", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"A"},{"h":1,"tag":"B"}]}]})", "handle 1 is used twice" },
+        { "handle not a number", R"({"format":1,"documents":[{"id":0,"elements":[{"h":"1","tag":"A"}]}]})", "\"h\" is not a whole number" },
+        { "fractional handle", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1.5,"tag":"A"}]}]})", "\"h\" is not a whole number" },
+        { "element without tag", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1}]}]})", "element 1 has no tag" },
+        { "form handle unknown", R"({"format":1,"documents":[{"id":0,"forms":[7]}]})", "no element with handle 7" },
+        { "form is no FORM", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"A"}],"forms":[1]}]})", "form 1 is not a FORM" },
+        { "frame points back", R"({"format":1,"documents":[{"id":0,"frames":[{"doc":0}]}]})", "refers to no later document" },
+        { "frame beyond the list", R"({"format":1,"documents":[{"id":0,"frames":[{"doc":1}]}]})", "refers to no later document" },
+        { "document of two frames", R"({"format":1,"documents":[{"id":0,"frames":[{"doc":1},{"doc":1}]},{"id":1}]})", "document 1 is the document of two frames" },
+        { "frameset child before it", R"({"format":1,"documents":[{"id":0,"elements":[{"h":2,"tag":"FRAMESET","children":[1]},{"h":1,"tag":"FRAME"}]}]})", "no later FRAME or FRAMESET" },
+        { "frame listed twice", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"FRAMESET","children":[2,2]},{"h":2,"tag":"FRAME"}]}]})", "element 2 is the child of two framesets" },
+        { "child of two framesets", R"({"format":1,"documents":[{"id":0,"elements":[{"h":1,"tag":"FRAMESET","children":[2,3]},{"h":2,"tag":"FRAMESET","children":[3]},{"h":3,"tag":"FRAME"}]}]})", "element 3 is the child of two framesets" },
+        { "frameset its own child", R"({"format":1,"documents":[{"id":0,"elements":[{"h":2,"tag":"FRAMESET","children":[2]}]}]})", "no later FRAME or FRAMESET" },
+        { "elements not an array", R"({"format":1,"documents":[{"id":0,"elements":{}}]})", "\"elements\" is not an array" },
+        { "id of no element", R"({"format":1,"documents":[{"id":0,"ids":{"x":9}}]})", "no element with handle 9" },
     };
     for (const auto& row : rows) {
         try {
@@ -238,7 +258,9 @@ TEST(SnapshotReader, BrokenTextsAreRefusedWithTheReason)
         } catch (const TError& error) {
             EXPECT_TRUE(error.message().startsWith("page snapshot error: ")) << row.name << ": " << error.what();
             EXPECT_TRUE(error.message().contains(row.reason)) << row.name << ": " << error.what();
-            EXPECT_GT(error.message().size(), int(qstrlen("page snapshot error: not valid JSON ()"))) << row.name;
+            if (QByteArray(row.reason) == "not valid JSON") {
+                EXPECT_GT(error.message().size(), int(qstrlen("page snapshot error: not valid JSON ()"))) << row.name;
+            }
         }
     }
 }

@@ -109,11 +109,10 @@ TEST_F(ValueAccess, HiddenReadOnlyAndDisabledFieldsTakeDataOnLocalPagesOnly)
         channel.queued.clear();
         for (const char* name : { "text", "hidden", "readonly", "disabled", "area" })
             model->SetValue(QStringLiteral("//f/") + name, "new");
-        EXPECT_EQ(model->GetValue("//f/text"), "new");
-        EXPECT_EQ(model->GetValue("//f/area"), "new");
-        EXPECT_EQ(model->GetValue("//f/hidden"), local ? "new" : "h0");
-        EXPECT_EQ(model->GetValue("//f/readonly"), local ? "new" : "r0");
-        EXPECT_EQ(model->GetValue("//f/disabled"), local ? "new" : "d0");
+        QStringList values;
+        for (const char* name : { "text", "area", "hidden", "readonly", "disabled" })
+            values << model->GetValue(QStringLiteral("//f/") + name);
+        EXPECT_EQ(values, local ? QStringList({ "new", "new", "new", "new", "new" }) : QStringList({ "new", "new", "h0", "r0", "d0" }));
         EXPECT_EQ(channel.queued.size(), local ? 5u : 2u) << "nothing is sent for the fields left alone";
     }
 }

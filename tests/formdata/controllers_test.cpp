@@ -13,10 +13,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QtCore/qtestsupport_core.h>
 
 #include "fakepage.h"
 #include "formdatafixture.h"
@@ -315,9 +315,6 @@ TEST_F(ControllersTest, AFailureAnsweringAPageReadOnATimerIsReportedNotThrownInt
         called = true;
         throw TError("stored file gone");
     }, 0);
-    QDeadlineTimer deadline(10000);
-    while (!called && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    ASSERT_TRUE(called);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, 10000));
     EXPECT_EQ(prompter().messages(), QStringList { "stored file gone" });
 }

@@ -104,21 +104,6 @@ TEST_F(FormDataFileCommandTest, ReadsHandWrittenFilesAndWritesThemBackInTheStore
     EXPECT_EQ(read("FormData/LOGIN.ini"), index);
 }
 
-TEST_F(FormDataFileCommandTest, PathsAndValuesWithSpecialCharactersRoundTrip)
-{
-    TFormValueList values;
-    values.append("//f/a=b", "x=y==z");
-    values.append("//f/<q & \"r\">", "<&>\"'");
-    values.append("//f/area", "line 1\r\nline 2\n\ttab  ");
-    values.append("//f/empty", "");
-    values.append("//f/jp", "日本語テキスト");
-    ASSERT_TRUE(command.SaveData("S", 7, "n", values));
-    TFormValueList loaded;
-    command.LoadValues(7, loaded);
-    EXPECT_EQ(loaded, values);
-    EXPECT_EQ(loaded.name(0), QStringLiteral("//f/a=b"));
-}
-
 TEST_F(FormDataFileCommandTest, DataFilesThatAreMissingBrokenOrNoRegularFileFailNamingTheFile)
 {
     struct Row {
@@ -281,7 +266,9 @@ TEST_F(FormDataFileCommandTest, EveryValueIsStoredAsXml10AndReadBackExactly)
         { "backslash with an escape", "//f/e", QString("\\u0041\\\\") + QChar(2), true },
         { "control character in the key", QString("//f/") + QChar(0x1B), "v", true },
         { "backslashes alone stay", "//f/f", "C:\\dir\\u0041", false },
-        { "line ends and tabs", "//f/g", "a\r\nb\rc\n\td", false },
+        { "line ends, tabs and trailing blanks", "//f/g", "a\r\nb\rc\n\td  ", false },
+        { "equals signs in key and value", "//f/a=b", "x=y==z", false },
+        { "empty value", "//f/empty", "", false },
         { "markup", "//f/<&\"'>", "<&>\"'", false },
         { "astral plane", "//f/h", "😀 日本", false },
     };
@@ -358,5 +345,4 @@ TEST_F(FormDataFileCommandTest, AScreenIdTooLongForAFileNameGetsAStableShortName
         EXPECT_LE(QFile::encodeName(name).size(), 220);
     EXPECT_EQ(loadIndex(longId), 2);
     EXPECT_EQ(loadIndex(otherId), 1);
-    EXPECT_EQ(ScreenFileName(longId), ScreenFileName(longId)) << "the same in every run";
 }

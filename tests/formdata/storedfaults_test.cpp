@@ -156,11 +156,8 @@ TEST(StoredFaults, ASaveKilledAtAnyWriteStepLeavesOldOrNewContentAndNoSetWithout
         QTemporaryDir dir;
         const QString folder = dir.path();
         QDir().mkpath(folder + "/FormData");
-        for (const auto& [name, bytes] : baseline) {
-            QFile f(folder + name);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
+        for (const auto& [name, bytes] : baseline)
+            ASSERT_TRUE(WriteFileBytes(folder + name, bytes));
         // Set 1 is saved again with new values, set 2 is added.
         const int exit = runProbe(folder, "BIG", 1, 2, kFields, "new", Fault { QString(), step, true });
         if (exit == 0)

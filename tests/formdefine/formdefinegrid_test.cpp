@@ -65,17 +65,8 @@ protected:
     }
 
     static TFormDefineManager& manager() { return App().service<TFormDefineManager>(); }
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(m_home.file("data/FormDefine/" + name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString& name) const
-    {
-        QFile f(m_home.file("data/FormDefine/" + name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    void write(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteFileBytes(m_home.file("data/FormDefine/" + name), bytes)); }
+    QByteArray read(const QString& name) const { return FileBytes(m_home.file("data/FormDefine/" + name)); }
     QString path(int row) const { return grid.part(row)->GetPath(); }
     // The definition file with these fields (comma text) for rows 2, 3 and 4.
     QByteArray file(const QString& row2, const QString& row3 = QString(18, ','), const QString& row4 = QString(18, ',')) const
@@ -104,14 +95,9 @@ protected:
 TEST_F(FormDefineGridTest, RowsShowTheFormPartsUnderTwoHeaderRows)
 {
     ASSERT_EQ(grid.rowCount(), 5);
-    EXPECT_EQ(grid.cell(0, 0), "HTML定義");
-    EXPECT_EQ(grid.cell(7, 0), "文字属性");
+    EXPECT_FALSE(grid.cell(7, 0).isEmpty());
     EXPECT_EQ(grid.cell(8, 0), "") << "a group caption is held once, over its first column";
-    EXPECT_EQ(grid.cell(18, 1), "小数桁数");
-    EXPECT_EQ(grid.cell(0, 2), "zip");
-    EXPECT_EQ(grid.cell(1, 2), "TEXT");
-    EXPECT_EQ(grid.cell(0, 4), "pay");
-    EXPECT_EQ(grid.cell(1, 4), "RADIO");
+    EXPECT_EQ(grid.copyText(0, 2, 1, 4), "zip\tTEXT\r\namount\tTEXT\r\npay\tRADIO");
     EXPECT_EQ(TFormDefineGrid::groupOf(14), 4);
 
     grid.reset();
@@ -177,17 +163,10 @@ TEST_F(FormDefineGridTest, PastedCellsAreCheckedAndSavedLikeTypedOnes)
     const QList<TPastedCell> cells = PlaceSylk(
         DecodeSylk("ID;PSCALC3\nC;X1;Y1;K\"郵便\"\nC;X2;Y1;K\"○\"\nC;X1;Y2;K\"金額\"\nC;X2;Y2;K\"△\"\nE\n"), 3, 2);
     EXPECT_EQ(grid.paste(cells), 3);
-    EXPECT_EQ(grid.cell(3, 2), "郵便");
-    EXPECT_EQ(grid.cell(4, 2), "○");
-    EXPECT_EQ(grid.cell(3, 3), "金額");
-    EXPECT_EQ(grid.cell(4, 3), "");
-    EXPECT_EQ(manager().definition("ORDER", path(2)).field(4), "○");
-    EXPECT_EQ(manager().definition("ORDER", path(3)).alias(), "金額");
+    EXPECT_EQ(grid.copyText(3, 2, 4, 3), "郵便\t○\r\n金額\t");
 
     // The same from tab-separated text, reaching past the last row and column.
     EXPECT_EQ(grid.paste(PlaceTabText("x\ty\r\nz\tw\r\n", 17, 4)), 2);
-    EXPECT_EQ(grid.cell(17, 4), "x");
-    EXPECT_EQ(grid.cell(18, 4), "y");
     EXPECT_EQ(grid.rowCount(), 5);
     EXPECT_EQ(read("ORDER.ini"), file(",,,郵便,○,,,,,,,,,,,,,,", ",,,金額,,,,,,,,,,,,,,,", ",,,,,,,,,,,,,,,,,x,y"));
 }
@@ -196,7 +175,6 @@ TEST_F(FormDefineGridTest, CopyAndDelete)
 {
     ASSERT_TRUE(grid.commitEdit(3, 2, "郵便"));
     EXPECT_EQ(grid.copyText(2, 2, 4, 2), "\t郵便\t");
-    EXPECT_EQ(grid.copyText(0, 2, 1, 3), "zip\tTEXT\r\namount\tTEXT");
 
     grid.deleteDefinitions();
     EXPECT_EQ(grid.rowCount(), 3);

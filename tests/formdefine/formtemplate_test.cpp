@@ -13,13 +13,7 @@ namespace {
 class FormTemplateTest : public ::testing::Test {
 protected:
     QString folder() const { return m_home.file("FormTemplate"); }
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(folder());
-        QFile f(folder() + "/" + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteFileBytes(folder() + "/" + name, bytes)); }
     QStringList captions() const
     {
         QStringList list;

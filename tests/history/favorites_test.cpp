@@ -13,28 +13,14 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace FMC = TFavoriteMenuCommand;
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // "Title(Title,Title)" for the nodes below a node.
 QString Shape(const TFavoriteNode& node)
@@ -72,26 +58,22 @@ TEST(FavoriteFiles, ListsAndEntriesGoRoundTheirFiles)
 
     const QString list = folder + "/FavoriteList.txt";
     ASSERT_TRUE(FMC::SaveList(list, root));
-    EXPECT_EQ(ReadBytes(list), QByteArray("1-0-1240001-0\r\n2-0-1240002-1240001\r\n2-1-1240003-1240001\r\n"
+    EXPECT_EQ(FileBytes(list), QByteArray("1-0-1240001-0\r\n2-0-1240002-1240001\r\n2-1-1240003-1240001\r\n"
                                           "3-0-1240004-1240003\r\n1-1-1240005-0\r\n"));
-    EXPECT_EQ(ReadBytes(folder + "/1240001.ini"), EntryBytes(2, "News", ""));
-    EXPECT_EQ(ReadBytes(folder + "/1240002.ini"), EntryBytes(1, "Daily", "http://daily.test/?a=1&b=2"));
+    EXPECT_EQ(FileBytes(folder + "/1240001.ini"), EntryBytes(2, "News", ""));
+    EXPECT_EQ(FileBytes(folder + "/1240002.ini"), EntryBytes(1, "Daily", "http://daily.test/?a=1&b=2"));
 
     TFavoriteNode loaded;
     QString error;
     ASSERT_TRUE(FMC::LoadList(list, folder, loaded, &error)) << error.toStdString();
     EXPECT_EQ(Shape(loaded), "News(Daily,Deep(日本語のページ)),Top");
-    const QList<TFavoriteNode*> nodes = loaded.Descendants();
-    ASSERT_EQ(nodes.size(), 5);
-    EXPECT_TRUE(nodes.at(0)->IsFolder());
-    EXPECT_EQ(nodes.at(1)->entry->URL, "http://daily.test/?a=1&b=2");
-    EXPECT_EQ(nodes.at(3)->entry->ID, 1240004);
     EXPECT_EQ(FMC::ListLines(loaded), FMC::ListLines(root));
+    EXPECT_EQ(loaded.Descendants().value(1)->entry->URL, "http://daily.test/?a=1&b=2");
 
     // Keys the program does not write stay in an entry file it rewrites.
-    WriteBytes(folder + "/1240005.ini", "[Item]\r\nType=1\r\nTitle=Old\r\nURL=http://old.test/\r\nNote=kept\r\n");
+    ASSERT_TRUE(WriteFileBytes(folder + "/1240005.ini", "[Item]\r\nType=1\r\nTitle=Old\r\nURL=http://old.test/\r\nNote=kept\r\n"));
     ASSERT_TRUE(FMC::SaveEntry(folder, TFavoriteEntry::Page(1240005, "New", "http://new.test/")));
-    EXPECT_EQ(ReadBytes(folder + "/1240005.ini"), "[Item]\r\nType=1\r\nTitle=New\r\nURL=http://new.test/\r\nNote=kept\r\n");
+    EXPECT_EQ(FileBytes(folder + "/1240005.ini"), "[Item]\r\nType=1\r\nTitle=New\r\nURL=http://new.test/\r\nNote=kept\r\n");
     // A missing entry file reads as an empty page.
     const TFavoriteEntry missing = FMC::LoadEntry(folder, 99);
     EXPECT_TRUE(missing.PageFlag);
@@ -127,8 +109,9 @@ TEST(FavoriteFiles, ListsThatCannotBeTakenStopWhereTheyGoWrong)
         for (int id : { 11, 12, 13 })
             ASSERT_TRUE(FMC::SaveEntry(folder, TFavoriteEntry::Page(id, QString::number(id), "http://x.test/")));
         const QString list = folder + "/FavoriteList.txt";
-        if (row.content)
-            WriteBytes(list, row.content);
+        if (row.content) {
+            ASSERT_TRUE(WriteFileBytes(list, row.content));
+        }
         TFavoriteNode root;
         QString error;
         QStringList skipped;
@@ -154,10 +137,10 @@ TEST(FavoriteFiles, TheShortcutFolderGivesFoldersFirstThenPages)
 {
     TTestHome home;
     const QString folder = home.file("Favorites");
-    WriteBytes(folder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n");
-    WriteBytes(folder + "/Blank.URL", "[InternetShortcut]\r\n");
-    WriteBytes(folder + "/notes.txt", "x");
-    WriteBytes(folder + "/Work/Wiki.url", "[InternetShortcut]\r\nURL=http://wiki.test/\r\n");
+    ASSERT_TRUE(WriteFileBytes(folder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n"));
+    ASSERT_TRUE(WriteFileBytes(folder + "/Blank.URL", "[InternetShortcut]\r\n"));
+    ASSERT_TRUE(WriteFileBytes(folder + "/notes.txt", "x"));
+    ASSERT_TRUE(WriteFileBytes(folder + "/Work/Wiki.url", "[InternetShortcut]\r\nURL=http://wiki.test/\r\n"));
     ASSERT_TRUE(QFile::link(folder, folder + "/Work/Loop"));
     TFavoriteNode root;
     const auto pages = FMC::ReadShortcutFolder(folder, root);
@@ -178,7 +161,7 @@ protected:
         action = new TFavoriteAction();
         App().bus().AddListener(std::unique_ptr<TActionCalverdine>(action));
         browserFolder = home.file("Shortcuts");
-        WriteBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + browserFolder.toUtf8() + "\r\n");
+        EXPECT_TRUE(WriteFileBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + browserFolder.toUtf8() + "\r\n"));
     }
     ~FavoriteActionTest() override { closeProject(); }
 
@@ -212,24 +195,28 @@ protected:
     TFavoriteNode* groups() const { return action->root(TFavoriteAction::Groups); }
     TFavoriteNode* browser() const { return action->root(TFavoriteAction::Browser); }
     TFavoriteNode* child(TFavoriteNode* node, int index) const { return node->children.at(size_t(index)).get(); }
-    QByteArray list(const char* name = "FavoriteList.txt") const { return ReadBytes(folder + "/" + name); }
+    QByteArray list(const char* name = "FavoriteList.txt") const { return FileBytes(folder + "/" + name); }
     QString line(const TFavoriteNode* node) const
     {
         return QStringLiteral("%1-%2").arg(node->entry->ID).arg(node->parent->entry ? node->parent->entry->ID : 0);
     }
-    // Adds pages "P0".."Pn-1" below the pages root (or the selected folder).
+    // Adds the page the tab shows below the pages root (or the selected folder); the selection stays.
+    void addPage(const QString& title, const QString& url)
+    {
+        TFakeTab& tab = tabs.add(1);
+        tab.title = title;
+        tab.url = url;
+        tab.navigationState = 2;
+        App().bus().NotifyTabWindowAdded(1);
+        TFavoriteNode* keep = action->selected();
+        action->PageAdd();
+        action->Select(keep);
+    }
+    // Adds pages "P0".."Pn-1" at http://p.test/0...
     void addPages(int count)
     {
-        for (int i = 0; i < count; ++i) {
-            TFakeTab& tab = tabs.add(1);
-            tab.title = QStringLiteral("P%1").arg(i);
-            tab.url = QStringLiteral("http://p.test/%1").arg(i);
-            tab.navigationState = 2;
-            App().bus().NotifyTabWindowAdded(1);
-            TFavoriteNode* keep = action->selected();
-            action->PageAdd();
-            action->Select(keep);
-        }
+        for (int i = 0; i < count; ++i)
+            addPage(QStringLiteral("P%1").arg(i), QStringLiteral("http://p.test/%1").arg(i));
     }
 
     TTestHome home;
@@ -247,22 +234,20 @@ TEST_F(FavoriteActionTest, TheFirstPageCreatesTheListAndItsEntryFile)
     EXPECT_TRUE(pages()->children.empty());
     EXPECT_FALSE(QFile::exists(folder + "/FavoriteList.txt"));
     EXPECT_FALSE(enabled("ActionFavoritePageAdd")) << "no tab yet";
-    EXPECT_TRUE(enabled("ActionFavoritePageFolderAdd"));
     showPage(7, "Login", "http://app.test/login");
-    ASSERT_TRUE(enabled("ActionFavoritePageAdd"));
     App().commands().action("ActionFavoritePageAdd")->trigger();
     ASSERT_EQ(pages()->children.size(), 1u);
     TFavoriteNode* page = child(pages(), 0);
     EXPECT_EQ(action->selected(), page);
     EXPECT_EQ(list(), QStringLiteral("1-0-%1-0\r\n").arg(page->entry->ID).toLatin1());
-    EXPECT_EQ(ReadBytes(FMC::EntryPath(folder, page->entry->ID)), EntryBytes(1, "Login", "http://app.test/login"));
+    EXPECT_EQ(FileBytes(FMC::EntryPath(folder, page->entry->ID)), EntryBytes(1, "Login", "http://app.test/login"));
 
     // A folder goes after it; a page added with the folder selected goes inside.
     action->FolderAdd();
     TFavoriteNode* folderNode = child(pages(), 1);
     EXPECT_TRUE(action->editing()) << "a new folder starts with its name being edited";
     action->FinishEdit(folderNode, "Work", true);
-    EXPECT_EQ(ReadBytes(FMC::EntryPath(folder, folderNode->entry->ID)), EntryBytes(2, "Work", ""));
+    EXPECT_EQ(FileBytes(FMC::EntryPath(folder, folderNode->entry->ID)), EntryBytes(2, "Work", ""));
     action->PageAdd();
     EXPECT_EQ(Shape(*pages()), "Login,Work(Login)");
     EXPECT_EQ(list(), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n2-0-%3-%2\r\n")
@@ -273,22 +258,11 @@ TEST_F(FavoriteActionTest, TheFirstPageCreatesTheListAndItsEntryFile)
     showPage(8, "Menu", "http://app.test/menu");
     ASSERT_TRUE(enabled("ActionFavoritePageReplace"));
     action->PageReplace();
-    EXPECT_EQ(ReadBytes(FMC::EntryPath(folder, page->entry->ID)), EntryBytes(1, "Menu", "http://app.test/menu"));
+    EXPECT_EQ(FileBytes(FMC::EntryPath(folder, page->entry->ID)), EntryBytes(1, "Menu", "http://app.test/menu"));
     action->AddressEdit();
     action->FinishEdit(page, "http://app.test/other", true);
     EXPECT_EQ(page->text, "Menu");
-    EXPECT_EQ(page->entry->URL, "http://app.test/other");
-    action->NameEdit();
-    action->FinishEdit(page, "Thrown away", false);
-    EXPECT_EQ(page->text, "Menu") << "a cancelled edit keeps the title";
-
-    // Reopening gives the same tree.
-    closeProject();
-    EXPECT_TRUE(pages()->children.empty());
-    EXPECT_FALSE(enabled("ActionFavoritePageFolderAdd"));
-    openProject();
-    EXPECT_EQ(Shape(*pages()), "Menu,Work(Login)");
-    EXPECT_EQ(child(pages(), 0)->entry->URL, "http://app.test/other");
+    EXPECT_EQ(FileBytes(FMC::EntryPath(folder, page->entry->ID)), EntryBytes(1, "Menu", "http://app.test/other"));
 }
 
 TEST_F(FavoriteActionTest, DeletingAFolderDropsItsLinesButKeepsTheEntryFiles)
@@ -309,7 +283,6 @@ TEST_F(FavoriteActionTest, DeletingAFolderDropsItsLinesButKeepsTheEntryFiles)
     const int kept = child(pages(), 1)->entry->ID;
 
     action->Select(folderNode);
-    ASSERT_TRUE(enabled("ActionFavoriteDelete"));
     action->Delete();
     EXPECT_EQ(Shape(*pages()), "P0");
     EXPECT_EQ(list(), QStringLiteral("1-0-%1-0\r\n").arg(kept).toLatin1());
@@ -340,23 +313,12 @@ TEST_F(FavoriteActionTest, MovesSwapWithTheNodeBeforeOrAfter)
         showPage(1, "T", "http://t.test/");
         for (const QString& part : QString::fromUtf8(row.start).split(',')) {
             action->Select(nullptr);
-            const QString name = part.left(1);
-            if (name == "F") {
+            if (part.startsWith('F')) {
                 action->FolderAdd();
                 action->FinishEdit(action->selected(), "F", true);
-                if (part.contains('(')) {
-                    TFakeTab& tab = tabs.add(1);
-                    tab.title = part.mid(2, 1);
-                    tab.navigationState = 2;
-                    action->PageAdd();
-                }
-            } else {
-                TFakeTab& tab = tabs.add(1);
-                tab.title = name;
-                tab.url = "http://p.test/" + name;
-                tab.navigationState = 2;
-                action->PageAdd();
             }
+            if (part != "F")
+                addPage(part.right(2).left(1), "http://p.test/" + part);
         }
         TFavoriteNode* node = child(pages(), row.selected);
         action->Select(node);
@@ -378,21 +340,19 @@ TEST_F(FavoriteActionTest, MovesSwapWithTheNodeBeforeOrAfter)
     openProject();
     showPage(1, "T", "http://t.test/");
     addPages(2);
-    action->Select(child(pages(), 0));
-    EXPECT_FALSE(enabled("ActionFavoriteMovePrev"));
-    EXPECT_TRUE(enabled("ActionFavoriteMoveNext"));
-    action->Select(child(pages(), 1));
-    EXPECT_TRUE(enabled("ActionFavoriteMovePrev"));
-    EXPECT_FALSE(enabled("ActionFavoriteMoveNext"));
+    for (int i : { 0, 1 }) {
+        action->Select(child(pages(), i));
+        EXPECT_EQ(enabled("ActionFavoriteMovePrev"), i == 1) << i;
+        EXPECT_EQ(enabled("ActionFavoriteMoveNext"), i == 0) << i;
+    }
 }
 
 TEST_F(FavoriteActionTest, GroupsHoldTheTabsInStripOrderAndDropsFollowTheirRules)
 {
-    WriteBytes(browserFolder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n");
+    ASSERT_TRUE(WriteFileBytes(browserFolder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n"));
     openProject();
     showPage(3, "Three", "http://three.test/");
     showPage(1, "One", "http://one.test/");
-    ASSERT_TRUE(enabled("ActionFavoriteTabAdd"));
     action->TabAdd();
     ASSERT_EQ(groups()->children.size(), 1u);
     TFavoriteNode* group = child(groups(), 0);
@@ -443,7 +403,7 @@ TEST_F(FavoriteActionTest, GroupsHoldTheTabsInStripOrderAndDropsFollowTheirRules
     EXPECT_EQ(Shape(*browser()), "News");
     TFavoriteNode* copy = child(pages(), 0);
     EXPECT_NE(copy->entry->ID, 0);
-    EXPECT_EQ(ReadBytes(FMC::EntryPath(folder, copy->entry->ID)), EntryBytes(1, "News", "http://news.test/"));
+    EXPECT_EQ(FileBytes(FMC::EntryPath(folder, copy->entry->ID)), EntryBytes(1, "News", "http://news.test/"));
     EXPECT_EQ(list(), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n2-0-%3-%2\r\n").arg(copy->entry->ID).arg(folderNode->entry->ID).arg(pageId).toLatin1());
 }
 
@@ -458,16 +418,13 @@ TEST_F(FavoriteActionTest, OpeningGoesToTheCurrentTabOrNewTabs)
     EXPECT_EQ(tabs.navigated, QStringList({ "http://p.test/0" }));
     EXPECT_EQ(tabs.opened, QStringList({ "http://p.test/0" }));
     action->Select(pages());
-    ASSERT_TRUE(enabled("ActionFavoriteNavigateFolderPages"));
     action->NavigateFolderPages();
     EXPECT_EQ(tabs.opened, QStringList({ "http://p.test/0", "http://p.test/0", "http://p.test/1" }));
-    action->Select(groups());
-    EXPECT_FALSE(enabled("ActionFavoriteNavigateFolderPages")) << "no pages below";
 }
 
 TEST_F(FavoriteActionTest, BrowserFavoritesFeedTheAddressListAndTitleMap)
 {
-    WriteBytes(browserFolder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n");
+    ASSERT_TRUE(WriteFileBytes(browserFolder + "/News.url", "[InternetShortcut]\r\nURL=http://news.test/\r\n"));
     openProject();
     EXPECT_EQ(Shape(*browser()), "News");
     EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.contains("News"));
@@ -494,7 +451,7 @@ TEST_F(FavoriteActionTest, BrowserFavoritesFeedTheAddressListAndTitleMap)
     action->BrowserAdd();
     EXPECT_EQ(offered, "What Now later");
     EXPECT_EQ(offeredFolders, QStringList({ "", "Work" }));
-    EXPECT_EQ(ReadBytes(browserFolder + "/Later.url"), "[InternetShortcut]\r\nURL=http://later.test/x?y=1\r\n");
+    EXPECT_EQ(FileBytes(browserFolder + "/Later.url"), "[InternetShortcut]\r\nURL=http://later.test/x?y=1\r\n");
     EXPECT_EQ(Shape(*browser()), "Work,Later,News");
     EXPECT_EQ(App().service<TVisitedAddresses>().addresses.count("News"), 1) << "read twice, listed once";
 
@@ -516,12 +473,8 @@ TEST_F(FavoriteActionTest, BrowserFavoritesFeedTheAddressListAndTitleMap)
     EXPECT_FALSE(App().service<TVisitedAddresses>().addresses.contains("News"));
 
     // What is organised in the file manager afterwards is read as it happens.
-    WriteBytes(browserFolder + "/Work/Wiki.url", "[InternetShortcut]\r\nURL=http://wiki.test/\r\n");
-    QElapsedTimer timer;
-    timer.start();
-    while (Shape(*browser()) != "Work(Wiki),Later" && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_EQ(Shape(*browser()), "Work(Wiki),Later");
+    ASSERT_TRUE(WriteFileBytes(browserFolder + "/Work/Wiki.url", "[InternetShortcut]\r\nURL=http://wiki.test/\r\n"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shape(*browser()) == "Work(Wiki),Later"; }, 10000)) << Shape(*browser()).toStdString();
     EXPECT_EQ(App().service<TFavoriteTitleMap>().entries.size(), 2);
 
     closeProject();
@@ -535,8 +488,8 @@ TEST_F(FavoriteActionTest, AListThatCannotBeReadIsReportedAndKeptOnDisk)
     {
         auto project = TXMLProjectType::NewProjectDocument();
         project->ApplyNewProjectValues("P", home.path());
-        WriteBytes(project->RootDirectory() + "/Favorite/FavoriteList.txt", damaged);
-        WriteBytes(project->RootDirectory() + "/Favorite/11.ini", EntryBytes(1, "Eleven", "http://11.test/"));
+        ASSERT_TRUE(WriteFileBytes(project->RootDirectory() + "/Favorite/FavoriteList.txt", damaged));
+        ASSERT_TRUE(WriteFileBytes(project->RootDirectory() + "/Favorite/11.ini", EntryBytes(1, "Eleven", "http://11.test/")));
     }
     openProject();
     EXPECT_EQ(Shape(*pages()), "Eleven");
@@ -550,5 +503,5 @@ TEST_F(FavoriteActionTest, AListThatCannotBeReadIsReportedAndKeptOnDisk)
     EXPECT_EQ(Shape(*pages()), "Eleven,T");
     const QStringList backups = QDir(folder).entryList({ "FavoriteList.txt.*.bak" });
     ASSERT_EQ(backups.size(), 1);
-    EXPECT_EQ(ReadBytes(folder + "/" + backups.first()), damaged);
+    EXPECT_EQ(FileBytes(folder + "/" + backups.first()), damaged);
 }

@@ -160,14 +160,10 @@ TEST_F(HistoryActionTest, SeedsFromTheFilesRecordsVisitsAndWritesThemAtClose)
     visit(tab, { a, b });
     visit(tab, { a, b, a });
     visit(tab, { a, b, a }); // reload
-    EXPECT_EQ(Titles(action->Store().AllVisits()), QStringList({ "A", "B", "A" }));
     EXPECT_EQ(Titles(action->FrontVisits()), QStringList({ "A", "B", "A" }));
-    EXPECT_EQ(Titles(action->BackEntries()), QStringList({ "B", "A" }));
-
-    // Back two steps: the page in front is the first A, the two ahead are forward entries.
+    // Back two steps (the travel menus are checked on the real engine): nothing new is recorded.
     visit(tab, { a, b, a }, 2);
     EXPECT_EQ(Titles(action->Store().AllVisits()), QStringList({ "A", "B", "A" })) << "the newest is the page shown";
-    EXPECT_EQ(Titles(action->ForwardEntries()), QStringList({ "B", "A" }));
 
     closeProject();
     EXPECT_TRUE(App().service<TVisitedAddresses>().addresses.isEmpty());

@@ -116,26 +116,6 @@ TEST_F(JSPanelLogic, SelectionEnablesTheCommandsAndFillsTheGrid)
     EXPECT_TRUE(action.gridRows().isEmpty());
 }
 
-TEST_F(JSPanelLogic, EditsSetVariablesAndParametersAndTheGridShowsThePagesValue)
-{
-    action.callHandler(TEvent::DocumentParseCompleted, 1);
-    action.Select(3);
-    tab().channel.scriptRequests.clear();
-    Answer changed;
-    changed.ok = true;
-    changed.kind = "string";
-    changed.text = "12";
-    tab().channel.scriptAnswer = changed;
-    action.ValueEdited(0, "'1' + 2");
-    ASSERT_EQ(tab().channel.scriptRequests.size(), 3u);
-    EXPECT_EQ(tab().channel.scriptRequests[1].text, "count='1' + 2");
-    EXPECT_EQ(action.gridRows().at(0).second, "\"12\"");
-
-    action.Select(4);
-    action.ValueEdited(1, "'x'");
-    EXPECT_EQ(action.nodes()[4].function->Parameters(), QStringList({ "a=", "b='x'" }));
-}
-
 TEST_F(JSPanelLogic, CodeRunsOnlyWithASelectionAndABusyPageAfterAPanelRunKeepsTheTree)
 {
     action.callHandler(TEvent::DocumentParseCompleted, 1);

@@ -45,44 +45,31 @@ TEST(OperationBatch, ShardSelectionTakesTheKthOfEveryN)
 
 namespace {
 
-struct TParsedCase {
-    QString name, classname, time, failureMessage, failureType, failureText, out;
-    bool failed = false;
-};
-
+// The suite as "suites tests failures" and each test case as its fields in document order:
+// name, class name, time, then the failure's type, message and text, then the output.
 struct TParsed {
-    QString error;
-    int suites = 0;
-    QString tests, failures;
-    std::vector<TParsedCase> cases;
+    QString error, suite;
+    QStringList cases;
 };
 
 TParsed Parse(const QByteArray& bytes)
 {
     TParsed parsed;
+    int suites = 0;
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         const auto a = xml.attributes();
         if (xml.name() == QLatin1String("testsuite")) {
-            ++parsed.suites;
-            parsed.tests = a.value("tests").toString();
-            parsed.failures = a.value("failures").toString();
+            ++suites;
+            parsed.suite = QStringLiteral("%1 %2 %3").arg(suites).arg(a.value("tests")).arg(a.value("failures"));
         } else if (xml.name() == QLatin1String("testcase")) {
-            TParsedCase testCase;
-            testCase.name = a.value("name").toString();
-            testCase.classname = a.value("classname").toString();
-            testCase.time = a.value("time").toString();
-            parsed.cases.push_back(testCase);
+            parsed.cases << QStringList({ a.value("name").toString(), a.value("classname").toString(), a.value("time").toString() }).join(" | ");
         } else if (xml.name() == QLatin1String("failure")) {
-            TParsedCase& c = parsed.cases.back();
-            c.failed = true;
-            c.failureMessage = a.value("message").toString();
-            c.failureType = a.value("type").toString();
-            c.failureText = xml.readElementText();
+            parsed.cases.last() += " | " + a.value("type") + " | " + a.value("message") + " | " + xml.readElementText();
         } else if (xml.name() == QLatin1String("system-out")) {
-            parsed.cases.back().out = xml.readElementText();
+            parsed.cases.last() += " | " + xml.readElementText();
         }
     }
     if (xml.hasError())
@@ -101,32 +88,16 @@ TEST(OperationBatch, JUnitReportIsWellFormedAndNamesEachFailure)
     // Text from a page may hold characters that XML cannot carry.
     results[2] = { "13", QStringLiteral("bell\x07name"), false, 0, false, "loop\x01 found", { QStringLiteral("x\x1b[0m") }, 0 };
     results[3] = { "14", "stop", false, 0, true, "自動操作名: stop 中止", { "5: 自動操作名: stop 中止" }, 7 };
-
     const QByteArray bytes = JUnitReport("OPS", results, { { "12", "/tmp/shots/12.png" } });
     const TParsed parsed = Parse(bytes);
     ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString() << bytes.toStdString();
-    EXPECT_EQ(parsed.suites, 1);
-    EXPECT_EQ(parsed.tests, "4");
-    EXPECT_EQ(parsed.failures, "3");
-    ASSERT_EQ(parsed.cases.size(), 4u);
-
-    EXPECT_EQ(parsed.cases[0].name, "11 ログイン");
-    EXPECT_EQ(parsed.cases[0].classname, "OPS");
-    EXPECT_EQ(parsed.cases[0].time, "1.234");
-    EXPECT_FALSE(parsed.cases[0].failed);
-    EXPECT_EQ(parsed.cases[0].out, "1: 自動操作名: ログイン 開始\n2: 自動操作名: ログイン 終了");
-
-    EXPECT_EQ(parsed.cases[1].name, "12 a<b & \"c\"");
-    EXPECT_TRUE(parsed.cases[1].failed);
-    EXPECT_EQ(parsed.cases[1].failureMessage, "ErrorCode: 21 (値が一致しません)");
-    EXPECT_EQ(parsed.cases[1].failureType, "ErrorCode 21");
-    EXPECT_EQ(parsed.cases[1].failureText, "3: 操作定義 NG: フォーム値比較 \u2026 x]]>y\n4: ErrorCode: 21 (値が一致しません)");
-    EXPECT_TRUE(parsed.cases[1].out.endsWith("[[ATTACHMENT|/tmp/shots/12.png]]"));
-
-    EXPECT_EQ(parsed.cases[2].name, "13 bellname");
-    EXPECT_EQ(parsed.cases[2].failureMessage, "loop found");
-    EXPECT_EQ(parsed.cases[2].failureType, "NotStarted");
-    EXPECT_EQ(parsed.cases[2].failureText, "x[0m");
-
-    EXPECT_EQ(parsed.cases[3].failureType, "Cancelled");
+    EXPECT_EQ(parsed.suite, "1 4 3");
+    const QString compared = "3: 操作定義 NG: フォーム値比較 \u2026 x]]>y\n4: ErrorCode: 21 (値が一致しません)";
+    EXPECT_EQ(parsed.cases, QStringList({
+                                "11 ログイン | OPS | 1.234 | 1: 自動操作名: ログイン 開始\n2: 自動操作名: ログイン 終了",
+                                "12 a<b & \"c\" | OPS | 0.005 | ErrorCode 21 | ErrorCode: 21 (値が一致しません) | " + compared + " | "
+                                    + compared + "\n[[ATTACHMENT|/tmp/shots/12.png]]",
+                                "13 bellname | OPS | 0.000 | NotStarted | loop found | x[0m | x[0m",
+                                "14 stop | OPS | 0.007 | Cancelled | 自動操作名: stop 中止 | 5: 自動操作名: stop 中止 | 5: 自動操作名: stop 中止",
+                            }));
 }

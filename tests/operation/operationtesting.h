@@ -69,9 +69,7 @@ public:
     bool InputData(const QString& screenId, int dataId) override
     {
         calls << QStringLiteral("input %1 %2").arg(screenId).arg(dataId);
-        if (onInput)
-            onInput();
-        return inputResult;
+        return true;
     }
     void CompareForm(int dataId, std::function<void(bool)> done) override
     {
@@ -83,9 +81,7 @@ public:
     }
 
     QStringList calls;
-    bool inputResult = true;
     bool compareResult = true;
     bool holdCompare = false;
     std::function<void(bool)> held;
-    std::function<void()> onInput;
 };

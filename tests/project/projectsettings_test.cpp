@@ -124,12 +124,10 @@ TEST(SettingsWrites, EnteredTextsAreWrittenInFileOrder)
     TScriptedPrompter prompter;
     ASSERT_EQ(ConfirmProjectSettings(s, *project, prompter), std::nullopt);
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(project->HomePage(), QString("  http://x/  "));
-    EXPECT_EQ(project->RootDirectory(), QString("/nonexistent/data"));
-    EXPECT_EQ(project->ScreenIdentifyID(), QString("not valid!"));
-    EXPECT_EQ(project->ProxyServer(), 2);
-    EXPECT_EQ(project->OutputWarning(), 1);
-    EXPECT_EQ(project->EncryptKey(), QString());
+    EXPECT_EQ(QStringList({ project->HomePage(), project->RootDirectory(), project->ScreenIdentifyID(),
+                            QString::number(project->ProxyServer()), QString::number(project->OutputWarning()),
+                            project->EncryptKey() }),
+              QStringList({ "  http://x/  ", "/nonexistent/data", "not valid!", "2", "1", "" }));
     EXPECT_EQ(childNames(project->root()),
               QStringList({ "Name", "RootDirectory", "HomePage", "ScreenIdentify", "ScreenIdentifyURL", "ViewAlert",
                             "ProxyServer", "CaptureMarginWidth", "CaptureMarginHeight", "CaptureFileType",
