@@ -92,7 +92,7 @@ protected:
     std::pair<bool, QString> trigger(const char* command)
     {
         const int before = int(finished.size());
-        App().commands().action(QString::fromLatin1(command))->trigger();
+        Command(command)->trigger();
         if (!WaitUntil([&] { return int(finished.size()) > before; }, 60000))
             return { false, QStringLiteral("timeout") };
         return finished.last();
@@ -100,14 +100,12 @@ protected:
 
     void selectArea(int area)
     {
-        QAction* select = App().commands().action(QStringLiteral("ActionCaptureSelectType"));
+        QAction* select = Command("ActionCaptureSelectType");
         select->setData(area);
         select->trigger();
     }
 
     QVariant run(const QString& script) { return window.run(script); }
-
-    QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
 
     TTestHome home;
     TEngineWindow window { s_profile };
@@ -168,7 +166,7 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndReplacesTheClipboard
     EXPECT_EQ(image.size(), browser()->size()); // no margins for the visible part
     EXPECT_TRUE(Near(image.pixel(5, 5), qRgb(255, 0, 0)));
     EXPECT_TRUE(Near(image.pixel(5, 100), qRgb(0, 0, 255)));
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("クリップボード(表示されている部分のみ)"));
+    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("クリップボード(表示されている部分のみ)"));
     EXPECT_TRUE(QDir(capture->CaptureFolder()).entryList(QDir::Files).isEmpty());
 }
 
@@ -188,7 +186,7 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     ASSERT_TRUE(ok);
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_002.bmp");
     EXPECT_EQ(QImage(file).size(), browser()->size()) << "the repeat keeps the area of the capture it repeats";
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("ファイル(表示されている部分のみ)"));
+    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("ファイル(表示されている部分のみ)"));
 
     App().currentProject()->SetCaptureFileType(1);
     std::tie(ok, file) = trigger("ActionCaptureFile");
@@ -196,7 +194,7 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_001.png");
     const QByteArray first = FileBytes(file);
     EXPECT_TRUE(first.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("ファイル(スクロール領域も含める)"));
+    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("ファイル(スクロール領域も含める)"));
 
     // Something that is not a file stands where the next capture goes.
     ASSERT_TRUE(folder.mkdir(s + "_002.png"));
@@ -210,9 +208,9 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
 
 TEST_F(CaptureE2E, CommandsFollowTheProjectTheTabAndTheLastCapture)
 {
-    QAction* clip = command("ActionCaptureClipboard");
-    QAction* file = command("ActionCaptureFile");
-    QAction* history = command("ActionCaptureHistory");
+    QAction* clip = Command("ActionCaptureClipboard");
+    QAction* file = Command("ActionCaptureFile");
+    QAction* history = Command("ActionCaptureHistory");
     openProject();
     EXPECT_FALSE(clip->isEnabled());
     ASSERT_TRUE(go(QStringLiteral("/short.html")));

@@ -64,12 +64,11 @@ TEST_F(CliCapture, VisibleAreaOfTheGivenSizeInTheFormatOfTheExtension)
 
 TEST_F(CliCapture, FullPageWithTheProjectsMargins)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-    project->SetCaptureMarginWidth(QStringLiteral("20"));
-    project->SetCaptureMarginHeight(QStringLiteral("60"));
-    const QString projectFile = dir.filePath("P.xml");
-    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
+    const QString projectFile = WriteNewProject(dir.path(), "P", [](TXMLProjectType& project) {
+        project.SetCaptureMarginWidth(QStringLiteral("20"));
+        project.SetCaptureMarginHeight(QStringLiteral("60"));
+    });
+    ASSERT_FALSE(projectFile.isEmpty());
     const QString file = dir.filePath("full.png");
     const TCliRun result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();

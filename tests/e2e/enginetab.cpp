@@ -5,6 +5,7 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "core/appcontext.h"
+#include "core/commandlist.h"
 #include "core/inifile.h"
 #include "core/layoutsettings.h"
 #include "core/projectdocument.h"
@@ -16,6 +17,7 @@
 #include "support/httpserver.h"
 #include "support/recordinglistener.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -24,6 +26,7 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWebEnginePage>
 
 TEngineTab::TEngineTab(TEngineProfile& profile, int tabId, TRecordingTabOwner* owner)
@@ -239,16 +242,13 @@ QVariant RunScript(const QString& script, TTabView* view)
 
 QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage, const QStringList& tabAddresses)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(name, home);
-    project->SetHomePage(homePage);
-    const QString path = QDir(home).filePath(name + QStringLiteral(".xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(project->ProjectXmlText()) < 0)
-        return QString();
-    const QString folder = project->RootDirectory() + QStringLiteral("/TabWindow");
+    QString folder;
+    const QString path = WriteNewProject(home, name, [&](TXMLProjectType& project) {
+        project.SetHomePage(homePage);
+        folder = project.RootDirectory() + QStringLiteral("/TabWindow");
+    });
     QDir().mkpath(folder);
-    if (!tabAddresses.isEmpty()) {
+    if (!path.isEmpty() && !tabAddresses.isEmpty()) {
         TIniFile list(folder + QStringLiteral("/TabWindowList.ini"));
         for (int i = 0; i < tabAddresses.size(); ++i)
             list.writeString(QStringLiteral("Info"), QString::number(1000 + i), tabAddresses[i]);
@@ -277,4 +277,56 @@ bool AllTabsReady(int count)
             return false;
     }
     return true;
+}
+
+void UseNewProject(const QString& home, const std::function<void(TXMLProjectType&)>& adjust)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
+    if (adjust)
+        adjust(*project);
+    App().setCurrentProject(std::move(project));
+}
+
+QString WriteNewProject(const QString& folder, const QString& name, const std::function<void(TXMLProjectType&)>& adjust)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(name, folder);
+    if (adjust)
+        adjust(*project);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(project->ProjectXmlText()) < 0)
+        return QString();
+    return path;
+}
+
+QAction* Command(const char* name)
+{
+    return App().commands().action(QString::fromLatin1(name));
+}
+
+QByteArray TitledPage(const char* name)
+{
+    return QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
+}
+
+QStringList TreeLines(const QTreeWidget& tree)
+{
+    QStringList lines;
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
+        lines.append(QStringLiteral("%1:%2").arg(depth).arg(item->text(0)));
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        walk(tree.topLevelItem(i), 0);
+    return lines.mid(1);
+}
+
+QTreeWidgetItem* FindItem(const QTreeWidget& tree, const QString& text)
+{
+    const auto items = tree.findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return items.isEmpty() ? nullptr : items.first();
 }

@@ -13,6 +13,9 @@
 #include <memory>
 #include <vector>
 
+class QAction;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
@@ -86,6 +89,22 @@ QString WriteProjectFile(const QString& home, const QString& name, const QString
 std::unique_ptr<TMainForm> StartMainWindow(TEngineProfile& profile, const QString& projectFile);
 // The tab controller has that many tabs and each has its page ready.
 bool AllTabsReady(int count);
+
+// Makes a new project "E2E" in `home` the current one (no controller is told); `adjust` sets
+// more of it first.
+void UseNewProject(const QString& home, const std::function<void(TXMLProjectType&)>& adjust = {});
+// Writes a new project `name`.xml into `folder` as the tool stores it, `adjust` applied
+// first; its path, or empty when it cannot be written.
+QString WriteNewProject(const QString& folder, const QString& name,
+                        const std::function<void(TXMLProjectType&)>& adjust = {});
+// The command of that name in the application's command list.
+QAction* Command(const char* name);
+// A page whose title and text are its name.
+QByteArray TitledPage(const char* name);
+// A tree's items as "depth:text" lines, without its first root (whose text is the screen ID).
+QStringList TreeLines(const QTreeWidget& tree);
+// The first item of the tree with that text, at any depth.
+QTreeWidgetItem* FindItem(const QTreeWidget& tree, const QString& text);
 
 // A suite on the real engine: one profile and one loopback server, made before the suite's
 // first test and dropped after its last. A suite that serves fixed pages adds them in its own

@@ -40,7 +40,7 @@ protected:
     bool go(const QString& path)
     {
         return window.go(s_server->urlText(path))
-            && WaitUntil([&] { return App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled(); });
+            && WaitUntil([&] { return Command("ActionFindButton")->isEnabled(); });
     }
     QVariant run(const QString& script) { return window.run(script); }
     // The text the search that `start` begins finds.
@@ -54,7 +54,7 @@ protected:
     QString press(const QString& box)
     {
         find->SetFindBoxText(box);
-        return found([&] { App().commands().action(QStringLiteral("ActionFindButton"))->trigger(); });
+        return found([&] { Command("ActionFindButton")->trigger(); });
     }
     QString next(const QString& text, bool down, bool wholeWord)
     {
@@ -142,13 +142,13 @@ TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
 TEST_F(FindE2E, BrowserOwnFindCountsTheMatchesInTheStatusBar)
 {
     ASSERT_TRUE(go(QStringLiteral("/words.html")));
-    QAction* own = App().commands().action(QStringLiteral("ActionFindDialogIE"));
+    QAction* own = Command("ActionFindDialogIE");
     own->trigger();
     EXPECT_TRUE(own->isChecked());
     QSignalSpy status(find, &TFindAction::statusText);
     QSignalSpy dialog(find, &TFindAction::showFindDialog);
     find->SetFindBoxText(QStringLiteral("alpha"));
-    App().commands().action(QStringLiteral("ActionFind"))->trigger();
+    Command("ActionFind")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
     EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
     EXPECT_EQ(dialog.count(), 0);

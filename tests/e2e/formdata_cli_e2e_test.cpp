@@ -40,12 +40,16 @@ protected:
         EXPECT_TRUE(server.start());
         server.addPage(QStringLiteral("/app/login.html"), kPage);
         url = server.urlText(QStringLiteral("/app/login.html"));
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-        projectFile = dir.filePath("P.xml");
-        write(projectFile, project->ProjectXmlText());
+        projectFile = writeProject({});
         formData = dir.filePath("P/FormData");
         QDir().mkpath(formData);
+    }
+    // The project "P" of the test, written again with `adjust` applied.
+    QString writeProject(const std::function<void(TXMLProjectType&)>& adjust)
+    {
+        const QString path = WriteNewProject(dir.path(), "P", adjust);
+        EXPECT_FALSE(path.isEmpty());
+        return path;
     }
     static void write(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
     static QByteArray read(const QString& path) { return FileBytes(path); }
@@ -142,10 +146,7 @@ TEST_F(FormDataCli, HiddenInputsAreSavedOnlyWhenAsked)
 
 TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-    project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
-    write(projectFile, project->ProjectXmlText());
+    writeProject([](TXMLProjectType& project) { project.SetEncryptKey(Md5Hex(QStringLiteral("master12"))); });
     QByteArray password = "s3cret-pw";
     server.addHandler(QStringLiteral("/app/pass.html"), [&password](const THttpServer::Request&) {
         return THttpServer::Response::html("<html><body><form name=login><input type=text name=user value=alice>"
@@ -189,12 +190,11 @@ TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
     proxy.setUpstream(QHostAddress::LocalHost, server.port());
     struct Row { const char* name; int proxyServer; bool proxied; };
     for (const Row& row : { Row { "the project's proxy", 2, true }, Row { "no proxy", 1, false } }) {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-        project->SetProxyServer(row.proxyServer);
-        project->SetProxyServerAddress(QStringLiteral("127.0.0.1"));
-        project->SetProxyServerPort(QString::number(proxy.port()));
-        write(projectFile, project->ProjectXmlText());
+        writeProject([&](TXMLProjectType& project) {
+            project.SetProxyServer(row.proxyServer);
+            project.SetProxyServerAddress(QStringLiteral("127.0.0.1"));
+            project.SetProxyServerPort(QString::number(proxy.port()));
+        });
         const qsizetype before = proxy.requests().size();
         const TCliRun saved = run("save", { "--name", row.name });
         ASSERT_EQ(saved.exitCode, 0) << row.name << saved.err.toStdString();

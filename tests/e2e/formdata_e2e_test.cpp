@@ -66,10 +66,7 @@ protected:
 
     FormDataE2E()
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
-        App().setCurrentProject(std::move(project));
+        UseNewProject(home.path(), [](TXMLProjectType& project) { project.SetEncryptKey(Md5Hex(QStringLiteral("master12"))); });
         home.prompter().passwords = { QString("master12") };
         BuildCommandCatalogue(App().commands());
         App().bus().AddListener(std::make_unique<TFormAction>());
@@ -98,7 +95,7 @@ protected:
     int save()
     {
         QSignalSpy saved(formAction, &TFormAction::saveFinished);
-        App().commands().action("ActionFormSave")->trigger();
+        Command("ActionFormSave")->trigger();
         if (!WaitUntil([&] { return !saved.isEmpty(); }))
             return 0;
         return saved.first().first().toInt();
@@ -111,14 +108,14 @@ protected:
     // Inputs the selected data set and waits until the page shows the user value.
     bool input(const QString& expectedUser)
     {
-        App().commands().action("ActionDataInput")->trigger();
+        Command("ActionDataInput")->trigger();
         return WaitUntil([&] { return pageValue("user") == expectedUser; });
     }
     std::optional<bool> compare()
     {
         App().service<TConsoleMemos>().compare.clear();
         QSignalSpy done(dataAction, &TDataAction::compareFinished);
-        App().commands().action("ActionDataCompare")->trigger();
+        Command("ActionDataCompare")->trigger();
         if (!WaitUntil([&] { return !done.isEmpty(); }))
             return std::nullopt;
         return done.first().first().toBool();
@@ -190,7 +187,7 @@ TEST_P(FormDataHiddenInputs, AreWrittenOnLocalPagesOnly)
 {
     const HiddenInputRow& row = GetParam();
     ASSERT_TRUE(open(row.remote));
-    App().commands().action("ActionFormSaveHidden")->trigger();
+    Command("ActionFormSaveHidden")->trigger();
     ASSERT_NE(save(), 0);
     setPageValue("user", "bob");
     setPageValue("token", "NEW");

@@ -25,10 +25,8 @@ protected:
     static void SetUpTestSuite()
     {
         TEngineSuite::SetUpTestSuite();
-        for (const char* name : { "home", "a", "b", "c" }) {
-            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
-            s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), page);
-        }
+        for (const char* name : { "home", "a", "b", "c" })
+            s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), TitledPage(name));
     }
 
     HistoryE2E()

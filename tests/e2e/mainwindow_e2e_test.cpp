@@ -75,8 +75,6 @@ public:
 
     QStringList errorLines() const { return App().operationLog().lines().filter(QStringLiteral("[ERROR]")); }
 
-    static void trigger(const char* command) { App().commands().action(QString::fromLatin1(command))->trigger(); }
-
     TTestHome home;
     std::unique_ptr<TMainForm> form;
 };
@@ -122,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ClosePath { "Exit",
                     [](MainWindowE2E&, const QString&) {
-                        MainWindowE2E::trigger("ActionMainExit");
+                        Command("ActionMainExit")->trigger();
                         return 0;
                     } },
         ClosePath { "New",
@@ -130,18 +128,18 @@ INSTANTIATE_TEST_SUITE_P(
                         // The project settings of the new project are dismissed.
                         AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); },
                                          [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
-                        MainWindowE2E::trigger("ActionMainNew");
+                        Command("ActionMainNew")->trigger();
                         return 0;
                     } },
         ClosePath { "Close",
                     [](MainWindowE2E&, const QString&) {
-                        MainWindowE2E::trigger("ActionMainClose");
+                        Command("ActionMainClose")->trigger();
                         return 0;
                     } },
         ClosePath { "Open",
                     [](MainWindowE2E& test, const QString& other) {
                         test.home.prompter().files = { other };
-                        MainWindowE2E::trigger("ActionMainOpen");
+                        Command("ActionMainOpen")->trigger();
                         return 1;
                     } },
         ClosePath { "Reopen",
@@ -170,7 +168,7 @@ int FilesUnder(const QString& folder)
 TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWasLeft)
 {
     ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
-    trigger("ActionHelpView");
+    Command("ActionHelpView")->trigger();
     auto* help = form->findChild<QDialog*>(QStringLiteral("HelpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -180,7 +178,7 @@ TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerAc
     EXPECT_EQ(list.keyNames(QStringLiteral("Info")).size(), 1);
     EXPECT_TRUE(DataPanelRoot().contains(QStringLiteral("mw_a"))) << DataPanelRoot().toStdString();
     // The version names the engine.
-    trigger("ActionHelpVersion");
+    Command("ActionHelpVersion")->trigger();
     ASSERT_FALSE(home.prompter().asked.empty());
     const QString version = home.prompter().asked.back().text;
     EXPECT_FALSE(version.contains(QStringLiteral("0.0.0"))) << version.toStdString();
@@ -199,8 +197,8 @@ TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerAc
 
     EXPECT_EQ(DataPanelRoot(), failing) << "the panel shows the address being loaded, not the screen left";
     EXPECT_EQ(tab->GetDocumentModel(), nullptr);
-    trigger("ActionFormSave");
-    trigger("ActionFormSaveAs");
+    Command("ActionFormSave")->trigger();
+    Command("ActionFormSaveAs")->trigger();
     ProcessDeferredDeletes();
     EXPECT_EQ(FilesUnder(formData), 0) << "nothing on the failed page to save";
     EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
@@ -241,7 +239,7 @@ TEST_F(MainWindowE2E, ClosingTheCurrentTabActivatesItsNeighbourAndTheCaptionKeep
         EXPECT_EQ(form->tabStrip()->tabText(form->tabStrip()->currentIndex()), QLatin1String(step.next)) << step.name;
     }
 
-    trigger("ActionTabOpen");
+    Command("ActionTabOpen")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return t->TabCount() == 3; }));
     EXPECT_TRUE(form->windowTitle().startsWith("Calverdine - ProjA")) << form->windowTitle().toStdString();
 }

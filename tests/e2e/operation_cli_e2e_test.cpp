@@ -68,12 +68,11 @@ protected:
     {
         EXPECT_TRUE(server.start());
         AddOperationPages(server);
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("OPS"), dir.path());
-        ConfigureOperationProject(*project);
-        projectFile = dir.filePath("OPS.xml");
-        WriteOperationFile(projectFile, project->ProjectXmlText());
-        const QString data = project->RootDirectory();
+        QString data;
+        projectFile = WriteNewProject(dir.path(), "OPS", [&](TXMLProjectType& project) {
+            ConfigureOperationProject(project);
+            data = project.RootDirectory();
+        });
         WriteOperationFormData(data);
         QString list;
         for (const TOperationScenario& scenario : OperationScenarios()) {
@@ -174,21 +173,12 @@ TEST_F(OperationCli, UsageAndProjectErrorsExitWithTwo)
         QStringList arguments;
         QString message;
     };
-    const QString emptyProject = dir.filePath("empty/E.xml");
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E"), dir.filePath("empty"));
-        WriteOperationFile(emptyProject, project->ProjectXmlText());
-    }
+    const QString emptyProject = WriteNewProject(dir.filePath("empty"), "E");
     // An operation file that cannot be read (a folder stands in its place).
-    const QString brokenProject = dir.filePath("broken/B.xml");
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("B"), dir.filePath("broken"));
-        WriteOperationFile(brokenProject, project->ProjectXmlText());
-        WriteOperationFile(project->RootDirectory() + "/OperationData/OperationList.txt", "5\r\n");
-        QDir().mkpath(project->RootDirectory() + "/OperationData/5.ini");
-    }
+    const QString brokenProject = WriteNewProject(dir.filePath("broken"), "B", [](TXMLProjectType& project) {
+        WriteOperationFile(project.RootDirectory() + "/OperationData/OperationList.txt", "5\r\n");
+        QDir().mkpath(project.RootDirectory() + "/OperationData/5.ini");
+    });
     const Row rows[] = {
         { "nothing chosen", { "--project", projectFile }, "usage:" },
         { "both --all and IDs", { "--project", projectFile, "--all", "13" }, "usage:" },

@@ -65,11 +65,10 @@ protected:
 
     OperationE2E() : tabs(*s_profile)
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("OPS"), home.path());
-        ConfigureOperationProject(*project);
-        WriteOperationFormData(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
+        UseNewProject(home.path(), [](TXMLProjectType& project) {
+            ConfigureOperationProject(project);
+            WriteOperationFormData(project.RootDirectory());
+        });
 
         TEventBus& bus = App().bus();
         auto tabAction = std::make_unique<TTabAction>(&tabs, nullptr);

@@ -103,7 +103,6 @@ public:
         return nullptr;
     }
     TTestTreeView* tree() const { return form->findChild<TTestTreeView*>(QStringLiteral("TreeViewTest")); }
-    static QAction* command(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
 
     static QVariant run(const QString& script) { return RunScript(script); }
 
@@ -152,7 +151,7 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
     auto* formAction = controller<TFormAction>();
     ASSERT_NE(formAction, nullptr);
     QSignalSpy saved(formAction, &TFormAction::saveFinished);
-    command("ActionFormSave")->trigger();
+    Command("ActionFormSave")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !saved.isEmpty(); }));
     ASSERT_NE(saved.first().first().toInt(), 0);
     run(QStringLiteral("document.forms.form1.user.value = 'bob'; 1"));
@@ -186,7 +185,7 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
             driven = true;
             dialog.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
         });
-    command("ActionTestAutoNew")->trigger();
+    Command("ActionTestAutoNew")->trigger();
     ASSERT_TRUE(driven);
     EXPECT_EQ(offeredScreens.mid(0, 2), QStringList({ QString(), loginScreen }));
     EXPECT_TRUE(offeredScreens.contains(menuScreen));

@@ -21,12 +21,7 @@ const QString kSeparator(60, QLatin1Char('-'));
 
 class ScriptExecutionE2E : public TEngineSuite {
 protected:
-    void SetUp() override
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        App().setCurrentProject(std::move(project));
-    }
+    void SetUp() override { UseNewProject(home.path()); }
 
     // Loads the page and returns its first script of the top document (or of the frame).
     TTagScript* open(TEngineTab& tab, const QString& path, bool remote = false, bool inFrame = false)

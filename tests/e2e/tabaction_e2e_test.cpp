@@ -34,10 +34,8 @@ protected:
     static void SetUpTestSuite()
     {
         TEngineSuite::SetUpTestSuite();
-        s_server->addPage(QStringLiteral("/ta/home.html"), "<html><head><title>Home</title></head><body>home</body></html>");
-        s_server->addPage(QStringLiteral("/ta/a.html"), "<html><head><title>A</title></head><body>a</body></html>");
-        s_server->addPage(QStringLiteral("/ta/b.html"), "<html><head><title>B</title></head><body>b</body></html>");
-        s_server->addPage(QStringLiteral("/ta/child.html"), "<html><head><title>Child</title></head><body>child</body></html>");
+        for (const char* title : { "Home", "A", "B", "Child" })
+            s_server->addPage(QStringLiteral("/ta/%1.html").arg(QString::fromLatin1(title).toLower()), TitledPage(title));
     }
 
     TabActionE2E()
