@@ -79,33 +79,32 @@ public:
     std::unique_ptr<TMainForm> form;
 };
 
-struct ClosePath {
-    const char* name;
-    // Closes the project as the user does; returns the number of tabs the window shows after.
-    std::function<int(MainWindowE2E&, const QString& other)> close;
-};
-
-void PrintTo(const ClosePath& path, std::ostream* out)
-{
-    *out << path.name;
-}
-
-class ProjectClosePaths : public MainWindowE2E, public ::testing::WithParamInterface<ClosePath> {
-public:
-    static QString otherProject;
-};
-QString ProjectClosePaths::otherProject;
+// Each way out of a project as the user takes it: the main menu's Exit, New (whose project
+// settings are dismissed), Close, Open (of another project) and Reopen (of another project).
+class ProjectClosePaths : public MainWindowE2E, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDroppedProject)
 {
     const QString first = writeProject(QStringLiteral("ProjA"), { page("a"), page("b"), page("c") });
-    otherProject = writeProject(QStringLiteral("ProjB"), { page("home") });
+    const QString other = writeProject(QStringLiteral("ProjB"), { page("home") });
     ASSERT_TRUE(start(first, 3)) << errorLines().join('\n').toStdString();
     ASSERT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
     // Nobody clicked a tab: the last restored tab is current, the others wait behind it.
     home.prompter().clear();
 
-    const int tabsAfter = GetParam().close(*this, otherProject);
+    const QByteArray way = GetParam();
+    const int tabsAfter = way == "Open" || way == "Reopen" ? 1 : 0;
+    if (way == "Open")
+        home.prompter().files = { other };
+    if (way == "New")
+        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); }, [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
+    TMainMenuCommand& menu = App().service<TMainMenuCommand>();
+    if (way == "Reopen") {
+        ASSERT_TRUE(menu.paths().contains(other));
+        menu.items().at(menu.paths().indexOf(other))->trigger();
+    } else {
+        Command(QByteArray("ActionMain" + way).constData())->trigger();
+    }
     ASSERT_TRUE(WaitUntil([&] { return AllTabsReady(tabsAfter); })) << tabs()->TabCount();
     // The engine's activation of the remaining windows arrives through the event loop.
     Pause(300);
@@ -115,42 +114,8 @@ TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDr
     EXPECT_TRUE(home.prompter().messages().isEmpty()) << home.prompter().messages().join('\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWayOut, ProjectClosePaths,
-    ::testing::Values(
-        ClosePath { "Exit",
-                    [](MainWindowE2E&, const QString&) {
-                        Command("ActionMainExit")->trigger();
-                        return 0;
-                    } },
-        ClosePath { "New",
-                    [](MainWindowE2E&, const QString&) {
-                        // The project settings of the new project are dismissed.
-                        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); },
-                                         [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
-                        Command("ActionMainNew")->trigger();
-                        return 0;
-                    } },
-        ClosePath { "Close",
-                    [](MainWindowE2E&, const QString&) {
-                        Command("ActionMainClose")->trigger();
-                        return 0;
-                    } },
-        ClosePath { "Open",
-                    [](MainWindowE2E& test, const QString& other) {
-                        test.home.prompter().files = { other };
-                        Command("ActionMainOpen")->trigger();
-                        return 1;
-                    } },
-        ClosePath { "Reopen",
-                    [](MainWindowE2E&, const QString& other) {
-                        for (int i = 0; i < App().service<TMainMenuCommand>().paths().size(); ++i) {
-                            if (App().service<TMainMenuCommand>().paths().at(i) == other)
-                                App().service<TMainMenuCommand>().items().at(i)->trigger();
-                        }
-                        return 1;
-                    } }),
-    [](const ::testing::TestParamInfo<ClosePath>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryWayOut, ProjectClosePaths, ::testing::Values("Exit", "New", "Close", "Open", "Reopen"),
+                         [](const auto& info) { return std::string(info.param); });
 
 QString DataPanelRoot()
 {
