@@ -2,23 +2,14 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/tabaction.h"
-#include "browser/views/tabwidgets.h"
 #include "capture/captureaction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
 #include "document/calverdinedocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

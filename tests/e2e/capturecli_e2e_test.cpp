@@ -1,14 +1,8 @@
 #include "enginetab.h"
 
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,15 +1,9 @@
 #include "enginetab.h"
 
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 

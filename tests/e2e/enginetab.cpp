@@ -70,18 +70,7 @@ bool TEngineTab::waitForParse(int parsedBefore, int timeoutMs)
 
 QVariant TEngineTab::run(const QString& script, int timeoutMs)
 {
-    struct Answer {
-        QVariant value;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    m_browser->page()->runJavaScript(script, 0, [answer](const QVariant& value) {
-        answer->value = value;
-        answer->done = true;
-    });
-    if (!WaitUntil([&] { return answer->done; }, timeoutMs))
-        return QVariant();
-    return answer->value;
+    return RunIn(*m_browser->page(), script, timeoutMs);
 }
 
 void ProcessDeferredDeletes()
@@ -232,12 +221,14 @@ QVariant RunScript(const QString& script, TTabView* view)
         view = App().tabs->CurrentTab();
     auto* tab = dynamic_cast<TTabWindow*>(view);
     auto* browser = tab ? dynamic_cast<TEngineBrowser*>(tab->Browser()) : nullptr;
-    if (!browser)
-        return QVariant();
+    return browser ? RunIn(*browser->page(), script) : QVariant();
+}
+
+QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs)
+{
     auto answer = std::make_shared<std::pair<bool, QVariant>>();
-    browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-    WaitUntil([&] { return answer->first; }, 10000);
-    return answer->second;
+    page.runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+    return WaitUntil([&] { return answer->first; }, timeoutMs) ? answer->second : QVariant();
 }
 
 QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage, const QStringList& tabAddresses)

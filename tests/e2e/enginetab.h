@@ -1,8 +1,13 @@
 #pragma once
 
 #include "browser/tabwindow.h"
+#include "core/appcontext.h"
+#include "core/projectdocument.h"
+#include "support/httpserver.h"
 #include "support/recordingtabowner.h"
+#include "support/testhome.h"
 
+#include <QAction>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -16,6 +21,7 @@
 class QAction;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWebEnginePage;
 class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
@@ -79,6 +85,8 @@ TCliRun RunCli(const QStringList& arguments,
 // Runs code in the page of a tab on the real engine (the current tab when none is given)
 // and returns its result; an invalid value when there is no such page or no answer.
 QVariant RunScript(const QString& script, TTabView* tab = nullptr);
+// Runs code in the main world of the page; its result, or an invalid value without an answer.
+QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs = 10000);
 
 // Writes the project file `name`.xml into `home` with that home page and, when given, the
 // tab list a restart restores; its path, or empty when it cannot be written.

@@ -1,28 +1,19 @@
 #include "enginetab.h"
 
-#include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/views/addressbar.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/homefiles.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "history/favoriteaction.h"
 #include "history/views/favoriteview.h"
 #include "history/views/historyview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 #include <QDialog>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

@@ -4,19 +4,11 @@
 #include "browser/engine/enginebrowser.h"
 #include "browser/tabaction.h"
 #include "capture/fileaction.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/views/mainform.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QFile>
 #include <QSignalSpy>
 #include <QUrl>
-#include <QWebEnginePage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

@@ -1,20 +1,13 @@
 #include "enginetab.h"
 
 #include "core/textcodec.h"
-#include "formdata/formdatafilecommand.h"
 #include "crypto/passwordcrypt.h"
 #include "formdata/formvaluelist.h"
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QDir>
-#include <QFile>
 #include "support/recordingproxy.h"
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 

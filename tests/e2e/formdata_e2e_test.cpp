@@ -2,29 +2,16 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
-#include "core/eventbus.h"
 #include "core/tabaccess.h"
-#include "document/calverdinedocument.h"
 #include "formdata/dataaction.h"
-#include "formdata/formdatamanager.h"
 #include "crypto/passwordcrypt.h"
 #include "formdefine/formaction.h"
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-
-#include <gtest/gtest.h>
 
 namespace {
 

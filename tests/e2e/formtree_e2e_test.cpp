@@ -1,23 +1,16 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "formdefine/formdefinegrid.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
 #include "core/textcodec.h"
-#include "formdefine/formtemplate.h"
 #include "core/views/mainform.h"
 #include "formdefine/formaction.h"
+#include "formdefine/formdefinegrid.h"
 #include "formdefine/formtree.h"
 #include "formdefine/views/formactionfactory.h"
 #include "formdefine/views/formpanel.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -25,8 +18,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

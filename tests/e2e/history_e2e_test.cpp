@@ -2,18 +2,12 @@
 
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "history/views/historyview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QFile>
 #include <QMenu>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

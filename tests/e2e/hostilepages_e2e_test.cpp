@@ -2,19 +2,13 @@
 // browser encodes, links inside SVG, and pages built to break the page walk.
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/modeljson.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QJsonArray>
-#include <QJsonObject>
 
 #include <functional>
-
-#include <gtest/gtest.h>
 
 namespace {
 

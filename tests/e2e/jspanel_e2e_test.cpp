@@ -1,24 +1,11 @@
 #include "enginetab.h"
 
-#include "browser/engine/enginebrowser.h"
-#include "browser/engine/engineprofile.h"
-#include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
-#include "core/projectdocument.h"
-#include "core/projectstate.h"
 #include "core/views/mainform.h"
 #include "jstools/views/jspanel.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QDir>
-#include <QTabBar>
 #include <QTableWidget>
 #include <QTreeWidget>
-#include <QWebEnginePage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

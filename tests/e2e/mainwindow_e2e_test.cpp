@@ -1,29 +1,19 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/homefiles.h"
 #include "core/inifile.h"
 #include "core/memo.h"
 #include "core/views/mainform.h"
 #include "formdata/dataaction.h"
-#include "core/projectdocument.h"
 #include "project/mainmenucommand.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
+
 #include <QStandardItemModel>
 #include <QTabBar>
-
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
 

@@ -1,8 +1,6 @@
 #include "enginetab.h"
 
-#include "core/projectdocument.h"
 #include "core/textcodec.h"
-#include "support/httpserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +8,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-
-#include <gtest/gtest.h>
 
 #include "operationpages.h"
 

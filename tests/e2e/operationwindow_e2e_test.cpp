@@ -1,13 +1,10 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/homefiles.h"
 #include "core/inifile.h"
 #include "core/memo.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "document/calverdinedocument.h"
 #include "formdefine/formaction.h"
@@ -15,10 +12,7 @@
 #include "operation/testoperationaction.h"
 #include "operation/views/formautooperation.h"
 #include "operation/views/testactionview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -27,10 +21,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QTabWidget>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

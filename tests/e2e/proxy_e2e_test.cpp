@@ -4,19 +4,8 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/serveraction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
-#include "core/projectstate.h"
-#include "core/views/mainform.h"
-#include "support/httpserver.h"
 #include "support/recordingproxy.h"
-#include "support/testhome.h"
-
-#include <QAction>
-#include <QDir>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

@@ -2,18 +2,11 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
-#include "core/appcontext.h"
 #include "core/memo.h"
-#include "core/projectdocument.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
 #include "document/tagtree.h"
 #include "jstools/scriptexecution.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

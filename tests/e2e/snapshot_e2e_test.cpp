@@ -2,19 +2,14 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -2,19 +2,11 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
-#include "core/appcontext.h"
 #include "core/memo.h"
 #include "document/calverdinedocument.h"
-#include "document/pagechannel.h"
 #include "document/tagtree.h"
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 
