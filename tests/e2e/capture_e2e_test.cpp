@@ -142,10 +142,18 @@ TEST_F(CaptureE2E, WholePageOfATallPageHasEveryBandOnceTheHeaderOnceAndTheMargin
     EXPECT_TRUE(WaitUntil([&] { return run(QStringLiteral("window.scrollY")).toInt() == 5000; }));
 }
 
-TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndReplacesTheClipboard)
+// The commands follow the project, the tab and the last capture; the visible part goes to
+// the clipboard as the viewport and replaces what the clipboard held.
+TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowTheProjectAndTheLastCapture)
 {
+    QAction* clip = Command("ActionCaptureClipboard");
+    QAction* history = Command("ActionCaptureHistory");
     openProject(30, 50);
+    EXPECT_FALSE(clip->isEnabled());
     ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    EXPECT_TRUE(clip->isEnabled());
+    EXPECT_TRUE(Command("ActionCaptureFile")->isEnabled());
+    EXPECT_FALSE(history->isEnabled()) << "nothing to repeat yet";
     QImage old(7, 7, QImage::Format_RGB32);
     old.fill(Qt::green);
     QGuiApplication::clipboard()->setImage(old);
@@ -157,8 +165,18 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndReplacesTheClipboard
     EXPECT_EQ(image.size(), browser()->size()); // no margins for the visible part
     EXPECT_TRUE(Near(image.pixel(5, 5), qRgb(255, 0, 0)));
     EXPECT_TRUE(Near(image.pixel(5, 100), qRgb(0, 0, 255)));
-    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("クリップボード(表示されている部分のみ)"));
+    EXPECT_TRUE(history->isEnabled());
+    EXPECT_EQ(CommandHint(history), QStringLiteral("クリップボード(表示されている部分のみ)"));
     EXPECT_TRUE(QDir(capture->CaptureFolder()).entryList(QDir::Files).isEmpty());
+
+    window.closeProject();
+    EXPECT_FALSE(clip->isEnabled());
+    EXPECT_FALSE(history->isEnabled());
+    openProject();
+    ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    EXPECT_TRUE(clip->isEnabled());
+    EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
+    EXPECT_EQ(capture->LastCommand(), nullptr);
 }
 
 // Numbering itself has its unit test; here the files of one screen in the capture folder.
@@ -195,30 +213,6 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     ASSERT_EQ(home.prompter().messages().size(), 1);
     EXPECT_TRUE(home.prompter().messages().first().contains(QStringLiteral("file save error: ") + file));
     EXPECT_EQ(FileBytes(folder.filePath(s + "_001.png")), first);
-}
-
-TEST_F(CaptureE2E, CommandsFollowTheProjectTheTabAndTheLastCapture)
-{
-    QAction* clip = Command("ActionCaptureClipboard");
-    QAction* file = Command("ActionCaptureFile");
-    QAction* history = Command("ActionCaptureHistory");
-    openProject();
-    EXPECT_FALSE(clip->isEnabled());
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
-    EXPECT_TRUE(clip->isEnabled());
-    EXPECT_TRUE(file->isEnabled());
-    EXPECT_FALSE(history->isEnabled()) << "nothing to repeat yet";
-    ASSERT_TRUE(trigger("ActionCaptureClipboard").first);
-    EXPECT_TRUE(history->isEnabled());
-
-    window.closeProject();
-    EXPECT_FALSE(clip->isEnabled());
-    EXPECT_FALSE(history->isEnabled());
-    openProject();
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
-    EXPECT_TRUE(clip->isEnabled());
-    EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
-    EXPECT_EQ(capture->LastCommand(), nullptr);
 }
 
 } // namespace

@@ -4,17 +4,14 @@
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/inifile.h"
 #include "core/layoutsettings.h"
-#include "core/projectdocument.h"
 #include "core/projectstate.h"
 #include "core/startup.h"
 #include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "app/views/controllers.h"
-#include "support/httpserver.h"
 #include "support/recordinglistener.h"
 
 #include <QAction>
@@ -189,13 +186,12 @@ TEngineWindow::~TEngineWindow()
 void TEngineWindow::openProject(const QString& home, const QString& homePage,
                                 const std::function<void(TXMLProjectType&)>& adjust)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
-    project->SetHomePage(homePage);
-    if (adjust)
-        adjust(*project);
-    QDir().mkpath(project->RootDirectory());
-    App().setCurrentProject(std::move(project));
+    UseNewProject(home, [&](TXMLProjectType& project) {
+        project.SetHomePage(homePage);
+        if (adjust)
+            adjust(project);
+        QDir().mkpath(project.RootDirectory());
+    });
     App().service<TProjectState>().closing = false;
     App().bus().NotifyProjectOpened(0);
 }
