@@ -76,7 +76,7 @@ TEST_F(TabWindowE2E, ABigPageIsReadAsideWithItsProgressInTheStatusBar)
     EXPECT_TRUE(tab.failures().isEmpty()) << tab.failures().join('\n').toStdString();
 }
 
-TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparses)
+TEST_F(TabWindowE2E, ACrossOriginFrameIsLoggedAndALaterFrameLoadReparses)
 {
     UseNewProject(home.path(), [](TXMLProjectType& project) { project.SetOutputWarning(1); });
     s_server->addPage(QStringLiteral("/if/inner.html"), "<html><body><form name=f><input name=q value=1></form></body></html>");
@@ -91,10 +91,7 @@ TEST_F(TabWindowE2E, CrossOriginFrameIsKeptWithoutFormsAndALaterFrameLoadReparse
     ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/if/top.html"))));
     TCalverdineDocument* model = tab.tab().GetDocumentModel();
     ASSERT_NE(model, nullptr);
-    ASSERT_EQ(model->RootFrame()->ChildFrames().size(), 2u);
-    const TTagFrame* other = model->RootFrame()->ChildFrames()[1].get();
-    EXPECT_EQ(other->Document(), nullptr);
-    EXPECT_TRUE(other->Forms().empty());
+    // What the model keeps of a frame of another origin is checked with the hostile pages.
     EXPECT_EQ(model->GetValue(QStringLiteral("//same/f/q")), "1");
     EXPECT_TRUE(App().operationLog().text().contains(QStringLiteral("[WARN] IFRAME can not access: other -> ")))
         << App().operationLog().text().toStdString();
