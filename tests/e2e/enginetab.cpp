@@ -26,19 +26,14 @@
 #include <QTreeWidget>
 #include <QWebEnginePage>
 
-TEngineTab::TEngineTab(TEngineProfile& profile, int tabId, TRecordingTabOwner* owner)
+TEngineTab::TEngineTab(TEngineProfile& profile)
 {
-    if (!owner) {
-        m_ownOwner = std::make_unique<TRecordingTabOwner>();
-        owner = m_ownOwner.get();
-    }
-    m_owner = owner;
     m_browser = new TEngineBrowser(profile.profile());
     m_browser->resize(1024, 768);
     m_browser->show();
     m_tab = new TTabWindow(m_browser, nullptr, m_browser);
-    m_tab->SetTabId(tabId);
-    m_tab->SetOwner(m_owner);
+    m_tab->SetTabId(1);
+    m_tab->SetOwner(&m_owner);
     QObject::connect(m_tab, &TTabWindow::documentParsed, m_tab, [this] { ++m_parses; });
     QObject::connect(m_tab, &TTabWindow::parseFailed, m_tab, [this](const QString& message) {
         m_failures.append(message);

@@ -31,16 +31,16 @@ class TTabAction;
 class TTabView;
 class TXMLProjectType;
 
-// A tab on the real engine without a main window: the browser control, its tab window
+// A tab on the real engine without a main window: the browser control, its tab window (ID 1)
 // and a recording owner. Browsers are destroyed with the object.
 class TEngineTab {
 public:
-    explicit TEngineTab(TEngineProfile& profile, int tabId = 1, TRecordingTabOwner* owner = nullptr);
+    explicit TEngineTab(TEngineProfile& profile);
     ~TEngineTab();
 
     TEngineBrowser* browser() const { return m_browser; }
     TTabWindow& tab() const { return *m_tab; }
-    TRecordingTabOwner& owner() const { return *m_owner; }
+    TRecordingTabOwner& owner() { return m_owner; }
 
     // Navigates and waits for the page's document model (or a failure); false on timeout.
     bool load(const QString& url, int timeoutMs = 20000);
@@ -55,8 +55,7 @@ public:
 private:
     TEngineBrowser* m_browser = nullptr;
     TTabWindow* m_tab = nullptr;
-    std::unique_ptr<TRecordingTabOwner> m_ownOwner;
-    TRecordingTabOwner* m_owner = nullptr;
+    TRecordingTabOwner m_owner;
     int m_parses = 0;
     QStringList m_failures;
 };
