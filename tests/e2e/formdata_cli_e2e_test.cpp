@@ -18,14 +18,6 @@ const QByteArray kPage = "<html><body><form name=login>"
                          "<textarea name=note>a=b</textarea>"
                          "</form></body></html>";
 
-TCliRun RunCliWith(const QStringList& arguments, const QString& masterPassword = QString())
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!masterPassword.isEmpty())
-        environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), masterPassword);
-    return RunCli(arguments, environment);
-}
-
 class FormDataCli : public ::testing::Test {
 protected:
     FormDataCli()
@@ -46,9 +38,14 @@ protected:
     }
     static void write(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
     static QByteArray read(const QString& path) { return FileBytes(path); }
-    TCliRun run(const QString& command, const QStringList& options)
+    // The command on the test's page (or another), under that master password if any.
+    TCliRun run(const QString& command, const QStringList& options, const QString& master = {}, const QString& page = {})
     {
-        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { url });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!master.isEmpty())
+            environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), master);
+        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { page.isEmpty() ? url : page },
+                      environment);
     }
 
     THttpServer server;
@@ -145,10 +142,7 @@ TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
         return THttpServer::Response::html("<html><body><form name=login><input type=text name=user value=alice>"
                                            "<input type=password name=pass value=\"" + password + "\"></form></body></html>");
     });
-    const QString page = server.urlText(QStringLiteral("/app/pass.html"));
-    auto run = [&](const QString& command, const QStringList& options, const QString& master) {
-        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { page }, master);
-    };
+    url = server.urlText(QStringLiteral("/app/pass.html"));
 
     const TCliRun saved = run("save", {}, "master12");
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
