@@ -18,7 +18,6 @@
 #include <memory>
 #include <vector>
 
-class QAction;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEnginePage;

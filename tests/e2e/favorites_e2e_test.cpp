@@ -9,11 +9,11 @@
 #include "history/views/historyview.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
-#include <QDialog>
 
 #include <memory>
 

@@ -3,9 +3,9 @@
 #include "core/textcodec.h"
 #include "crypto/passwordcrypt.h"
 #include "formdata/formvaluelist.h"
+#include "support/recordingproxy.h"
 
 #include <QDir>
-#include "support/recordingproxy.h"
 #include <QRegularExpression>
 #include <QTemporaryDir>
 

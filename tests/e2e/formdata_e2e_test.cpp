@@ -5,8 +5,8 @@
 #include "core/commandlist.h"
 #include "core/consolememos.h"
 #include "core/tabaccess.h"
-#include "formdata/dataaction.h"
 #include "crypto/passwordcrypt.h"
+#include "formdata/dataaction.h"
 #include "formdefine/formaction.h"
 
 #include <QItemSelectionModel>

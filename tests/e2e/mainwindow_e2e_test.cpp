@@ -11,9 +11,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
-
 #include <QStandardItemModel>
 #include <QTabBar>
+
 #include <functional>
 #include <memory>
 
