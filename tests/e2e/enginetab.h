@@ -43,6 +43,11 @@ public:
 
     // Navigates and waits for the page's document model (or a failure); false on timeout.
     bool load(const QString& url, int timeoutMs = 20000);
+    // Loads the page and returns its document model; none when it did not load.
+    TCalverdineDocument* open(const QString& url, int timeoutMs = 20000)
+    {
+        return load(url, timeoutMs) ? m_tab->GetDocumentModel() : nullptr;
+    }
     // Waits until the tab parsed its page once more than `parsedBefore` times.
     bool waitForParse(int parsedBefore, int timeoutMs = 20000);
     int parseCount() const { return m_parses; }

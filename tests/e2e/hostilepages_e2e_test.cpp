@@ -14,15 +14,6 @@ namespace {
 
 class HostilePagesE2E : public TEngineSuite {
 protected:
-    // The model of the served page, or none when it did not load. The largest pages take
-    // seconds on a busy machine: the wait is only an upper bound.
-    TCalverdineDocument* load(TEngineTab& tab, const QString& path, bool remote = false)
-    {
-        if (!tab.load(s_server->urlText(path, remote), 90000))
-            return nullptr;
-        return tab.tab().GetDocumentModel();
-    }
-
     static QStringList formPartPaths(const TCalverdineDocument& model)
     {
         QStringList paths;
@@ -200,7 +191,8 @@ TEST_F(HostilePagesE2E, ModernAndHostilePagesGiveTheModelWhatThePageShows)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TEngineTab tab(*s_profile);
-        TCalverdineDocument* model = load(tab, row.path);
+        // The largest pages take seconds on a busy machine: the wait is only an upper bound.
+        TCalverdineDocument* model = tab.open(s_server->urlText(row.path), 90000);
         ASSERT_NE(model, nullptr) << tab.failures().join("\n").toStdString();
         QStringList parts = formPartPaths(*model);
         QStringList expected = row.parts;

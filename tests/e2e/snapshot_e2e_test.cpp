@@ -214,8 +214,7 @@ TEST_F(SnapshotE2E, ExternalScriptsAreReadFromTheBrowserCache)
 {
     s_server->clearRequests();
     TEngineTab tab(*s_profile);
-    ASSERT_TRUE(tab.load(s_server->urlText("/scripts.html")));
-    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    TCalverdineDocument* model = tab.open(s_server->urlText("/scripts.html"));
     ASSERT_NE(model, nullptr);
     bool found = false;
     for (const auto& script : model->RootFrame()->Scripts()) {

@@ -64,9 +64,8 @@ TEST_F(TabWindowE2E, ABigPageIsReadAsideWithItsProgressInTheStatusBar)
     s_server->addPage(QStringLiteral("/big.html"), html + "</body></html>");
 
     TEngineTab tab(*s_profile);
-    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/big.html")), 120000)) << tab.failures().join('\n').toStdString();
-    TCalverdineDocument* model = tab.tab().GetDocumentModel();
-    ASSERT_NE(model, nullptr);
+    TCalverdineDocument* model = tab.open(s_server->urlText(QStringLiteral("/big.html")), 120000);
+    ASSERT_NE(model, nullptr) << tab.failures().join('\n').toStdString();
     EXPECT_EQ(model->FormParts().count(), 15000);
     EXPECT_EQ(model->GetValue(QStringLiteral("//f149/field99")), "value 149 99 with some text");
     const QStringList status = tab.owner().matching(QStringLiteral("StatusText"));
@@ -88,8 +87,7 @@ TEST_F(TabWindowE2E, ACrossOriginFrameIsLoggedAndALaterFrameLoadReparses)
                           + "\"></iframe></body></html>");
 
     TEngineTab tab(*s_profile);
-    ASSERT_TRUE(tab.load(s_server->urlText(QStringLiteral("/if/top.html"))));
-    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    TCalverdineDocument* model = tab.open(s_server->urlText(QStringLiteral("/if/top.html")));
     ASSERT_NE(model, nullptr);
     // What the model keeps of a frame of another origin is checked with the hostile pages.
     EXPECT_EQ(model->GetValue(QStringLiteral("//same/f/q")), "1");
