@@ -2,23 +2,14 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/tabaction.h"
-#include "browser/views/tabwidgets.h"
 #include "capture/captureaction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
 #include "document/calverdinedocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -92,7 +83,7 @@ protected:
     std::pair<bool, QString> trigger(const char* command)
     {
         const int before = int(finished.size());
-        App().commands().action(QString::fromLatin1(command))->trigger();
+        Command(command)->trigger();
         if (!WaitUntil([&] { return int(finished.size()) > before; }, 60000))
             return { false, QStringLiteral("timeout") };
         return finished.last();
@@ -100,14 +91,12 @@ protected:
 
     void selectArea(int area)
     {
-        QAction* select = App().commands().action(QStringLiteral("ActionCaptureSelectType"));
+        QAction* select = Command("ActionCaptureSelectType");
         select->setData(area);
         select->trigger();
     }
 
     QVariant run(const QString& script) { return window.run(script); }
-
-    QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
 
     TTestHome home;
     TEngineWindow window { s_profile };
@@ -153,10 +142,18 @@ TEST_F(CaptureE2E, WholePageOfATallPageHasEveryBandOnceTheHeaderOnceAndTheMargin
     EXPECT_TRUE(WaitUntil([&] { return run(QStringLiteral("window.scrollY")).toInt() == 5000; }));
 }
 
-TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndReplacesTheClipboard)
+// The commands follow the project, the tab and the last capture; the visible part goes to
+// the clipboard as the viewport and replaces what the clipboard held.
+TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowTheProjectAndTheLastCapture)
 {
+    QAction* clip = Command("ActionCaptureClipboard");
+    QAction* history = Command("ActionCaptureHistory");
     openProject(30, 50);
+    EXPECT_FALSE(clip->isEnabled());
     ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    EXPECT_TRUE(clip->isEnabled());
+    EXPECT_TRUE(Command("ActionCaptureFile")->isEnabled());
+    EXPECT_FALSE(history->isEnabled()) << "nothing to repeat yet";
     QImage old(7, 7, QImage::Format_RGB32);
     old.fill(Qt::green);
     QGuiApplication::clipboard()->setImage(old);
@@ -168,8 +165,18 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndReplacesTheClipboard
     EXPECT_EQ(image.size(), browser()->size()); // no margins for the visible part
     EXPECT_TRUE(Near(image.pixel(5, 5), qRgb(255, 0, 0)));
     EXPECT_TRUE(Near(image.pixel(5, 100), qRgb(0, 0, 255)));
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("クリップボード(表示されている部分のみ)"));
+    EXPECT_TRUE(history->isEnabled());
+    EXPECT_EQ(CommandHint(history), QStringLiteral("クリップボード(表示されている部分のみ)"));
     EXPECT_TRUE(QDir(capture->CaptureFolder()).entryList(QDir::Files).isEmpty());
+
+    window.closeProject();
+    EXPECT_FALSE(clip->isEnabled());
+    EXPECT_FALSE(history->isEnabled());
+    openProject();
+    ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    EXPECT_TRUE(clip->isEnabled());
+    EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
+    EXPECT_EQ(capture->LastCommand(), nullptr);
 }
 
 // Numbering itself has its unit test; here the files of one screen in the capture folder.
@@ -188,7 +195,7 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     ASSERT_TRUE(ok);
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_002.bmp");
     EXPECT_EQ(QImage(file).size(), browser()->size()) << "the repeat keeps the area of the capture it repeats";
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("ファイル(表示されている部分のみ)"));
+    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("ファイル(表示されている部分のみ)"));
 
     App().currentProject()->SetCaptureFileType(1);
     std::tie(ok, file) = trigger("ActionCaptureFile");
@@ -196,7 +203,7 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_001.png");
     const QByteArray first = FileBytes(file);
     EXPECT_TRUE(first.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
-    EXPECT_EQ(CommandHint(command("ActionCaptureHistory")), QStringLiteral("ファイル(スクロール領域も含める)"));
+    EXPECT_EQ(CommandHint(Command("ActionCaptureHistory")), QStringLiteral("ファイル(スクロール領域も含める)"));
 
     // Something that is not a file stands where the next capture goes.
     ASSERT_TRUE(folder.mkdir(s + "_002.png"));
@@ -206,30 +213,6 @@ TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsThe
     ASSERT_EQ(home.prompter().messages().size(), 1);
     EXPECT_TRUE(home.prompter().messages().first().contains(QStringLiteral("file save error: ") + file));
     EXPECT_EQ(FileBytes(folder.filePath(s + "_001.png")), first);
-}
-
-TEST_F(CaptureE2E, CommandsFollowTheProjectTheTabAndTheLastCapture)
-{
-    QAction* clip = command("ActionCaptureClipboard");
-    QAction* file = command("ActionCaptureFile");
-    QAction* history = command("ActionCaptureHistory");
-    openProject();
-    EXPECT_FALSE(clip->isEnabled());
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
-    EXPECT_TRUE(clip->isEnabled());
-    EXPECT_TRUE(file->isEnabled());
-    EXPECT_FALSE(history->isEnabled()) << "nothing to repeat yet";
-    ASSERT_TRUE(trigger("ActionCaptureClipboard").first);
-    EXPECT_TRUE(history->isEnabled());
-
-    window.closeProject();
-    EXPECT_FALSE(clip->isEnabled());
-    EXPECT_FALSE(history->isEnabled());
-    openProject();
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
-    EXPECT_TRUE(clip->isEnabled());
-    EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
-    EXPECT_EQ(capture->LastCommand(), nullptr);
 }
 
 } // namespace

@@ -1,14 +1,8 @@
 #include "enginetab.h"
 
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -64,12 +58,11 @@ TEST_F(CliCapture, VisibleAreaOfTheGivenSizeInTheFormatOfTheExtension)
 
 TEST_F(CliCapture, FullPageWithTheProjectsMargins)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-    project->SetCaptureMarginWidth(QStringLiteral("20"));
-    project->SetCaptureMarginHeight(QStringLiteral("60"));
-    const QString projectFile = dir.filePath("P.xml");
-    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
+    const QString projectFile = WriteNewProject(dir.path(), "P", [](TXMLProjectType& project) {
+        project.SetCaptureMarginWidth(QStringLiteral("20"));
+        project.SetCaptureMarginHeight(QStringLiteral("60"));
+    });
+    ASSERT_FALSE(projectFile.isEmpty());
     const QString file = dir.filePath("full.png");
     const TCliRun result = RunCli({ "capture", "--project", projectFile, "--full", "--size", "800x600", url(), file });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -78,11 +71,9 @@ TEST_F(CliCapture, FullPageWithTheProjectsMargins)
     // The page's width is the view's less its vertical scroll bar, if the engine shows one.
     EXPECT_LE(image.width(), 800 + 20);
     EXPECT_GE(image.width(), 780 + 20);
+    // The stitching of the whole page is the window's, checked band by band there.
     EXPECT_EQ(image.pixel(100, 10), qRgb(0, 0, 0));
-    for (int band = 1; band < 12; ++band) {
-        SCOPED_TRACE(band);
-        EXPECT_EQ(image.pixel(100, band * 1000 + 5), band % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255)) << "no repeated header";
-    }
+    EXPECT_EQ(image.pixel(100, 11 * 1000 + 5), qRgb(255, 0, 0)) << "no repeated header on the last band";
     EXPECT_EQ(image.pixel(100, image.height() - 5), qRgb(0x80, 0x80, 0x80));
 }
 

@@ -1,22 +1,20 @@
 #include "enginetab.h"
 
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
-{
+class CliInspect : public ::testing::Test {
+protected:
+    CliInspect() { EXPECT_TRUE(server.start()); }
     THttpServer server;
-    ASSERT_TRUE(server.start());
+};
+
+TEST_F(CliInspect, PrintsTheTagPathsOfAServedFrameset)
+{
     const QString url = server.urlText(QStringLiteral("/frameset/index.html"));
     const TCliRun result = RunCli({ QStringLiteral("inspect"), url });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -50,10 +48,8 @@ TEST(CliInspect, PrintsTheTagPathsOfAServedFrameset)
     EXPECT_EQ(page.value("width").toInt() > 0, true);
 }
 
-TEST(CliInspect, StandardErrorHoldsOnlyTheToolsOwnMessagesUnlessVerbose)
+TEST_F(CliInspect, StandardErrorHoldsOnlyTheToolsOwnMessagesUnlessVerbose)
 {
-    THttpServer server;
-    ASSERT_TRUE(server.start());
     const QString url = server.urlText(QStringLiteral("/login.html"));
     const TCliRun quiet = RunCli({ QStringLiteral("inspect"), url });
     ASSERT_EQ(quiet.exitCode, 0);
@@ -69,7 +65,7 @@ TEST(CliInspect, StandardErrorHoldsOnlyTheToolsOwnMessagesUnlessVerbose)
     }
 }
 
-TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
+TEST_F(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
 {
     quint16 closedPort = 0;
     {
@@ -87,23 +83,16 @@ TEST(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
     EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));
 }
 
-QByteArray ManyFieldsPage(int fields)
-{
-    QByteArray html = "<!DOCTYPE html><html><body><form name=f>";
-    for (int i = 0; i < fields; ++i)
-        html += "<input name=n" + QByteArray::number(i) + " value=v>";
-    return html + "</form></body></html>";
-}
-
 // The load time holds whatever the page does: a page that never comes within it, and a page
 // too large to be loaded and parsed within it, end the command with the load error.
-TEST(CliInspect, TheLoadTimeHoldsForSlowAndHugePages)
+TEST_F(CliInspect, TheLoadTimeHoldsForSlowAndHugePages)
 {
-    THttpServer server;
-    ASSERT_TRUE(server.start());
     server.addPage(QStringLiteral("/slow.html"), "<html><body>late</body></html>");
     server.setDelay(QStringLiteral("/slow.html"), 600000);
-    server.addPage(QStringLiteral("/huge.html"), ManyFieldsPage(100000));
+    QByteArray huge = "<!DOCTYPE html><html><body><form name=f>";
+    for (int i = 0; i < 100000; ++i)
+        huge += "<input name=n" + QByteArray::number(i) + " value=v>";
+    server.addPage(QStringLiteral("/huge.html"), huge + "</form></body></html>");
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CALVERDINE_CLI_LOAD_TIMEOUT_MS"), QStringLiteral("1000"));
@@ -124,17 +113,14 @@ TEST(CliInspect, TheLoadTimeHoldsForSlowAndHugePages)
     }
 }
 
-TEST(CliInspect, TheProjectsRuleNamesTheScreen)
+TEST_F(CliInspect, TheProjectsRuleNamesTheScreen)
 {
-    THttpServer server;
-    ASSERT_TRUE(server.start());
     QTemporaryDir dir;
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("Cli"), dir.path());
-    project->SetScreenIdentify(2);
-    project->SetScreenIdentifyHidden(QStringLiteral("sid"));
-    const QString projectFile = dir.filePath(QStringLiteral("Cli.xml"));
-    ASSERT_TRUE(WriteFileBytes(projectFile, project->ProjectXmlText()));
+    const QString projectFile = WriteNewProject(dir.path(), "Cli", [](TXMLProjectType& project) {
+        project.SetScreenIdentify(2);
+        project.SetScreenIdentifyHidden(QStringLiteral("sid"));
+    });
+    ASSERT_FALSE(projectFile.isEmpty());
 
     const TCliRun result = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"), projectFile,
                                        server.urlText(QStringLiteral("/login.html")) });

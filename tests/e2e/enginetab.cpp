@@ -4,18 +4,17 @@
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
+#include "core/commandlist.h"
 #include "core/inifile.h"
 #include "core/layoutsettings.h"
-#include "core/projectdocument.h"
 #include "core/projectstate.h"
 #include "core/startup.h"
 #include "core/viewaction.h"
 #include "core/views/mainform.h"
 #include "app/views/controllers.h"
-#include "support/httpserver.h"
 #include "support/recordinglistener.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -24,21 +23,17 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWebEnginePage>
 
-TEngineTab::TEngineTab(TEngineProfile& profile, int tabId, TRecordingTabOwner* owner)
+TEngineTab::TEngineTab(TEngineProfile& profile)
 {
-    if (!owner) {
-        m_ownOwner = std::make_unique<TRecordingTabOwner>();
-        owner = m_ownOwner.get();
-    }
-    m_owner = owner;
     m_browser = new TEngineBrowser(profile.profile());
     m_browser->resize(1024, 768);
     m_browser->show();
     m_tab = new TTabWindow(m_browser, nullptr, m_browser);
-    m_tab->SetTabId(tabId);
-    m_tab->SetOwner(m_owner);
+    m_tab->SetTabId(1);
+    m_tab->SetOwner(&m_owner);
     QObject::connect(m_tab, &TTabWindow::documentParsed, m_tab, [this] { ++m_parses; });
     QObject::connect(m_tab, &TTabWindow::parseFailed, m_tab, [this](const QString& message) {
         m_failures.append(message);
@@ -67,18 +62,7 @@ bool TEngineTab::waitForParse(int parsedBefore, int timeoutMs)
 
 QVariant TEngineTab::run(const QString& script, int timeoutMs)
 {
-    struct Answer {
-        QVariant value;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    m_browser->page()->runJavaScript(script, 0, [answer](const QVariant& value) {
-        answer->value = value;
-        answer->done = true;
-    });
-    if (!WaitUntil([&] { return answer->done; }, timeoutMs))
-        return QVariant();
-    return answer->value;
+    return RunIn(*m_browser->page(), script, timeoutMs);
 }
 
 void ProcessDeferredDeletes()
@@ -197,13 +181,12 @@ TEngineWindow::~TEngineWindow()
 void TEngineWindow::openProject(const QString& home, const QString& homePage,
                                 const std::function<void(TXMLProjectType&)>& adjust)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
-    project->SetHomePage(homePage);
-    if (adjust)
-        adjust(*project);
-    QDir().mkpath(project->RootDirectory());
-    App().setCurrentProject(std::move(project));
+    UseNewProject(home, [&](TXMLProjectType& project) {
+        project.SetHomePage(homePage);
+        if (adjust)
+            adjust(project);
+        QDir().mkpath(project.RootDirectory());
+    });
     App().service<TProjectState>().closing = false;
     App().bus().NotifyProjectOpened(0);
 }
@@ -229,26 +212,25 @@ QVariant RunScript(const QString& script, TTabView* view)
         view = App().tabs->CurrentTab();
     auto* tab = dynamic_cast<TTabWindow*>(view);
     auto* browser = tab ? dynamic_cast<TEngineBrowser*>(tab->Browser()) : nullptr;
-    if (!browser)
-        return QVariant();
+    return browser ? RunIn(*browser->page(), script) : QVariant();
+}
+
+QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs)
+{
     auto answer = std::make_shared<std::pair<bool, QVariant>>();
-    browser->page()->runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-    WaitUntil([&] { return answer->first; }, 10000);
-    return answer->second;
+    page.runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+    return WaitUntil([&] { return answer->first; }, timeoutMs) ? answer->second : QVariant();
 }
 
 QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage, const QStringList& tabAddresses)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(name, home);
-    project->SetHomePage(homePage);
-    const QString path = QDir(home).filePath(name + QStringLiteral(".xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(project->ProjectXmlText()) < 0)
-        return QString();
-    const QString folder = project->RootDirectory() + QStringLiteral("/TabWindow");
+    QString folder;
+    const QString path = WriteNewProject(home, name, [&](TXMLProjectType& project) {
+        project.SetHomePage(homePage);
+        folder = project.RootDirectory() + QStringLiteral("/TabWindow");
+    });
     QDir().mkpath(folder);
-    if (!tabAddresses.isEmpty()) {
+    if (!path.isEmpty() && !tabAddresses.isEmpty()) {
         TIniFile list(folder + QStringLiteral("/TabWindowList.ini"));
         for (int i = 0; i < tabAddresses.size(); ++i)
             list.writeString(QStringLiteral("Info"), QString::number(1000 + i), tabAddresses[i]);
@@ -277,4 +259,56 @@ bool AllTabsReady(int count)
             return false;
     }
     return true;
+}
+
+void UseNewProject(const QString& home, const std::function<void(TXMLProjectType&)>& adjust)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(QStringLiteral("E2E"), home);
+    if (adjust)
+        adjust(*project);
+    App().setCurrentProject(std::move(project));
+}
+
+QString WriteNewProject(const QString& folder, const QString& name, const std::function<void(TXMLProjectType&)>& adjust)
+{
+    auto project = TXMLProjectType::NewProjectDocument();
+    project->ApplyNewProjectValues(name, folder);
+    if (adjust)
+        adjust(*project);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(project->ProjectXmlText()) < 0)
+        return QString();
+    return path;
+}
+
+QAction* Command(const char* name)
+{
+    return App().commands().action(QString::fromLatin1(name));
+}
+
+QByteArray TitledPage(const char* name)
+{
+    return QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
+}
+
+QStringList TreeLines(const QTreeWidget& tree)
+{
+    QStringList lines;
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
+        lines.append(QStringLiteral("%1:%2").arg(depth).arg(item->text(0)));
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        walk(tree.topLevelItem(i), 0);
+    return lines.mid(1);
+}
+
+QTreeWidgetItem* FindItem(const QTreeWidget& tree, const QString& text)
+{
+    const auto items = tree.findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return items.isEmpty() ? nullptr : items.first();
 }

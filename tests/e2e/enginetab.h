@@ -1,8 +1,13 @@
 #pragma once
 
 #include "browser/tabwindow.h"
+#include "core/appcontext.h"
+#include "core/projectdocument.h"
+#include "support/httpserver.h"
 #include "support/recordingtabowner.h"
+#include "support/testhome.h"
 
+#include <QAction>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -13,6 +18,9 @@
 #include <memory>
 #include <vector>
 
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWebEnginePage;
 class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
@@ -22,19 +30,24 @@ class TTabAction;
 class TTabView;
 class TXMLProjectType;
 
-// A tab on the real engine without a main window: the browser control, its tab window
+// A tab on the real engine without a main window: the browser control, its tab window (ID 1)
 // and a recording owner. Browsers are destroyed with the object.
 class TEngineTab {
 public:
-    explicit TEngineTab(TEngineProfile& profile, int tabId = 1, TRecordingTabOwner* owner = nullptr);
+    explicit TEngineTab(TEngineProfile& profile);
     ~TEngineTab();
 
     TEngineBrowser* browser() const { return m_browser; }
     TTabWindow& tab() const { return *m_tab; }
-    TRecordingTabOwner& owner() const { return *m_owner; }
+    TRecordingTabOwner& owner() { return m_owner; }
 
     // Navigates and waits for the page's document model (or a failure); false on timeout.
     bool load(const QString& url, int timeoutMs = 20000);
+    // Loads the page and returns its document model; none when it did not load.
+    TCalverdineDocument* open(const QString& url, int timeoutMs = 20000)
+    {
+        return load(url, timeoutMs) ? m_tab->GetDocumentModel() : nullptr;
+    }
     // Waits until the tab parsed its page once more than `parsedBefore` times.
     bool waitForParse(int parsedBefore, int timeoutMs = 20000);
     int parseCount() const { return m_parses; }
@@ -46,8 +59,7 @@ public:
 private:
     TEngineBrowser* m_browser = nullptr;
     TTabWindow* m_tab = nullptr;
-    std::unique_ptr<TRecordingTabOwner> m_ownOwner;
-    TRecordingTabOwner* m_owner = nullptr;
+    TRecordingTabOwner m_owner;
     int m_parses = 0;
     QStringList m_failures;
 };
@@ -76,6 +88,8 @@ TCliRun RunCli(const QStringList& arguments,
 // Runs code in the page of a tab on the real engine (the current tab when none is given)
 // and returns its result; an invalid value when there is no such page or no answer.
 QVariant RunScript(const QString& script, TTabView* tab = nullptr);
+// Runs code in the main world of the page; its result, or an invalid value without an answer.
+QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs = 10000);
 
 // Writes the project file `name`.xml into `home` with that home page and, when given, the
 // tab list a restart restores; its path, or empty when it cannot be written.
@@ -86,6 +100,22 @@ QString WriteProjectFile(const QString& home, const QString& name, const QString
 std::unique_ptr<TMainForm> StartMainWindow(TEngineProfile& profile, const QString& projectFile);
 // The tab controller has that many tabs and each has its page ready.
 bool AllTabsReady(int count);
+
+// Makes a new project "E2E" in `home` the current one (no controller is told); `adjust` sets
+// more of it first.
+void UseNewProject(const QString& home, const std::function<void(TXMLProjectType&)>& adjust = {});
+// Writes a new project `name`.xml into `folder` as the tool stores it, `adjust` applied
+// first; its path, or empty when it cannot be written.
+QString WriteNewProject(const QString& folder, const QString& name,
+                        const std::function<void(TXMLProjectType&)>& adjust = {});
+// The command of that name in the application's command list.
+QAction* Command(const char* name);
+// A page whose title and text are its name.
+QByteArray TitledPage(const char* name);
+// A tree's items as "depth:text" lines, without its first root (whose text is the screen ID).
+QStringList TreeLines(const QTreeWidget& tree);
+// The first item of the tree with that text, at any depth.
+QTreeWidgetItem* FindItem(const QTreeWidget& tree, const QString& text);
 
 // A suite on the real engine: one profile and one loopback server, made before the suite's
 // first test and dropped after its last. A suite that serves fixed pages adds them in its own

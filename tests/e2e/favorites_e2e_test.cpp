@@ -1,28 +1,19 @@
 #include "enginetab.h"
 
-#include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/views/addressbar.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/homefiles.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "history/favoriteaction.h"
 #include "history/views/favoriteview.h"
 #include "history/views/historyview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
-#include <QDialog>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -35,10 +26,8 @@ protected:
     static void SetUpTestSuite()
     {
         TEngineSuite::SetUpTestSuite();
-        for (const char* name : { "a", "b", "c", "news" }) {
-            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
-            s_server->addPage(QStringLiteral("/f/%1.html").arg(QLatin1String(name)), page);
-        }
+        for (const char* name : { "a", "b", "c", "news" })
+            s_server->addPage(QStringLiteral("/f/%1.html").arg(QLatin1String(name)), TitledPage(name));
     }
 
     FavoritesE2E()
@@ -69,7 +58,6 @@ protected:
             return tab && tab->GetUrl() == url(name) && tab->GetTitle() == name && tab->NavigationState() == 2;
         });
     }
-    QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
     QTreeWidgetItem* root(int index) const { return tree->topLevelItem(index); }
     QStringList texts(QTreeWidgetItem* item) const
     {
@@ -114,8 +102,8 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     openProject();
     ASSERT_TRUE(shows("a"));
     EXPECT_EQ(texts(root(2)), QStringList({ "News" }));
-    ASSERT_TRUE(WaitUntil([&] { return command("ActionFavoritePageAdd")->isEnabled(); }));
-    command("ActionFavoritePageAdd")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return Command("ActionFavoritePageAdd")->isEnabled(); }));
+    Command("ActionFavoritePageAdd")->trigger();
     ASSERT_EQ(texts(root(0)), QStringList({ "a" }));
     EXPECT_EQ(tree->currentItem(), root(0)->child(0));
 
@@ -130,10 +118,10 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     // A second page, moved before the first.
     App().tabs->NavigateCurrentTab(url("b"));
     ASSERT_TRUE(shows("b"));
-    command("ActionFavoritePageAdd")->trigger();
+    Command("ActionFavoritePageAdd")->trigger();
     ASSERT_EQ(texts(root(0)), QStringList({ "Alpha", "b" }));
-    ASSERT_TRUE(command("ActionFavoriteMovePrev")->isEnabled());
-    command("ActionFavoriteMovePrev")->trigger();
+    ASSERT_TRUE(Command("ActionFavoriteMovePrev")->isEnabled());
+    Command("ActionFavoriteMovePrev")->trigger();
     EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
     const int bId = action->root(TFavoriteAction::Pages)->children.front()->entry->ID;
     EXPECT_EQ(FileBytes(folder + "FavoriteList.txt"), QStringLiteral("1-0-%1-0\r\n1-1-%2-0\r\n").arg(bId).arg(alphaId).toLatin1());
@@ -160,7 +148,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     // A group of all tabs, in strip order, named while it is new.
     App().tabs->OpenTab(url("c"));
     ASSERT_TRUE(shows("c"));
-    command("ActionFavoriteTabAdd")->trigger();
+    Command("ActionFavoriteTabAdd")->trigger();
     ASSERT_TRUE(typeIntoEditor("Morning"));
     ASSERT_TRUE(WaitUntil([&] { return texts(root(1)) == QStringList({ "Morning" }); }));
     EXPECT_EQ(texts(root(1)->child(0)), QStringList({ "a", "c" }));
@@ -182,7 +170,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
                          name->setText("Saved: page?");
                          static_cast<QDialog&>(dialog).accept();
                      });
-    command("ActionFavoriteIEAddFavorite")->trigger();
+    Command("ActionFavoriteIEAddFavorite")->trigger();
     EXPECT_EQ(offered, "news");
     EXPECT_EQ(FileBytes(home.file("Shortcuts/Saved page.url")), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
     EXPECT_EQ(texts(root(2)), QStringList({ "News", "Saved page" }));
@@ -190,7 +178,7 @@ TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopenin
     closeProject();
     EXPECT_EQ(root(0)->childCount(), 0);
     EXPECT_EQ(root(2)->childCount(), 0);
-    EXPECT_FALSE(command("ActionFavoritePageFolderAdd")->isEnabled());
+    EXPECT_FALSE(Command("ActionFavoritePageFolderAdd")->isEnabled());
     openProject();
     EXPECT_EQ(texts(root(0)), QStringList({ "b", "Alpha" }));
     EXPECT_EQ(texts(root(1)), QStringList({ "Morning" }));

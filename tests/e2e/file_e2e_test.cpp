@@ -4,19 +4,11 @@
 #include "browser/engine/enginebrowser.h"
 #include "browser/tabaction.h"
 #include "capture/fileaction.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/views/mainform.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QFile>
 #include <QSignalSpy>
 #include <QUrl>
-#include <QWebEnginePage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -51,7 +43,6 @@ protected:
         App().bus().AddListener(std::move(action));
     }
 
-    QAction* command(const char* name) const { return App().commands().action(QString::fromLatin1(name)); }
     // The text of the current page.
     QString pageText()
     {
@@ -76,10 +67,10 @@ TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
     s_server->addPage(QStringLiteral("/page.html"),
                       "<html><head><title>served</title></head><body><p>Served words 4711</p></body></html>");
     ASSERT_TRUE(window.go(s_server->urlText(QStringLiteral("/page.html"))));
-    ASSERT_TRUE(WaitUntil([&] { return command("ActionFileSaveAs")->isEnabled() && command("ActionFilePrint")->isEnabled(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Command("ActionFileSaveAs")->isEnabled() && Command("ActionFilePrint")->isEnabled(); }));
 
     QSignalSpy finished(printer, &TDialogPagePrinter::printFinished);
-    command("ActionFilePrint")->trigger();
+    Command("ActionFilePrint")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }, 30000));
     EXPECT_TRUE(finished.at(0).at(0).toBool());
     QFile pdf(home.file(QStringLiteral("printed.pdf")));
@@ -90,7 +81,7 @@ TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
     const QString archive = home.file(QStringLiteral("saved.mht"));
     home.prompter().files.push_back(archive);
     QSignalSpy saved(file, &TFileAction::pageSaved);
-    command("ActionFileSaveAs")->trigger();
+    Command("ActionFileSaveAs")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return saved.count() > 0; }, 30000));
     EXPECT_EQ(saved.at(0).at(1).toString(), QString());
     EXPECT_TRUE(FileBytes(archive).contains("Served words 4711"));
@@ -101,7 +92,7 @@ TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
     ASSERT_TRUE(WriteFileBytes(path, "<html><head><title>local</title></head><body><p>Local words 0815</p></body></html>"));
     const int before = window.parseCount();
     home.prompter().files.push_back(path);
-    command("ActionFileOpen")->trigger();
+    Command("ActionFileOpen")->trigger();
     const QString url = QUrl::fromLocalFile(path).toString();
     ASSERT_TRUE(WaitUntil([&] { return window.parseCount() > before && App().tabs->CurrentTab()->GetUrl() == url; }))
         << App().tabs->CurrentTab()->GetUrl().toStdString();

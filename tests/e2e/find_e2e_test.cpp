@@ -2,15 +2,9 @@
 
 #include "browser/tabaction.h"
 #include "capture/findaction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QSignalSpy>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -40,7 +34,7 @@ protected:
     bool go(const QString& path)
     {
         return window.go(s_server->urlText(path))
-            && WaitUntil([&] { return App().commands().action(QStringLiteral("ActionFindButton"))->isEnabled(); });
+            && WaitUntil([&] { return Command("ActionFindButton")->isEnabled(); });
     }
     QVariant run(const QString& script) { return window.run(script); }
     // The text the search that `start` begins finds.
@@ -54,7 +48,7 @@ protected:
     QString press(const QString& box)
     {
         find->SetFindBoxText(box);
-        return found([&] { App().commands().action(QStringLiteral("ActionFindButton"))->trigger(); });
+        return found([&] { Command("ActionFindButton")->trigger(); });
     }
     QString next(const QString& text, bool down, bool wholeWord)
     {
@@ -73,9 +67,21 @@ protected:
     TFindAction* find = nullptr;
 };
 
-TEST_F(FindE2E, SuccessivePressesWalkTheMatchesThenMissOnceThenStartAgain)
+TEST_F(FindE2E, AnEmptyBoxSearchesTheSelectionThenSuccessivePressesWalkTheMatchesMissOnceAndStartAgain)
 {
     ASSERT_TRUE(go(QStringLiteral("/words.html")));
+    run(QStringLiteral("getSelection().removeAllRanges()"));
+    EXPECT_EQ(press(QString()), QString());
+    EXPECT_EQ(find->FindBoxText(), QString());
+    EXPECT_TRUE(find->History().isEmpty());
+
+    // "cat" selected at the start of the second paragraph: the next one is found.
+    run(QStringLiteral("var r=document.createRange(); var t=document.getElementById('q').firstChild;"
+                       "r.setStart(t,0); r.setEnd(t,3); getSelection().removeAllRanges(); getSelection().addRange(r);"));
+    EXPECT_EQ(press(QString()), QStringLiteral("cat"));
+    EXPECT_EQ(find->FindBoxText(), QStringLiteral("cat"));
+    EXPECT_EQ(find->History().value(0), QStringLiteral("cat"));
+
     struct Step {
         const char* box;
         const char* found;
@@ -96,26 +102,12 @@ TEST_F(FindE2E, SuccessivePressesWalkTheMatchesThenMissOnceThenStartAgain)
         EXPECT_EQ(press(QString::fromLatin1(s.box)), QString::fromLatin1(s.found));
         EXPECT_EQ(selection(), QString::fromLatin1(s.selection));
     }
-    EXPECT_EQ(find->History(), (QStringList { "alpha", "beta" })) << "a text searched again moves to the top";
+    EXPECT_EQ(find->History(), (QStringList { "alpha", "beta", "cat" })) << "a text searched again moves to the top";
 }
 
-TEST_F(FindE2E, EmptyBoxSearchesTheSelectionOrNothing)
-{
-    ASSERT_TRUE(go(QStringLiteral("/words.html")));
-    run(QStringLiteral("getSelection().removeAllRanges()"));
-    EXPECT_EQ(press(QString()), QString());
-    EXPECT_EQ(find->FindBoxText(), QString());
-    EXPECT_TRUE(find->History().isEmpty());
-
-    // "cat" selected at the start of the second paragraph: the next one is found.
-    run(QStringLiteral("var r=document.createRange(); var t=document.getElementById('q').firstChild;"
-                       "r.setStart(t,0); r.setEnd(t,3); getSelection().removeAllRanges(); getSelection().addRange(r);"));
-    EXPECT_EQ(press(QString()), QStringLiteral("cat"));
-    EXPECT_EQ(find->FindBoxText(), QStringLiteral("cat"));
-    EXPECT_EQ(find->History().value(0), QStringLiteral("cat"));
-}
-
-TEST_F(FindE2E, DialogDirectionAndWholeWords)
+// The dialog's own direction and whole-word choice, then the browser's own find, which
+// counts the matches in the status bar instead of showing the dialog.
+TEST_F(FindE2E, DialogDirectionWholeWordsAndTheBrowsersOwnFind)
 {
     ASSERT_TRUE(go(QStringLiteral("/words.html")));
     EXPECT_EQ(next(QStringLiteral("alpha"), false, false), QStringLiteral("alpha"));
@@ -129,6 +121,17 @@ TEST_F(FindE2E, DialogDirectionAndWholeWords)
     EXPECT_EQ(selection(), QStringLiteral("q:11:cat")) << "the cat inside concat is no whole word";
     EXPECT_EQ(find->FindFlags(), 2);
     EXPECT_EQ(find->Direction(), 1);
+
+    QAction* own = Command("ActionFindDialogIE");
+    own->trigger();
+    EXPECT_TRUE(own->isChecked());
+    QSignalSpy status(find, &TFindAction::statusText);
+    QSignalSpy dialog(find, &TFindAction::showFindDialog);
+    find->SetFindBoxText(QStringLiteral("alpha"));
+    Command("ActionFind")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
+    EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
+    EXPECT_EQ(dialog.count(), 0);
 }
 
 TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
@@ -137,21 +140,6 @@ TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
     EXPECT_EQ(press(QStringLiteral("needle")), QString()) << "the first frame has no match";
     EXPECT_EQ(find->FrameIndex(), 1);
     EXPECT_EQ(press(QStringLiteral("needle")), QStringLiteral("needle"));
-}
-
-TEST_F(FindE2E, BrowserOwnFindCountsTheMatchesInTheStatusBar)
-{
-    ASSERT_TRUE(go(QStringLiteral("/words.html")));
-    QAction* own = App().commands().action(QStringLiteral("ActionFindDialogIE"));
-    own->trigger();
-    EXPECT_TRUE(own->isChecked());
-    QSignalSpy status(find, &TFindAction::statusText);
-    QSignalSpy dialog(find, &TFindAction::showFindDialog);
-    find->SetFindBoxText(QStringLiteral("alpha"));
-    App().commands().action(QStringLiteral("ActionFind"))->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
-    EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
-    EXPECT_EQ(dialog.count(), 0);
 }
 
 } // namespace

@@ -1,20 +1,13 @@
 #include "enginetab.h"
 
 #include "core/textcodec.h"
-#include "formdata/formdatafilecommand.h"
 #include "crypto/passwordcrypt.h"
 #include "formdata/formvaluelist.h"
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
+#include "support/recordingproxy.h"
 
 #include <QDir>
-#include <QFile>
-#include "support/recordingproxy.h"
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -25,14 +18,6 @@ const QByteArray kPage = "<html><body><form name=login>"
                          "<textarea name=note>a=b</textarea>"
                          "</form></body></html>";
 
-TCliRun RunCliWith(const QStringList& arguments, const QString& masterPassword = QString())
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!masterPassword.isEmpty())
-        environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), masterPassword);
-    return RunCli(arguments, environment);
-}
-
 class FormDataCli : public ::testing::Test {
 protected:
     FormDataCli()
@@ -40,18 +25,27 @@ protected:
         EXPECT_TRUE(server.start());
         server.addPage(QStringLiteral("/app/login.html"), kPage);
         url = server.urlText(QStringLiteral("/app/login.html"));
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-        projectFile = dir.filePath("P.xml");
-        write(projectFile, project->ProjectXmlText());
+        projectFile = writeProject({});
         formData = dir.filePath("P/FormData");
         QDir().mkpath(formData);
     }
+    // The project "P" of the test, written again with `adjust` applied.
+    QString writeProject(const std::function<void(TXMLProjectType&)>& adjust)
+    {
+        const QString path = WriteNewProject(dir.path(), "P", adjust);
+        EXPECT_FALSE(path.isEmpty());
+        return path;
+    }
     static void write(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
     static QByteArray read(const QString& path) { return FileBytes(path); }
-    TCliRun run(const QString& command, const QStringList& options)
+    // The command on the test's page (or another), under that master password if any.
+    TCliRun run(const QString& command, const QStringList& options, const QString& master = {}, const QString& page = {})
     {
-        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { url });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!master.isEmpty())
+            environment.insert(QStringLiteral("CALVERDINE_MASTER_PASSWORD"), master);
+        return RunCli(QStringList { command, "--project", projectFile } + options + QStringList { page.isEmpty() ? url : page },
+                      environment);
     }
 
     THttpServer server;
@@ -142,19 +136,13 @@ TEST_F(FormDataCli, HiddenInputsAreSavedOnlyWhenAsked)
 
 TEST_F(FormDataCli, PasswordsAreStoredEncryptedAndCompareUnderTheMasterPassword)
 {
-    auto project = TXMLProjectType::NewProjectDocument();
-    project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-    project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
-    write(projectFile, project->ProjectXmlText());
+    writeProject([](TXMLProjectType& project) { project.SetEncryptKey(Md5Hex(QStringLiteral("master12"))); });
     QByteArray password = "s3cret-pw";
     server.addHandler(QStringLiteral("/app/pass.html"), [&password](const THttpServer::Request&) {
         return THttpServer::Response::html("<html><body><form name=login><input type=text name=user value=alice>"
                                            "<input type=password name=pass value=\"" + password + "\"></form></body></html>");
     });
-    const QString page = server.urlText(QStringLiteral("/app/pass.html"));
-    auto run = [&](const QString& command, const QStringList& options, const QString& master) {
-        return RunCliWith(QStringList { command, "--project", projectFile } + options + QStringList { page }, master);
-    };
+    url = server.urlText(QStringLiteral("/app/pass.html"));
 
     const TCliRun saved = run("save", {}, "master12");
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
@@ -189,12 +177,11 @@ TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
     proxy.setUpstream(QHostAddress::LocalHost, server.port());
     struct Row { const char* name; int proxyServer; bool proxied; };
     for (const Row& row : { Row { "the project's proxy", 2, true }, Row { "no proxy", 1, false } }) {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("P"), dir.path());
-        project->SetProxyServer(row.proxyServer);
-        project->SetProxyServerAddress(QStringLiteral("127.0.0.1"));
-        project->SetProxyServerPort(QString::number(proxy.port()));
-        write(projectFile, project->ProjectXmlText());
+        writeProject([&](TXMLProjectType& project) {
+            project.SetProxyServer(row.proxyServer);
+            project.SetProxyServerAddress(QStringLiteral("127.0.0.1"));
+            project.SetProxyServerPort(QString::number(proxy.port()));
+        });
         const qsizetype before = proxy.requests().size();
         const TCliRun saved = run("save", { "--name", row.name });
         ASSERT_EQ(saved.exitCode, 0) << row.name << saved.err.toStdString();

@@ -2,29 +2,16 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/consolememos.h"
-#include "core/eventbus.h"
 #include "core/tabaccess.h"
-#include "document/calverdinedocument.h"
-#include "formdata/dataaction.h"
-#include "formdata/formdatamanager.h"
 #include "crypto/passwordcrypt.h"
+#include "formdata/dataaction.h"
 #include "formdefine/formaction.h"
-#include "core/projectdocument.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -66,10 +53,7 @@ protected:
 
     FormDataE2E()
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        project->SetEncryptKey(Md5Hex(QStringLiteral("master12")));
-        App().setCurrentProject(std::move(project));
+        UseNewProject(home.path(), [](TXMLProjectType& project) { project.SetEncryptKey(Md5Hex(QStringLiteral("master12"))); });
         home.prompter().passwords = { QString("master12") };
         BuildCommandCatalogue(App().commands());
         App().bus().AddListener(std::make_unique<TFormAction>());
@@ -98,7 +82,7 @@ protected:
     int save()
     {
         QSignalSpy saved(formAction, &TFormAction::saveFinished);
-        App().commands().action("ActionFormSave")->trigger();
+        Command("ActionFormSave")->trigger();
         if (!WaitUntil([&] { return !saved.isEmpty(); }))
             return 0;
         return saved.first().first().toInt();
@@ -111,14 +95,14 @@ protected:
     // Inputs the selected data set and waits until the page shows the user value.
     bool input(const QString& expectedUser)
     {
-        App().commands().action("ActionDataInput")->trigger();
+        Command("ActionDataInput")->trigger();
         return WaitUntil([&] { return pageValue("user") == expectedUser; });
     }
     std::optional<bool> compare()
     {
         App().service<TConsoleMemos>().compare.clear();
         QSignalSpy done(dataAction, &TDataAction::compareFinished);
-        App().commands().action("ActionDataCompare")->trigger();
+        Command("ActionDataCompare")->trigger();
         if (!WaitUntil([&] { return !done.isEmpty(); }))
             return std::nullopt;
         return done.first().first().toBool();
@@ -190,7 +174,7 @@ TEST_P(FormDataHiddenInputs, AreWrittenOnLocalPagesOnly)
 {
     const HiddenInputRow& row = GetParam();
     ASSERT_TRUE(open(row.remote));
-    App().commands().action("ActionFormSaveHidden")->trigger();
+    Command("ActionFormSaveHidden")->trigger();
     ASSERT_NE(save(), 0);
     setPageValue("user", "bob");
     setPageValue("token", "NEW");

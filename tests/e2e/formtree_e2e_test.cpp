@@ -1,23 +1,16 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "formdefine/formdefinegrid.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
 #include "core/textcodec.h"
-#include "formdefine/formtemplate.h"
 #include "core/views/mainform.h"
 #include "formdefine/formaction.h"
+#include "formdefine/formdefinegrid.h"
 #include "formdefine/formtree.h"
 #include "formdefine/views/formactionfactory.h"
 #include "formdefine/views/formpanel.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -25,8 +18,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -77,24 +68,8 @@ protected:
         });
     }
 
-    // The tree as "depth:text" lines, without the root.
-    QStringList treeLines() const
-    {
-        QStringList lines;
-        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
-            lines.append(QStringLiteral("%1:%2").arg(depth).arg(item->text(0)));
-            for (int i = 0; i < item->childCount(); ++i)
-                walk(item->child(i), depth + 1);
-        };
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            walk(tree->topLevelItem(i), 0);
-        return lines.mid(1);
-    }
-    QTreeWidgetItem* find(const QString& text) const
-    {
-        const auto items = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return items.isEmpty() ? nullptr : items.first();
-    }
+    QStringList treeLines() const { return TreeLines(*tree); }
+    QTreeWidgetItem* find(const QString& text) const { return FindItem(*tree, text); }
     QString cell(int row, int column) const
     {
         QTableWidgetItem* item = values->item(row, column);
@@ -107,7 +82,7 @@ protected:
                 return r;
         return -1;
     }
-    bool enabled(const char* name) const { return App().commands().action(QLatin1String(name))->isEnabled(); }
+    bool enabled(const char* name) const { return Command(name)->isEnabled(); }
     QVariant run(const QString& script) { return window.run(script); }
     QString log() { return run("log.join(' ')").toString(); }
 
@@ -153,7 +128,7 @@ TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefi
     EXPECT_EQ(action->grid().rowCount(), 3);
 
     // The frame's own source opens in a tab of its own.
-    App().commands().action(QStringLiteral("ActionFormFrameSource"))->trigger();
+    Command("ActionFormFrameSource")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return tabs->TabCount() == 2; }));
     const QString source = "view-source:" + s_server->urlText("/ft/menu.html");
     EXPECT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == source; }))
@@ -207,15 +182,15 @@ TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
 
     // What the user typed into the page shows after a refresh; a reset brings the defaults back.
     run("document.forms.order.user.value = 'typed'; 1");
-    App().commands().action(QStringLiteral("ActionFormReflesh"))->trigger();
+    Command("ActionFormReflesh")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "typed"; }, 10000));
-    App().commands().action(QStringLiteral("ActionFormReset"))->trigger();
+    Command("ActionFormReset")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return cell(rowOf("user"), 1) == "taro"; }, 10000));
     EXPECT_EQ(cell(rowOf("pay[0]"), 1), "card");
     EXPECT_EQ(cell(tags, 1), "b");
 
     // Submitting the form leaves the page.
-    App().commands().action(QStringLiteral("ActionFormSubmit"))->trigger();
+    Command("ActionFormSubmit")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return treeLines().isEmpty() && tabs->CurrentTabWindow()->GetUrl().contains("done.html"); }))
         << treeLines().join(' ').toStdString();
 }

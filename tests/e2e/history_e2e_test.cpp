@@ -2,18 +2,12 @@
 
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "history/views/historyview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QFile>
 #include <QMenu>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -25,10 +19,8 @@ protected:
     static void SetUpTestSuite()
     {
         TEngineSuite::SetUpTestSuite();
-        for (const char* name : { "home", "a", "b", "c" }) {
-            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
-            s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), page);
-        }
+        for (const char* name : { "home", "a", "b", "c" })
+            s_server->addPage(QStringLiteral("/h/%1.html").arg(QLatin1String(name)), TitledPage(name));
     }
 
     HistoryE2E()

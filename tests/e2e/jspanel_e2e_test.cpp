@@ -1,24 +1,11 @@
 #include "enginetab.h"
 
-#include "browser/engine/enginebrowser.h"
-#include "browser/engine/engineprofile.h"
-#include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
-#include "core/projectdocument.h"
-#include "core/projectstate.h"
 #include "core/views/mainform.h"
 #include "jstools/views/jspanel.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QDir>
-#include <QTabBar>
 #include <QTableWidget>
 #include <QTreeWidget>
-#include <QWebEnginePage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -46,24 +33,8 @@ protected:
 
     void openProject() { window.openProject(home.path(), s_server->urlText(QStringLiteral("/jp/home.html"))); }
 
-    // The tree as "depth:text" lines.
-    QStringList treeLines() const
-    {
-        QStringList lines;
-        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
-            lines.append(QStringLiteral("%1:%2").arg(depth).arg(item->text(0)));
-            for (int i = 0; i < item->childCount(); ++i)
-                walk(item->child(i), depth + 1);
-        };
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            walk(tree->topLevelItem(i), 0);
-        return lines.mid(1); // without the root, whose text is the screen ID
-    }
-    QTreeWidgetItem* find(const QString& text) const
-    {
-        const auto items = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return items.isEmpty() ? nullptr : items.first();
-    }
+    QStringList treeLines() const { return TreeLines(*tree); }
+    QTreeWidgetItem* find(const QString& text) const { return FindItem(*tree, text); }
     QString cell(int row, int column) const
     {
         QTableWidgetItem* item = grid->item(row, column);

@@ -1,28 +1,18 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "core/appcontext.h"
-#include "core/commandlist.h"
 #include "core/homefiles.h"
 #include "core/inifile.h"
 #include "core/memo.h"
 #include "core/views/mainform.h"
 #include "formdata/dataaction.h"
-#include "core/projectdocument.h"
 #include "project/mainmenucommand.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QStandardItemModel>
 #include <QTabBar>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -75,39 +65,36 @@ public:
 
     QStringList errorLines() const { return App().operationLog().lines().filter(QStringLiteral("[ERROR]")); }
 
-    static void trigger(const char* command) { App().commands().action(QString::fromLatin1(command))->trigger(); }
-
     TTestHome home;
     std::unique_ptr<TMainForm> form;
 };
 
-struct ClosePath {
-    const char* name;
-    // Closes the project as the user does; returns the number of tabs the window shows after.
-    std::function<int(MainWindowE2E&, const QString& other)> close;
-};
-
-void PrintTo(const ClosePath& path, std::ostream* out)
-{
-    *out << path.name;
-}
-
-class ProjectClosePaths : public MainWindowE2E, public ::testing::WithParamInterface<ClosePath> {
-public:
-    static QString otherProject;
-};
-QString ProjectClosePaths::otherProject;
+// Each way out of a project as the user takes it: the main menu's Exit, New (whose project
+// settings are dismissed), Close, Open (of another project) and Reopen (of another project).
+class ProjectClosePaths : public MainWindowE2E, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDroppedProject)
 {
     const QString first = writeProject(QStringLiteral("ProjA"), { page("a"), page("b"), page("c") });
-    otherProject = writeProject(QStringLiteral("ProjB"), { page("home") });
+    const QString other = writeProject(QStringLiteral("ProjB"), { page("home") });
     ASSERT_TRUE(start(first, 3)) << errorLines().join('\n').toStdString();
     ASSERT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
     // Nobody clicked a tab: the last restored tab is current, the others wait behind it.
     home.prompter().clear();
 
-    const int tabsAfter = GetParam().close(*this, otherProject);
+    const QByteArray way = GetParam();
+    const int tabsAfter = way == "Open" || way == "Reopen" ? 1 : 0;
+    if (way == "Open")
+        home.prompter().files = { other };
+    if (way == "New")
+        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); }, [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
+    TMainMenuCommand& menu = App().service<TMainMenuCommand>();
+    if (way == "Reopen") {
+        ASSERT_TRUE(menu.paths().contains(other));
+        menu.items().at(menu.paths().indexOf(other))->trigger();
+    } else {
+        Command(QByteArray("ActionMain" + way).constData())->trigger();
+    }
     ASSERT_TRUE(WaitUntil([&] { return AllTabsReady(tabsAfter); })) << tabs()->TabCount();
     // The engine's activation of the remaining windows arrives through the event loop.
     Pause(300);
@@ -117,42 +104,8 @@ TEST_P(ProjectClosePaths, ClosesTheRestoredTabsWithoutAnyControllerTouchingTheDr
     EXPECT_TRUE(home.prompter().messages().isEmpty()) << home.prompter().messages().join('\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWayOut, ProjectClosePaths,
-    ::testing::Values(
-        ClosePath { "Exit",
-                    [](MainWindowE2E&, const QString&) {
-                        MainWindowE2E::trigger("ActionMainExit");
-                        return 0;
-                    } },
-        ClosePath { "New",
-                    [](MainWindowE2E&, const QString&) {
-                        // The project settings of the new project are dismissed.
-                        AnswerNextDialog([](QWidget& w) { return qobject_cast<QDialog*>(&w); },
-                                         [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
-                        MainWindowE2E::trigger("ActionMainNew");
-                        return 0;
-                    } },
-        ClosePath { "Close",
-                    [](MainWindowE2E&, const QString&) {
-                        MainWindowE2E::trigger("ActionMainClose");
-                        return 0;
-                    } },
-        ClosePath { "Open",
-                    [](MainWindowE2E& test, const QString& other) {
-                        test.home.prompter().files = { other };
-                        MainWindowE2E::trigger("ActionMainOpen");
-                        return 1;
-                    } },
-        ClosePath { "Reopen",
-                    [](MainWindowE2E&, const QString& other) {
-                        for (int i = 0; i < App().service<TMainMenuCommand>().paths().size(); ++i) {
-                            if (App().service<TMainMenuCommand>().paths().at(i) == other)
-                                App().service<TMainMenuCommand>().items().at(i)->trigger();
-                        }
-                        return 1;
-                    } }),
-    [](const ::testing::TestParamInfo<ClosePath>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryWayOut, ProjectClosePaths, ::testing::Values("Exit", "New", "Close", "Open", "Reopen"),
+                         [](const auto& info) { return std::string(info.param); });
 
 QString DataPanelRoot()
 {
@@ -170,7 +123,7 @@ int FilesUnder(const QString& folder)
 TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerActOnThePageThatWasLeft)
 {
     ASSERT_TRUE(start(writeProject(QStringLiteral("ProjA"), { page("a") }), 1));
-    trigger("ActionHelpView");
+    Command("ActionHelpView")->trigger();
     auto* help = form->findChild<QDialog*>(QStringLiteral("HelpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -180,7 +133,7 @@ TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerAc
     EXPECT_EQ(list.keyNames(QStringLiteral("Info")).size(), 1);
     EXPECT_TRUE(DataPanelRoot().contains(QStringLiteral("mw_a"))) << DataPanelRoot().toStdString();
     // The version names the engine.
-    trigger("ActionHelpVersion");
+    Command("ActionHelpVersion")->trigger();
     ASSERT_FALSE(home.prompter().asked.empty());
     const QString version = home.prompter().asked.back().text;
     EXPECT_FALSE(version.contains(QStringLiteral("0.0.0"))) << version.toStdString();
@@ -199,8 +152,8 @@ TEST_F(MainWindowE2E, HelpTakesNoTabAndAfterAFailedLoadTheDataCommandsNoLongerAc
 
     EXPECT_EQ(DataPanelRoot(), failing) << "the panel shows the address being loaded, not the screen left";
     EXPECT_EQ(tab->GetDocumentModel(), nullptr);
-    trigger("ActionFormSave");
-    trigger("ActionFormSaveAs");
+    Command("ActionFormSave")->trigger();
+    Command("ActionFormSaveAs")->trigger();
     ProcessDeferredDeletes();
     EXPECT_EQ(FilesUnder(formData), 0) << "nothing on the failed page to save";
     EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
@@ -241,7 +194,7 @@ TEST_F(MainWindowE2E, ClosingTheCurrentTabActivatesItsNeighbourAndTheCaptionKeep
         EXPECT_EQ(form->tabStrip()->tabText(form->tabStrip()->currentIndex()), QLatin1String(step.next)) << step.name;
     }
 
-    trigger("ActionTabOpen");
+    Command("ActionTabOpen")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return t->TabCount() == 3; }));
     EXPECT_TRUE(form->windowTitle().startsWith("Calverdine - ProjA")) << form->windowTitle().toStdString();
 }

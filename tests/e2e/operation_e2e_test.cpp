@@ -3,9 +3,7 @@
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "core/appcontext.h"
 #include "core/eventbus.h"
-#include "core/projectdocument.h"
 #include "core/textcodec.h"
 #include "formdata/dataaction.h"
 #include "operation/commandautooperation.h"
@@ -13,15 +11,9 @@
 #include "operation/operationlist.h"
 #include "operation/testfilecommand.h"
 #include "operation/testoperationaction.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
@@ -65,11 +57,10 @@ protected:
 
     OperationE2E() : tabs(*s_profile)
     {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("OPS"), home.path());
-        ConfigureOperationProject(*project);
-        WriteOperationFormData(project->RootDirectory());
-        App().setCurrentProject(std::move(project));
+        UseNewProject(home.path(), [](TXMLProjectType& project) {
+            ConfigureOperationProject(project);
+            WriteOperationFormData(project.RootDirectory());
+        });
 
         TEventBus& bus = App().bus();
         auto tabAction = std::make_unique<TTabAction>(&tabs, nullptr);

@@ -114,6 +114,30 @@ struct TOperationScenario {
     std::function<void(THttpServer&)> check;
 };
 
+// The log lines of an operation's start (the address only when it moves), of a command
+// that ran (its start, what ran inside it, its end) and of an operation's end.
+inline QStringList Begin(const QString& name, const QString& address, const QString& screen)
+{
+    QStringList lines { "自動操作名: " + name + " 開始" };
+    if (!address.isEmpty())
+        lines << "移動するアドレス: " + address;
+    return lines << "操作する画面ID: " + screen;
+}
+
+inline QStringList Step(const QString& kind, const QString& detail, const QStringList& inside = {})
+{
+    const QString command = "操作定義: " + kind + QStringLiteral(" \u2026 ") + detail;
+    return QStringList { command + " 開始" } + inside + QStringList { command + " 終了" };
+}
+
+inline QStringList End(const QString& name, const QString& screenAfter = QString())
+{
+    QStringList lines;
+    if (!screenAfter.isEmpty())
+        lines << "操作後の画面ＩＤ: " + screenAfter;
+    return lines << "自動操作名: " + name + " 終了";
+}
+
 // Blocks of an input, a compare and a submit, as operation keys and as log lines.
 inline QString SameScreenBlocks(int count)
 {
@@ -128,20 +152,17 @@ inline QString SameScreenBlocks(int count)
 
 inline QStringList SameScreenLines(int count)
 {
-    const QString dots = QStringLiteral(" \u2026 ");
-    QStringList lines { "自動操作名: same 開始", "移動するアドレス: @/op/same1.html", "操作する画面ID: SAME" };
-    for (int i = 0; i < count; ++i) {
-        const QStringList commands { "データ入力" + dots + "filled", "フォーム値比較" + dots + "filled",
-                                     "ボタンクリック" + dots + "Go (f.go)" };
-        for (const QString& command : commands)
-            lines << "操作定義: " + command + " 開始" << "操作定義: " + command + " 終了";
-    }
-    return lines << "自動操作名: same 終了";
+    QStringList lines = Begin("same", "@/op/same1.html", "SAME");
+    for (int i = 0; i < count; ++i)
+        lines << Step("データ入力", "filled") + Step("フォーム値比較", "filled") + Step("ボタンクリック", "Go (f.go)");
+    return lines + End("same");
 }
 
 inline std::vector<TOperationScenario> OperationScenarios()
 {
+    const QString ng = QStringLiteral("操作定義 NG: ");
     const QString dots = QStringLiteral(" \u2026 ");
+    const QString wrongScreen = "ErrorCode: 1 (操作する画面 ID が表示されていません)";
     return {
         { "a chain of three operations across three screens",
           { { 11, "OperationName=open\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN" },
@@ -150,17 +171,10 @@ inline std::vector<TOperationScenario> OperationScenarios()
             { 13, "OperationName=menu\nOtherAutoOperationID=12\nTargetScreenID=MENU\nFinishedScreenID=DETAIL\n"
                   "OperationType[0]=4,601,apple\nOperationType[1]=3,@/op/detail.html" } },
           13, 0, true,
-          { "自動操作名: open 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN", "自動操作名: open 終了",
-            "自動操作名: login 開始", "操作する画面ID: LOGIN",
-            "操作定義: データ入力" + dots + "user1 開始", "操作定義: データ入力" + dots + "user1 終了",
-            "操作定義: ボタンクリック" + dots + "Login (login.go) 開始",
-            "操作定義: ボタンクリック" + dots + "Login (login.go) 終了",
-            "操作後の画面ＩＤ: MENU", "自動操作名: login 終了",
-            "自動操作名: menu 開始", "操作する画面ID: MENU",
-            "操作定義: フォーム値比較" + dots + "apple 開始", "操作定義: フォーム値比較" + dots + "apple 終了",
-            "操作定義: アンカークリック" + dots + "Detail (@/op/detail.html) 開始",
-            "操作定義: アンカークリック" + dots + "Detail (@/op/detail.html) 終了",
-            "操作後の画面ＩＤ: DETAIL", "自動操作名: menu 終了" },
+          Begin("open", "@/op/login.html", "LOGIN") + End("open") + Begin("login", {}, "LOGIN")
+              + Step("データ入力", "user1") + Step("ボタンクリック", "Login (login.go)") + End("login", "MENU")
+              + Begin("menu", {}, "MENU") + Step("フォーム値比較", "apple")
+              + Step("アンカークリック", "Detail (@/op/detail.html)") + End("menu", "DETAIL"),
           [](THttpServer& server) {
               // The data input reached the page: the submitted form carried it.
               bool submitted = false;
@@ -172,31 +186,23 @@ inline std::vector<TOperationScenario> OperationScenarios()
           { { 21, "OperationName=ask\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN\nFinishedScreenID=MENU\n"
                   "OperationType[0]=2,login.ask\nOperationType[1]=1,2,1" } },
           21, 0, true,
-          { "自動操作名: ask 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN",
-            "操作定義: ボタンクリック" + dots + "Ask (login.ask) 開始",
-            "操作定義: Confirm" + dots + "OK ボタン 開始", "操作定義: Confirm" + dots + "OK ボタン 終了",
-            "操作定義: ボタンクリック" + dots + "Ask (login.ask) 終了",
-            "操作後の画面ＩＤ: MENU", "自動操作名: ask 終了" },
+          Begin("ask", "@/op/login.html", "LOGIN") + Step("ボタンクリック", "Ask (login.ask)", Step("Confirm", "OK ボタン"))
+              + End("ask", "MENU"),
           {} },
         { "a confirm answered with Cancel: the page took the answer",
           { { 22, "OperationName=keep\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN\nFinishedScreenID=LOGIN\n"
                   "OperationType[0]=2,login.ask\nOperationType[1]=1,2,2\nOperationType[2]=4,502,cancelled" } },
           22, 0, true,
-          { "自動操作名: keep 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN",
-            "操作定義: ボタンクリック" + dots + "Ask (login.ask) 開始",
-            "操作定義: Confirm" + dots + "キャンセルボタン 開始", "操作定義: Confirm" + dots + "キャンセルボタン 終了",
-            "操作定義: ボタンクリック" + dots + "Ask (login.ask) 終了",
-            "操作定義: フォーム値比較" + dots + "cancelled 開始", "操作定義: フォーム値比較" + dots + "cancelled 終了",
-            "操作後の画面ＩＤ: LOGIN", "自動操作名: keep 終了" },
+          Begin("keep", "@/op/login.html", "LOGIN")
+              + Step("ボタンクリック", "Ask (login.ask)", Step("Confirm", "キャンセルボタン"))
+              + Step("フォーム値比較", "cancelled") + End("keep", "LOGIN"),
           {} },
         { "an alert answered inside the click's step",
           { { 23, "OperationName=warn\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN\n"
                   "OperationType[0]=2,login.warn\nOperationType[1]=1,1" } },
           23, 0, true,
-          { "自動操作名: warn 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN",
-            "操作定義: ボタンクリック" + dots + "Warn (login.warn) 開始",
-            "操作定義: Alert" + dots + "OK ボタン 開始", "操作定義: Alert" + dots + "OK ボタン 終了",
-            "操作定義: ボタンクリック" + dots + "Warn (login.warn) 終了", "自動操作名: warn 終了" },
+          Begin("warn", "@/op/login.html", "LOGIN") + Step("ボタンクリック", "Warn (login.warn)", Step("Alert", "OK ボタン"))
+              + End("warn"),
           {} },
         { "submits to another page of the same screen: each input waits for the new page",
           { { 24, "OperationName=same\nMoveAddress=@/op/same1.html\nTargetScreenID=SAME\n" + SameScreenBlocks(6) } },
@@ -204,42 +210,36 @@ inline std::vector<TOperationScenario> OperationScenarios()
         { "a compare that finds differences ends with code 21",
           { { 31, "OperationName=pear\nMoveAddress=@/op/menu.html\nTargetScreenID=MENU\nOperationType[0]=4,602,pear" } },
           31, 21, false,
-          { "自動操作名: pear 開始", "移動するアドレス: @/op/menu.html", "操作する画面ID: MENU",
-            "操作定義: フォーム値比較" + dots + "pear 開始", "操作定義 NG: フォーム値比較" + dots + "pear",
-            "ErrorCode: 21 (値が一致しません)" },
+          Begin("pear", "@/op/menu.html", "MENU")
+              + QStringList { "操作定義: フォーム値比較" + dots + "pear 開始", ng + "フォーム値比較" + dots + "pear",
+                              "ErrorCode: 21 (値が一致しません)" },
           {} },
         { "a box command without a box ends with code 3",
           { { 32, "OperationName=nobox\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN\nOperationType[0]=1,1" } },
           32, 3, false,
-          { "自動操作名: nobox 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN",
-            "操作定義 NG: Alert" + dots + "OK ボタン", "ErrorCode: 3 (メッセージボックスが表示されていません)" },
+          Begin("nobox", "@/op/login.html", "LOGIN")
+              + QStringList { ng + "Alert" + dots + "OK ボタン", "ErrorCode: 3 (メッセージボックスが表示されていません)" },
           {} },
         { "a box that opens before a data input ends with code 4",
           { { 33, "OperationName=early\nMoveAddress=@/op/login.html\nTargetScreenID=LOGIN\n"
                   "OperationType[0]=2,login.warn\nOperationType[1]=0,501,user1" } },
           33, 4, false,
-          { "自動操作名: early 開始", "移動するアドレス: @/op/login.html", "操作する画面ID: LOGIN",
-            "操作定義: ボタンクリック" + dots + "Warn (login.warn) 開始",
-            "操作定義 NG: データ入力" + dots + "user1", "ErrorCode: 4 (メッセージボックスが表示されました)" },
+          Begin("early", "@/op/login.html", "LOGIN")
+              + QStringList { "操作定義: ボタンクリック" + dots + "Warn (login.warn) 開始", ng + "データ入力" + dots + "user1",
+                              "ErrorCode: 4 (メッセージボックスが表示されました)" },
           {} },
         { "the wrong screen before a command ends with code 1",
           { { 34, "OperationName=wrong\nMoveAddress=@/op/menu.html\nTargetScreenID=LOGIN\nOperationType[0]=0,501,user1" } },
-          34, 1, false,
-          { "自動操作名: wrong 開始", "移動するアドレス: @/op/menu.html", "操作する画面ID: LOGIN",
-            "操作する画面ID NG: MENU", "ErrorCode: 1 (操作する画面 ID が表示されていません)" },
+          34, 1, false, Begin("wrong", "@/op/menu.html", "LOGIN") + QStringList { "操作する画面ID NG: MENU", wrongScreen },
           {} },
         { "a failed precondition: the later operation does not start",
           { { 35, "OperationName=first\nMoveAddress=@/op/menu.html\nTargetScreenID=LOGIN\nOperationType[0]=0,501,user1" },
             { 36, "OperationName=second\nOtherAutoOperationID=35\nTargetScreenID=MENU" } },
-          36, 1, false,
-          { "自動操作名: first 開始", "移動するアドレス: @/op/menu.html", "操作する画面ID: LOGIN",
-            "操作する画面ID NG: MENU", "ErrorCode: 1 (操作する画面 ID が表示されていません)" },
+          36, 1, false, Begin("first", "@/op/menu.html", "LOGIN") + QStringList { "操作する画面ID NG: MENU", wrongScreen },
           {} },
         { "an operation without commands ends in its first step",
           { { 41, "OperationName=empty\nMoveAddress=@/op/detail.html\nTargetScreenID=DETAIL" } },
-          41, 0, true,
-          { "自動操作名: empty 開始", "移動するアドレス: @/op/detail.html", "操作する画面ID: DETAIL", "自動操作名: empty 終了" },
-          {} },
+          41, 0, true, Begin("empty", "@/op/detail.html", "DETAIL") + End("empty"), {} },
         { "a precondition that names no operation",
           { { 54, "OperationName=orphan\nOtherAutoOperationID=999\nTargetScreenID=LOGIN" } },
           54, 0, false, { "orphan の事前条件の自動操作がありません: 999" }, {} },

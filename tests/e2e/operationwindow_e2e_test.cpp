@@ -1,13 +1,10 @@
 #include "enginetab.h"
 
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/homefiles.h"
 #include "core/inifile.h"
 #include "core/memo.h"
-#include "core/projectdocument.h"
 #include "core/views/mainform.h"
 #include "document/calverdinedocument.h"
 #include "formdefine/formaction.h"
@@ -15,10 +12,7 @@
 #include "operation/testoperationaction.h"
 #include "operation/views/formautooperation.h"
 #include "operation/views/testactionview.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -27,10 +21,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QTabWidget>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -103,7 +94,6 @@ public:
         return nullptr;
     }
     TTestTreeView* tree() const { return form->findChild<TTestTreeView*>(QStringLiteral("TreeViewTest")); }
-    static QAction* command(const char* name) { return App().commands().action(QString::fromLatin1(name)); }
 
     static QVariant run(const QString& script) { return RunScript(script); }
 
@@ -152,7 +142,7 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
     auto* formAction = controller<TFormAction>();
     ASSERT_NE(formAction, nullptr);
     QSignalSpy saved(formAction, &TFormAction::saveFinished);
-    command("ActionFormSave")->trigger();
+    Command("ActionFormSave")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !saved.isEmpty(); }));
     ASSERT_NE(saved.first().first().toInt(), 0);
     run(QStringLiteral("document.forms.form1.user.value = 'bob'; 1"));
@@ -186,7 +176,7 @@ TEST_F(OperationWindowE2E, OperationMadeInTheEditorRunsFromTheTreeAndIsDeleted)
             driven = true;
             dialog.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
         });
-    command("ActionTestAutoNew")->trigger();
+    Command("ActionTestAutoNew")->trigger();
     ASSERT_TRUE(driven);
     EXPECT_EQ(offeredScreens.mid(0, 2), QStringList({ QString(), loginScreen }));
     EXPECT_TRUE(offeredScreens.contains(menuScreen));

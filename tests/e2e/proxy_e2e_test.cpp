@@ -4,19 +4,8 @@
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
 #include "commands/serveraction.h"
-#include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/projectdocument.h"
-#include "core/projectstate.h"
-#include "core/views/mainform.h"
-#include "support/httpserver.h"
 #include "support/recordingproxy.h"
-#include "support/testhome.h"
-
-#include <QAction>
-#include <QDir>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -32,10 +21,8 @@ protected:
         EXPECT_TRUE(server.start());
         EXPECT_TRUE(proxy.start());
         proxy.setUpstream(QHostAddress::LocalHost, server.port());
-        for (const char* name : { "one", "two", "three" }) {
-            const QByteArray page = QByteArray("<html><head><title>") + name + "</title></head><body>" + name + "</body></html>";
-            server.addPage(QStringLiteral("/p/%1.html").arg(QLatin1String(name)), page);
-        }
+        for (const char* name : { "one", "two", "three" })
+            server.addPage(QStringLiteral("/p/%1.html").arg(QLatin1String(name)), TitledPage(name));
         window = std::make_unique<TEngineWindow>(profile.get());
         App().bus().AddListener(std::make_unique<TServerAction>());
     }
@@ -75,8 +62,8 @@ TEST_F(ProxyE2E, TheProjectsProxyCarriesLoopbackPagesUntilDirectIsChosen)
         project.SetProxyServerPort(QString::number(proxy.port()));
     });
 
-    QAction* connectItem = App().commands().action(QStringLiteral("ActionServerProxyConnect"));
-    QAction* directItem = App().commands().action(QStringLiteral("ActionServerProxyDisconnect"));
+    QAction* connectItem = Command("ActionServerProxyConnect");
+    QAction* directItem = Command("ActionServerProxyDisconnect");
     EXPECT_TRUE(connectItem->isChecked());
     EXPECT_TRUE(connectItem->isEnabled());
     EXPECT_EQ(CurrentProxyChoice().port, proxy.port());

@@ -1,9 +1,5 @@
 #include "enginetab.h"
 
-#include "support/httpserver.h"
-
-#include <gtest/gtest.h>
-
 namespace {
 
 const QString kSeparator(60, QLatin1Char('-'));

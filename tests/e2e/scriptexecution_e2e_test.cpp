@@ -2,18 +2,11 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
-#include "core/appcontext.h"
 #include "core/memo.h"
-#include "core/projectdocument.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
 #include "document/tagtree.h"
 #include "jstools/scriptexecution.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -21,23 +14,14 @@ const QString kSeparator(60, QLatin1Char('-'));
 
 class ScriptExecutionE2E : public TEngineSuite {
 protected:
-    void SetUp() override
-    {
-        auto project = TXMLProjectType::NewProjectDocument();
-        project->ApplyNewProjectValues(QStringLiteral("E2E"), home.path());
-        App().setCurrentProject(std::move(project));
-    }
+    void SetUp() override { UseNewProject(home.path()); }
 
     // Loads the page and returns its first script of the top document (or of the frame).
-    TTagScript* open(TEngineTab& tab, const QString& path, bool remote = false, bool inFrame = false)
+    TTagScript* open(TEngineTab& tab, const QString& path, bool inFrame = false)
     {
-        if (!tab.load(s_server->urlText(path, remote)))
-            return nullptr;
-        TCalverdineDocument* model = tab.tab().GetDocumentModel();
-        if (!model)
-            return nullptr;
-        const TTagFrame* frame = model->RootFrame();
-        if (inFrame)
+        TCalverdineDocument* model = tab.open(s_server->urlText(path));
+        const TTagFrame* frame = model ? model->RootFrame() : nullptr;
+        if (frame && inFrame)
             frame = frame->ChildFrames().empty() ? nullptr : frame->ChildFrames().front().get();
         return frame && !frame->Scripts().empty() ? frame->Scripts().front().get() : nullptr;
     }
@@ -98,7 +82,7 @@ TEST_F(ScriptExecutionE2E, CodeOfAFrameRunsInThatFramesGlobals)
     s_server->addPage(QStringLiteral("/jf/top.html"),
                       "<html><body><script>var answer = 'top';</script><iframe src=frame.html></iframe></body></html>");
     TEngineTab tab(*s_profile);
-    TTagScript* inFrame = open(tab, QStringLiteral("/jf/top.html"), false, true);
+    TTagScript* inFrame = open(tab, QStringLiteral("/jf/top.html"), true);
     ASSERT_NE(inFrame, nullptr);
     TTagScript* top = tab.tab().GetDocumentModel()->RootFrame()->Scripts().front().get();
     EXPECT_EQ(wait([&](auto done) { executor.Execute(inFrame, "answer + 1", done); }).first, "42");

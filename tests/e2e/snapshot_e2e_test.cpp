@@ -2,19 +2,14 @@
 
 #include "browser/engine/enginebrowser.h"
 #include "browser/engine/enginepagechannel.h"
-#include "browser/engine/engineprofile.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
-#include "support/httpserver.h"
-#include "support/testhome.h"
 
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -219,8 +214,7 @@ TEST_F(SnapshotE2E, ExternalScriptsAreReadFromTheBrowserCache)
 {
     s_server->clearRequests();
     TEngineTab tab(*s_profile);
-    ASSERT_TRUE(tab.load(s_server->urlText("/scripts.html")));
-    TCalverdineDocument* model = tab.tab().GetDocumentModel();
+    TCalverdineDocument* model = tab.open(s_server->urlText("/scripts.html"));
     ASSERT_NE(model, nullptr);
     bool found = false;
     for (const auto& script : model->RootFrame()->Scripts()) {

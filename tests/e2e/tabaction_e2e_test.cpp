@@ -1,27 +1,17 @@
 #include "enginetab.h"
 
 #include "browser/engine/enginebrowser.h"
-#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "browser/views/tabwidgets.h"
-#include "core/appcontext.h"
 #include "core/consolememos.h"
 #include "core/inifile.h"
 #include "core/views/mainform.h"
-#include "core/projectdocument.h"
-#include "core/projectstate.h"
-#include "support/httpserver.h"
 #include "support/recordinglistener.h"
-#include "support/testhome.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTabBar>
 #include <QTreeWidget>
-#include <QWebEnginePage>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -34,10 +24,8 @@ protected:
     static void SetUpTestSuite()
     {
         TEngineSuite::SetUpTestSuite();
-        s_server->addPage(QStringLiteral("/ta/home.html"), "<html><head><title>Home</title></head><body>home</body></html>");
-        s_server->addPage(QStringLiteral("/ta/a.html"), "<html><head><title>A</title></head><body>a</body></html>");
-        s_server->addPage(QStringLiteral("/ta/b.html"), "<html><head><title>B</title></head><body>b</body></html>");
-        s_server->addPage(QStringLiteral("/ta/child.html"), "<html><head><title>Child</title></head><body>child</body></html>");
+        for (const char* title : { "Home", "A", "B", "Child" })
+            s_server->addPage(QStringLiteral("/ta/%1.html").arg(QString::fromLatin1(title).toLower()), TitledPage(title));
     }
 
     TabActionE2E()
@@ -81,11 +69,13 @@ protected:
     std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
 };
 
-TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
+// The tab list is written as tabs open and restored on reopening; then a node of the tab
+// tree dropped on another goes before it, and its strip tab with it.
+TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTabs)
 {
-    const QStringList pages { s_server->urlText(QStringLiteral("/ta/home.html")),
-                              s_server->urlText(QStringLiteral("/ta/a.html")),
-                              s_server->urlText(QStringLiteral("/ta/b.html")) };
+    QStringList pages;
+    for (const char* name : { "home", "a", "b", "child" })
+        pages << s_server->urlText(QStringLiteral("/ta/%1.html").arg(QLatin1String(name)));
     // The list the open tabs should have written: each tab's ID with its page, in tab order.
     const auto listed = [&] {
         QStringList lines;
@@ -96,66 +86,47 @@ TEST_F(TabActionE2E, TabListIsWrittenAndRestoredInFileOrderWithNewIds)
 
     openProject();
     ASSERT_TRUE(waitForParses(1));
-    App().tabs->OpenTab(pages[1]);
-    ASSERT_TRUE(waitForParses(2));
-    App().tabs->OpenTab(pages[2]);
-    ASSERT_TRUE(waitForParses(3));
-    EXPECT_EQ(form->tabStrip()->count(), 3);
+    for (int i = 1; i < pages.size(); ++i) {
+        App().tabs->OpenTab(pages[i]);
+        ASSERT_TRUE(waitForParses(i + 1));
+    }
+    EXPECT_EQ(form->tabStrip()->count(), 4);
     // The title comes in a report of its own.
     EXPECT_TRUE(WaitUntil([&] { return form->tabStrip()->tabText(2) == "B"; })) << form->tabStrip()->tabText(2).toStdString();
 
     // The list is written at every report of a tab: wait until it holds every page.
     EXPECT_TRUE(WaitUntil([&] { return tabList() == listed(); })) << tabList().join(QLatin1Char('\n')).toStdString();
     const QStringList written = tabList();
-    ASSERT_EQ(written.size(), 3);
+    ASSERT_EQ(written.size(), 4);
 
     closeProject();
     EXPECT_EQ(App().tabs->TabCount(), 0);
     EXPECT_EQ(tabList(), written) << "closing the project keeps the list";
 
     openProject();
-    ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 4; }));
     for (const QString& line : written)
         EXPECT_EQ(App().tabs->FindTab(line.section(QLatin1Char('='), 0, 0).toInt()), nullptr) << "new IDs";
     // Each reopened tab is written once its own navigation has reached the page, in
-    // whatever order the three pages arrive.
+    // whatever order the pages arrive.
     EXPECT_TRUE(WaitUntil([&] { return tabList() == listed(); })) << tabList().join(QLatin1Char('\n')).toStdString();
-}
 
-// A node of the tab tree dropped on another goes before it, and its strip tab with it.
-TEST_F(TabActionE2E, DroppingATreeNodeOnAnotherMovesTheNodeAndTheStripTab)
-{
-    openProject();
-    ASSERT_TRUE(waitForParses(1));
-    int parses = 1;
-    for (const char* page : { "/ta/a.html", "/ta/b.html", "/ta/child.html" }) {
-        App().tabs->OpenTab(s_server->urlText(QString::fromLatin1(page)));
-        ASSERT_TRUE(waitForParses(++parses));
-    }
     QTabBar* strip = form->tabStrip();
     QTreeWidget* tree = form->tabTree();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
-    const auto stripTexts = [&] {
-        QStringList texts;
-        for (int i = 0; i < strip->count(); ++i)
-            texts.append(strip->tabText(i));
-        return texts;
-    };
-    const auto treeTexts = [&] {
-        QStringList texts;
+    // The tabs' titles in the tree, on the strip and in the controller.
+    const auto shown = [&] {
+        QStringList inTree, onStrip, inController;
         for (int i = 0; i < root->childCount(); ++i)
-            texts.append(root->child(i)->text(0));
-        return texts;
-    };
-    const auto controllerTexts = [&] {
-        QStringList texts;
+            inTree << root->child(i)->text(0);
+        for (int i = 0; i < strip->count(); ++i)
+            onStrip << strip->tabText(i);
         for (TTabWindow* tab : tabs->Tabs())
-            texts.append(tab->GetTitle());
-        return texts;
+            inController << tab->GetTitle();
+        return QStringList { inTree.join(' '), onStrip.join(' '), inController.join(' ') };
     };
-    ASSERT_TRUE(WaitUntil([&] { return treeTexts() == QStringList({ "Home", "A", "B", "Child" }); }))
-        << treeTexts().join(' ').toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return shown() == QStringList(3, "Home A B Child"); })) << shown().join('\n').toStdString();
 
     form->showLeftPage(2); // the tree's page, "ウィンドウ"
     auto* watcher = form->findChild<TTabWidgets*>();
@@ -164,11 +135,11 @@ TEST_F(TabActionE2E, DroppingATreeNodeOnAnotherMovesTheNodeAndTheStripTab)
     const struct {
         const char* name;
         int dragged, target; // node positions
-        QStringList order;
+        const char* order;
     } rows[] = {
-        { "towards the end", 0, 2, { "A", "Home", "B", "Child" } },
-        { "towards the start", 3, 0, { "Child", "A", "Home", "B" } },
-        { "onto the last", 0, 3, { "A", "Home", "Child", "B" } },
+        { "towards the end", 0, 2, "A Home B Child" },
+        { "towards the start", 3, 0, "Child A Home B" },
+        { "onto the last", 0, 3, "A Home Child B" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -182,9 +153,7 @@ TEST_F(TabActionE2E, DroppingATreeNodeOnAnotherMovesTheNodeAndTheStripTab)
         QDropEvent drop(QRectF(tree->visualItemRect(target)).center(), Qt::MoveAction, data.get(), Qt::LeftButton,
                         Qt::NoModifier);
         EXPECT_TRUE(static_cast<QObject*>(watcher)->eventFilter(tree->viewport(), &drop));
-        EXPECT_EQ(treeTexts(), row.order);
-        EXPECT_EQ(stripTexts(), row.order);
-        EXPECT_EQ(controllerTexts(), row.order);
+        EXPECT_EQ(shown(), QStringList(3, row.order));
     }
 }
 

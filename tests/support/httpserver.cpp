@@ -20,42 +20,13 @@ namespace {
 
 QByteArray contentTypeFor(const QString& path, const QByteArray& body)
 {
+    // The fixture folder holds pages and scripts; a page that names its own encoding keeps it.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")) {
-        // A page that names its own encoding keeps it; the rest is served as UTF-8.
-        if (body.left(4096).toLower().contains("charset"))
-            return "text/html";
-        return "text/html; charset=utf-8";
-    }
     if (suffix == QLatin1String("js"))
         return "text/javascript; charset=utf-8";
-    if (suffix == QLatin1String("css"))
-        return "text/css; charset=utf-8";
-    if (suffix == QLatin1String("json"))
-        return "application/json";
-    if (suffix == QLatin1String("txt"))
-        return "text/plain; charset=utf-8";
-    if (suffix == QLatin1String("png"))
-        return "image/png";
-    if (suffix == QLatin1String("gif"))
-        return "image/gif";
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return "image/jpeg";
-    return "application/octet-stream";
-}
-
-QByteArray methodName(QHttpServerRequest::Method method)
-{
-    switch (method) {
-    case QHttpServerRequest::Method::Get: return "GET";
-    case QHttpServerRequest::Method::Post: return "POST";
-    case QHttpServerRequest::Method::Head: return "HEAD";
-    case QHttpServerRequest::Method::Put: return "PUT";
-    case QHttpServerRequest::Method::Delete: return "DELETE";
-    case QHttpServerRequest::Method::Options: return "OPTIONS";
-    case QHttpServerRequest::Method::Patch: return "PATCH";
-    default: return "OTHER";
-    }
+    if (suffix != QLatin1String("html"))
+        return "application/octet-stream";
+    return body.left(4096).toLower().contains("charset") ? "text/html" : "text/html; charset=utf-8";
 }
 
 } // namespace
@@ -147,7 +118,7 @@ void THttpServer::addPage(const QString& path, const QByteArray& body, const QBy
 
 void THttpServer::addHandler(const QString& path, Handler handler)
 {
-    m_routes[path].handler = std::move(handler);
+    m_routes[path] = std::move(handler);
 }
 
 void THttpServer::addDownload(const QString& path, const QByteArray& bytes, const QString& fileName)
@@ -175,19 +146,13 @@ int THttpServer::requestCount(const QString& path) const
 void THttpServer::handle(const QHttpServerRequest& incoming, QHttpServerResponder&& responder)
 {
     Request request;
-    request.method = methodName(incoming.method());
-    for (const auto& header : incoming.headers())
-        request.headers.insert(header.first.toLower(), header.second);
-    request.host = request.headers.value("host");
-    // The Host header tells the two addresses apart (both are reached from 127.0.0.1).
-    request.remote = request.host.startsWith("127.0.0.2");
     request.body = incoming.body();
     request.path = incoming.url().path(QUrl::FullyDecoded);
     request.query = incoming.query();
     m_requests.append(request);
 
     const Response response = respond(request);
-    const int delay = std::max(response.delayMs, m_delays.value(request.path, 0));
+    const int delay = m_delays.value(request.path, 0);
     if (delay <= 0) {
         send(responder, response);
         return;
@@ -204,9 +169,9 @@ void THttpServer::handle(const QHttpServerRequest& incoming, QHttpServerResponde
 
 THttpServer::Response THttpServer::respond(const Request& request)
 {
-    auto it = m_routes.constFind(request.path);
-    if (it != m_routes.constEnd() && it->handler)
-        return it->handler(request);
+    const Handler handler = m_routes.value(request.path);
+    if (handler)
+        return handler(request);
     return serveFile(request.path);
 }
 
@@ -229,17 +194,11 @@ THttpServer::Response THttpServer::serveFile(const QString& path) const
 void THttpServer::send(QHttpServerResponder& responder, const Response& response)
 {
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(response.status));
-    bool hasCacheControl = false;
-    for (const auto& h : response.headers)
-        hasCacheControl = hasCacheControl || h.first.toLower() == "cache-control";
     if (!response.contentType.isEmpty())
         responder.writeHeader("Content-Type", response.contentType);
     responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
-    if (!hasCacheControl) {
-        // Scripts stay in the browser's cache (the tool reads them from there); pages do not.
-        responder.writeHeader("Cache-Control", response.contentType.startsWith("text/javascript") ? "max-age=3600"
-                                                                                                  : "no-cache");
-    }
+    // Scripts stay in the browser's cache (the tool reads them from there); pages do not.
+    responder.writeHeader("Cache-Control", response.contentType.startsWith("text/javascript") ? "max-age=3600" : "no-cache");
     for (const auto& h : response.headers)
         responder.writeHeader(h.first, h.second);
     responder.writeBody(response.body);

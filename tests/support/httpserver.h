@@ -26,13 +26,9 @@ class THttpServer : public QObject {
     Q_OBJECT
 public:
     struct Request {
-        QByteArray method;
         QString path;  // decoded path, without the query
         QUrlQuery query;
-        QByteArray host; // the Host header ("127.0.0.1:port")
-        QHash<QByteArray, QByteArray> headers; // lower-case names
         QByteArray body;
-        bool remote = false; // arrived on 127.0.0.2
 
         // A form field of the query (GET) or of an url-encoded body (POST).
         QString formValue(const QString& name) const;
@@ -43,7 +39,6 @@ public:
         QByteArray contentType = "text/html; charset=utf-8";
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs = 0; // answer only after this many milliseconds
 
         static Response html(const QByteArray& body);
         static Response notFound();
@@ -79,10 +74,6 @@ public:
     void clearRequests() { m_requests.clear(); }
 
 private:
-    struct Route {
-        Handler handler;
-        int delayMs = 0;
-    };
     struct Pending; // a response held back by a delay
 
     void handle(const QHttpServerRequest& request, QHttpServerResponder&& responder);
@@ -93,7 +84,7 @@ private:
     std::unique_ptr<QHttpServer> m_server;
     quint16 m_port = 0;
     QString m_root;
-    QHash<QString, Route> m_routes;
+    QHash<QString, Handler> m_routes;
     QHash<QString, int> m_delays;
     QList<Request> m_requests;
     std::vector<std::unique_ptr<Pending>> m_pending;
