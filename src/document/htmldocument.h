@@ -6,6 +6,13 @@
 class THtmlDocument;
 class TPageChannel;
 
+// Letter case ignored; texts of another length are told apart without comparing, and the
+// engine's own spelling (tags in capitals, types in small letters) matches at once.
+inline bool SameText(const QString& text, QLatin1String wanted)
+{
+    return text.size() == wanted.size() && (text == wanted || text.compare(wanted, Qt::CaseInsensitive) == 0);
+}
+
 // One option of a selection list.
 struct THtmlOption {
     QString value;

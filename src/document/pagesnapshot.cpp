@@ -80,7 +80,7 @@ public:
     void setChecked(bool checked) override
     {
         m_checked = checked;
-        if (checked && m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0)
+        if (checked && SameText(m_type, QLatin1String("radio")))
             m_snapshot->uncheckRadioGroup(this);
         TPageOperation operation;
         operation.kind = TPageOperation::SetChecked;
@@ -624,8 +624,7 @@ private:
 
     static bool isChoice(const QString& type)
     {
-        return type.compare(QLatin1String("checkbox"), Qt::CaseInsensitive) == 0
-            || type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0;
+        return SameText(type, QLatin1String("checkbox")) || SameText(type, QLatin1String("radio"));
     }
 
     // Every few thousand elements, how far the reading has come.
@@ -886,7 +885,7 @@ void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
     };
     if (m_radioGroups.isEmpty()) {
         for (TSnapshotElement& e : m_elements->elements)
-            if (e.m_tag == QLatin1String("INPUT") && e.m_type.compare(QLatin1String("radio"), Qt::CaseInsensitive) == 0
+            if (e.m_tag == QLatin1String("INPUT") && SameText(e.m_type, QLatin1String("radio"))
                 && !e.m_name.isEmpty())
                 m_radioGroups[groupKey(&e)].append(&e);
     }

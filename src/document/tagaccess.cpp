@@ -3,7 +3,6 @@
 #include "document/commalist.h"
 #include "document/htmldocument.h"
 #include "document/localhost.h"
-#include "document/tagtree.h"
 #include "crypto/passwordcrypt.h"
 
 #include <QHash>

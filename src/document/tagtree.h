@@ -226,13 +226,6 @@ inline QString FoldedKey(const QString& key)
     return capital ? key.toLower() : key;
 }
 
-// Letter case ignored; texts of another length are told apart without comparing, and the
-// engine's own spelling (tags in capitals, types in small letters) matches at once.
-inline bool SameText(const QString& text, QLatin1String wanted)
-{
-    return text.size() == wanted.size() && (text == wanted || text.compare(wanted, Qt::CaseInsensitive) == 0);
-}
-
 // An ordered list of entries under text keys that compare without regard to letter case.
 template <class T>
 class TKeyedList {
