@@ -109,6 +109,12 @@ private:
     qint64 m_paintedNs = -1;
 };
 
+// A total over the runs as a mean per run.
+double PerIteration(const benchmark::State& state, double total)
+{
+    return total / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
+
 // Skips the benchmark with the reason unless the set-up went well.
 bool Ready(benchmark::State& state, bool ok, const char* why = "the page was not loaded")
 {
@@ -161,10 +167,9 @@ void BM_LoadToDocumentModel(benchmark::State& state)
         afterPaintMs += timer.lastAfterPaintMs;
     }
     // From the load event to the model, with what the engine still does after its load.
-    const double runs = double(std::max<benchmark::IterationCount>(1, state.iterations()));
-    state.counters["fromLoadMs"] = totalMs / runs;
+    state.counters["fromLoadMs"] = PerIteration(state, totalMs);
     // Without the engine's painting of the new page after the layout read.
-    state.counters["afterPaintMs"] = afterPaintMs / runs;
+    state.counters["afterPaintMs"] = PerIteration(state, afterPaintMs);
     if (TCalverdineDocument* model = tab.GetDocumentModel())
         state.counters["parts"] = model->FormParts().count();
     tab.SetOwner(nullptr);
@@ -267,37 +272,57 @@ const QString kRawWalkScript = QStringLiteral(
     "for(var i=0;i<f.length;i++){var e=f[i];r[i]=[e.name,e.type,e.value];}"
     "return JSON.stringify(r);})()");
 
-// CPU time (ms) of every process below this one: the engine's renderer and its helpers.
-double ChildrenCpuMs()
+// The parent and the CPU time so far (ms: user and system) of one process from its stat line,
+// or false when it is gone.
+bool ReadStat(qint64 pid, qint64* parent, double* cpuMs)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = f.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 15)
+        return false;
+    *parent = fields[1].toLongLong();
+    *cpuMs = double(fields[11].toLongLong() + fields[12].toLongLong()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    return true;
+}
+
+// Every process below this one: the engine's renderer and its helpers. Scans all of /proc,
+// so it is called outside the timed part.
+std::vector<qint64> EngineProcesses()
 {
     const qint64 self = QCoreApplication::applicationPid();
     QHash<qint64, qint64> parent;
-    QHash<qint64, double> cpu;
-    const long tick = sysconf(_SC_CLK_TCK);
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool ok = false;
         const qint64 pid = entry.toLongLong(&ok);
-        if (!ok)
-            continue;
-        QFile f(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = f.readAll();
-        const QList<QByteArray> parts = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (parts.size() < 15)
-            continue;
-        parent[pid] = parts[1].toLongLong();
-        cpu[pid] = double(parts[11].toLongLong() + parts[12].toLongLong()) * 1000.0 / double(tick);
+        double cpu = 0;
+        if (ok)
+            ReadStat(pid, &parent[pid], &cpu);
     }
-    double total = 0;
-    for (auto it = cpu.cbegin(); it != cpu.cend(); ++it) {
-        qint64 p = parent.value(it.key());
+    std::vector<qint64> below;
+    for (auto it = parent.cbegin(); it != parent.cend(); ++it) {
+        qint64 p = it.value();
         for (int depth = 0; p > 1 && depth < 8; ++depth, p = parent.value(p)) {
             if (p == self) {
-                total += it.value();
+                below.push_back(it.key());
                 break;
             }
         }
+    }
+    return below;
+}
+
+// Their CPU time so far, in ms.
+double CpuMs(const std::vector<qint64>& processes)
+{
+    double total = 0;
+    for (qint64 pid : processes) {
+        qint64 parent = 0;
+        double cpu = 0;
+        if (ReadStat(pid, &parent, &cpu))
+            total += cpu;
     }
     return total;
 }
@@ -325,15 +350,16 @@ void TimeFirstScript(benchmark::State& state, const QString& script, Take take)
             state.SkipWithError("the page was not loaded");
             break;
         }
+        const std::vector<qint64> engine = EngineProcesses();
         QElapsedTimer clock;
         clock.start();
         qint64 readyNs = -1, paintedNs = -1, doneNs = -1;
         double cpuBefore = 0;
         page->runJavaScript(QStringLiteral("document.documentElement.offsetHeight"), 0, [&](const QVariant&) { readyNs = clock.nsecsElapsed(); });
-        page->runJavaScript(QStringLiteral("0"), 0, [&](const QVariant&) { paintedNs = clock.nsecsElapsed(); cpuBefore = ChildrenCpuMs(); });
+        page->runJavaScript(QStringLiteral("0"), 0, [&](const QVariant&) { paintedNs = clock.nsecsElapsed(); cpuBefore = CpuMs(engine); });
         page->runJavaScript(script, TEnginePageChannel::world(), [&](const QVariant& answer) {
             doneNs = clock.nsecsElapsed();
-            cpuMs += ChildrenCpuMs() - cpuBefore;
+            cpuMs += CpuMs(engine) - cpuBefore;
             take(answer);
         });
         if (!WaitFor([&] { return doneNs >= 0; }, 180000)) {
@@ -343,8 +369,8 @@ void TimeFirstScript(benchmark::State& state, const QString& script, Take take)
         state.SetIterationTime(double(doneNs - readyNs) / 1e9);
         afterPaintMs += double(doneNs - std::max(readyNs, paintedNs)) / 1e6;
     }
-    state.counters["afterPaintMs"] = afterPaintMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
-    state.counters["engineCpuMs"] = cpuMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    state.counters["afterPaintMs"] = PerIteration(state, afterPaintMs);
+    state.counters["engineCpuMs"] = PerIteration(state, cpuMs);
 }
 
 // The floor of BM_LoadToDocumentModel: the raw walk as the first script of the tool's world
@@ -354,18 +380,28 @@ void BM_RawWalkAfterLoad(benchmark::State& state)
     TimeFirstScript(state, kRawWalkScript, [](const QVariant&) {});
 }
 
+// The snapshot's page script, or the raw walk, timed inside the page: its answer is the
+// milliseconds taken and the length of the text made, and is added up in `pageMs`.
+QString TimedInPage(bool snapshot)
+{
+    const QString run = snapshot ? QStringLiteral("window.__calverdine.snapshot({},1)") : kRawWalkScript;
+    return (snapshot ? TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js")) : QString())
+           + QStringLiteral(";\n(function(){var t=performance.now();var s=") + run
+           + QStringLiteral(";return [performance.now()-t,s.length];})()");
+}
+
+auto AddPageMs(double& pageMs)
+{
+    return [&pageMs](const QVariant& answer) { pageMs += answer.toList().value(0).toDouble(); };
+}
+
 // Timed in the page, both as the first script on a freshly loaded page: the snapshot's page
 // side (arg 1) against the raw walk's (arg 0); the load path's share of the page script.
 void BM_PageSideAfterLoad(benchmark::State& state)
 {
-    const bool snapshot = state.range(1) == 1;
-    const QString run = snapshot ? QStringLiteral("window.__calverdine.snapshot({},1)") : kRawWalkScript;
-    const QString script = (snapshot ? TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js")) : QString())
-                           + QStringLiteral(";\n(function(){var t=performance.now();var s=") + run
-                           + QStringLiteral(";return [performance.now()-t,s.length];})()");
     double pageMs = 0;
-    TimeFirstScript(state, script, [&](const QVariant& answer) { pageMs += answer.toList().value(0).toDouble(); });
-    state.counters["pageMs"] = pageMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    TimeFirstScript(state, TimedInPage(state.range(1) == 1), AddPageMs(pageMs));
+    state.counters["pageMs"] = PerIteration(state, pageMs);
 }
 
 // Reads every field's name, type and value into one JSON text and hands it to the tool.
@@ -386,12 +422,9 @@ void BM_SnapshotPageSide(benchmark::State& state)
     TLoadedPage page(int(state.range(0)));
     if (!Ready(state, page.loaded))
         return;
-    const QString script = TEnginePageChannel::scriptSource(QStringLiteral("snapshot.js"))
-                           + QStringLiteral(";\n(function(){var t=performance.now();var s=window.__calverdine.snapshot({},1);"
-                                            "return [performance.now()-t,s.length];})()");
     double pageMs = 0;
-    TimeScript(state, page, script, [&](const QVariant& answer) { pageMs += answer.toList().value(0).toDouble(); });
-    state.counters["pageMs"] = pageMs / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+    TimeScript(state, page, TimedInPage(true), AddPageMs(pageMs));
+    state.counters["pageMs"] = PerIteration(state, pageMs);
 }
 
 // The data panel's paths on the live page: a project, the page's values as a stored data set
