@@ -26,11 +26,6 @@ int MarginOf(const QString& text)
     return ok && value > 0 ? value : 0;
 }
 
-TTabView* CurrentTab()
-{
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
-}
-
 } // namespace
 
 TCaptureAction::TCaptureAction(QObject* parent) : TActionCalverdine(parent)
@@ -122,7 +117,7 @@ void TCaptureAction::handleProjectClosed(int argument)
 
 void TCaptureAction::handleTabActivated(int)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (tab && tab->IsReady())
         setActionStates();
 }
@@ -134,7 +129,7 @@ void TCaptureAction::handleDocumentCompleted(int)
 
 void TCaptureAction::setActionStates()
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     const bool capturable = App().currentProject() && tab && tab->IsHtmlDocument();
     if (m_toClipboard)
         m_toClipboard->setEnabled(capturable);
@@ -165,7 +160,7 @@ void TCaptureAction::RepeatCapture()
 
 void TCaptureAction::run(TSaveToCommand* command)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     TXMLProjectType* project = App().currentProject();
     if (!tab || !project)
         return;

@@ -14,17 +14,6 @@
 
 namespace {
 
-TTabView* CurrentTab()
-{
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
-}
-
-void Enable(QAction* action, bool enabled)
-{
-    if (action)
-        action->setEnabled(enabled);
-}
-
 QString DocumentsFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -80,13 +69,13 @@ TFileAction::TFileAction(std::unique_ptr<TPagePrinter> printer, QObject* parent)
         });
     if (m_print)
         connect(m_print, &QAction::triggered, this, [this] {
-            TTabView* tab = CurrentTab();
+            TTabView* tab = CurrentTabView();
             if (m_printer && tab && tab->IsHtmlDocument())
                 m_printer->Print(*tab);
         });
     if (m_preview)
         connect(m_preview, &QAction::triggered, this, [this] {
-            TTabView* tab = CurrentTab();
+            TTabView* tab = CurrentTabView();
             if (m_printer && tab && tab->IsHtmlDocument())
                 m_printer->PrintPreview(*tab);
         });
@@ -103,13 +92,13 @@ TFileAction::~TFileAction() = default;
 
 void TFileAction::setFileCommands(bool on)
 {
-    TTabView* tab = on ? CurrentTab() : nullptr;
-    Enable(m_open, on);
-    Enable(m_saveAs, on && tab && tab->CanSavePage());
+    TTabView* tab = on ? CurrentTabView() : nullptr;
+    SetCommandEnabled(m_open, on);
+    SetCommandEnabled(m_saveAs, on && tab && tab->CanSavePage());
     const bool html = on && tab && tab->IsHtmlDocument();
-    Enable(m_config, html);
-    Enable(m_print, html);
-    Enable(m_preview, html);
+    SetCommandEnabled(m_config, html);
+    SetCommandEnabled(m_print, html);
+    SetCommandEnabled(m_preview, html);
 }
 
 void TFileAction::handleOff(int)
@@ -120,12 +109,12 @@ void TFileAction::handleOff(int)
 void TFileAction::handleTabAdded(int)
 {
     setFileCommands(false);
-    Enable(m_open, true);
+    SetCommandEnabled(m_open, true);
 }
 
 void TFileAction::handleTabActivated(int)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     setFileCommands(tab && tab->NavigationState() >= 2);
 }
 
@@ -152,7 +141,7 @@ void TFileAction::OpenFile()
 void TFileAction::SaveAs()
 {
     TPrompter* prompter = App().prompter();
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (!prompter || !tab || !tab->CanSavePage())
         return;
     const int tabId = tab->TabId();

@@ -15,17 +15,6 @@
 
 namespace {
 
-TTabView* CurrentTab()
-{
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
-}
-
-void Enable(QAction* action, bool enabled)
-{
-    if (action)
-        action->setEnabled(enabled);
-}
-
 QString TrimmedBelow33(const QString& text)
 {
     int begin = 0;
@@ -136,10 +125,10 @@ TFindAction::~TFindAction() = default;
 
 void TFindAction::setFindControls(bool on)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     const bool enabled = on && tab && tab->IsHtmlDocument();
-    Enable(m_find, enabled);
-    Enable(m_findButton, enabled);
+    SetCommandEnabled(m_find, enabled);
+    SetCommandEnabled(m_findButton, enabled);
     if (!enabled) {
         m_findBoxText.clear();
         Q_EMIT findBoxChanged(m_findBoxText, m_history);
@@ -153,7 +142,7 @@ void TFindAction::setFindControls(bool on)
 
 void TFindAction::highlightMatches()
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (!tab)
         return;
     const QString text = m_findBoxText;
@@ -182,7 +171,7 @@ void TFindAction::handleOff(int)
 
 void TFindAction::handleTabActivated(int)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     setFindControls(tab && tab->NavigationState() >= 2);
 }
 
@@ -234,7 +223,7 @@ void TFindAction::Search(const QString& requested, std::function<void(const QStr
         done(found);
         Q_EMIT searched(found);
     };
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     TCalverdineDocument* model = tab ? tab->GetDocumentModel() : nullptr;
     TPageSnapshot* snapshot = model ? model->Snapshot() : nullptr;
     if (!snapshot || !snapshot->topDocument()) {

@@ -11,17 +11,6 @@
 
 namespace {
 
-TTabView* CurrentTab()
-{
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
-}
-
-void Enable(QAction* action, bool enabled)
-{
-    if (action)
-        action->setEnabled(enabled);
-}
-
 QString ClipboardText()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -68,58 +57,58 @@ TEditAction::~TEditAction()
 void TEditAction::handleDisableAll(int)
 {
     for (QAction* a : { m_cut, m_copy, m_paste, m_selectAll })
-        Enable(a, false);
+        SetCommandEnabled(a, false);
     refreshHints();
 }
 
 void TEditAction::handleTabActivated(int)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     const bool selection = tab && !tab->SelectedText().isEmpty();
     const bool focus = tab && tab->EditFocus();
-    Enable(m_cut, focus && selection);
-    Enable(m_copy, selection);
-    Enable(m_paste, focus);
-    Enable(m_selectAll, tab && tab->IsHtmlDocument());
+    SetCommandEnabled(m_cut, focus && selection);
+    SetCommandEnabled(m_copy, selection);
+    SetCommandEnabled(m_paste, focus);
+    SetCommandEnabled(m_selectAll, tab && tab->IsHtmlDocument());
     refreshHints();
 }
 
 void TEditAction::handleTextSelected(int)
 {
-    TTabView* tab = CurrentTab();
-    Enable(m_copy, true);
+    TTabView* tab = CurrentTabView();
+    SetCommandEnabled(m_copy, true);
     if (tab && tab->EditFocus())
-        Enable(m_cut, true);
+        SetCommandEnabled(m_cut, true);
     refreshHints();
 }
 
 void TEditAction::handleTextUnselected(int)
 {
-    Enable(m_cut, false);
-    Enable(m_copy, false);
+    SetCommandEnabled(m_cut, false);
+    SetCommandEnabled(m_copy, false);
     // The drop-down of the copy history stays usable.
     if (!m_copyEntries.isEmpty())
-        Enable(m_copy, true);
+        SetCommandEnabled(m_copy, true);
     refreshHints();
 }
 
 void TEditAction::handleInputFocused(int)
 {
-    Enable(m_paste, true);
+    SetCommandEnabled(m_paste, true);
     refreshHints();
 }
 
 void TEditAction::handleInputUnfocused(int)
 {
-    Enable(m_cut, false);
-    Enable(m_paste, false);
+    SetCommandEnabled(m_cut, false);
+    SetCommandEnabled(m_paste, false);
     refreshHints();
 }
 
 void TEditAction::handleDocumentCompleted(int)
 {
-    TTabView* tab = CurrentTab();
-    Enable(m_selectAll, tab && tab->IsHtmlDocument());
+    TTabView* tab = CurrentTabView();
+    SetCommandEnabled(m_selectAll, tab && tab->IsHtmlDocument());
     refreshHints();
 }
 
@@ -142,7 +131,7 @@ void TEditAction::refreshHints()
 
 void TEditAction::run(int command)
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (!tab)
         return;
     // Watch the clipboard before the page changes it.
@@ -226,7 +215,7 @@ void TEditAction::ChooseEntry(Kind kind, int index)
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setText(text);
     if (kind == PasteKind) {
-        if (TTabView* tab = CurrentTab()) {
+        if (TTabView* tab = CurrentTabView()) {
             updateHistoryLater(PasteKind);
             tab->ExecEditCommand(TTabView::EditCommand::Paste);
         }

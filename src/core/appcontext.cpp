@@ -4,6 +4,7 @@
 #include "core/eventbus.h"
 #include "core/memo.h"
 #include "core/projectdocument.h"
+#include "core/tabaccess.h"
 
 namespace {
 std::unique_ptr<TAppContext>& instance()
@@ -51,4 +52,9 @@ TAppContext& App()
 void ResetApp()
 {
     instance().reset();
+}
+
+TTabView* CurrentTabView()
+{
+    return App().tabs ? App().tabs->CurrentTab() : nullptr;
 }

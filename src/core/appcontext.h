@@ -16,6 +16,7 @@ class TXMLProjectType;
 class TCommandList;
 class TMainWindowHost;
 class TTabRegistry;
+class TTabView;
 
 // The process-wide state of the application behind one accessor: home directory, the
 // current project and its file, the listener list, the operation log, the prompter and
@@ -94,6 +95,9 @@ private:
 };
 
 TAppContext& App();
+
+// The current tab; none before the tab controller exists or when no tab is open.
+TTabView* CurrentTabView();
 
 // Destroys the process-wide state (controllers included) and starts a fresh one.
 // Used at process end and by tests between cases.

@@ -66,3 +66,9 @@ QString CommandHint(const QAction* action)
     const QVariant hint = action->property("hint");
     return hint.isValid() ? hint.toString() : action->toolTip();
 }
+
+void SetCommandEnabled(QAction* action, bool enabled)
+{
+    if (action)
+        action->setEnabled(enabled);
+}

@@ -37,6 +37,9 @@ private:
     QHash<QString, QString> m_owners;
 };
 
+// Enables or disables the command; nothing when it is absent.
+void SetCommandEnabled(QAction* action, bool enabled);
+
 // The caption up to its first "(" (tool tips of several commands are made this way).
 QString CaptionBeforeParenthesis(const QString& caption);
 

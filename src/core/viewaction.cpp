@@ -110,7 +110,7 @@ QAction* TViewAction::command(const char* name) const
 
 TTabView* TViewAction::currentTab() const
 {
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
+    return CurrentTabView();
 }
 
 TTabView* TViewAction::tab(int tabId) const

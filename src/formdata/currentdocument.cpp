@@ -6,8 +6,7 @@
 
 QString CurrentDocumentPartType(const QString& tagPath)
 {
-    TTabRegistry* tabs = App().tabs;
-    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     TCalverdineDocument* document = tab ? tab->GetDocumentModel() : nullptr;
     TTagFormPart* part = document ? document->FormParts().find(tagPath) : nullptr;
     return part ? part->GetType() : QString();

@@ -14,8 +14,7 @@ namespace formdata {
 
 TTabView* currentTab()
 {
-    TTabRegistry* tabs = App().tabs;
-    return tabs ? tabs->CurrentTab() : nullptr;
+    return CurrentTabView();
 }
 
 int currentTabId()

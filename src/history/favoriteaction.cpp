@@ -35,11 +35,6 @@ QStringList& VisitedAddresses()
     return App().service<TVisitedAddresses>().addresses;
 }
 
-TTabView* CurrentTab()
-{
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
-}
-
 int TabCount()
 {
     return App().tabs ? App().tabs->TabCount() : 0;
@@ -148,7 +143,7 @@ QAction* TFavoriteAction::command(const char* name) const
 
 bool TFavoriteAction::currentTabUsed() const
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     return tab && tab->NavigationState() != 0;
 }
 
@@ -275,7 +270,7 @@ TFavoriteNode* TFavoriteAction::placeNew(std::unique_ptr<TFavoriteEntry> entry)
 
 void TFavoriteAction::PageAdd()
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (!m_open || !tab)
         return;
     const int id = newId();
@@ -332,7 +327,7 @@ void TFavoriteAction::TabAdd()
 
 void TFavoriteAction::PageReplace()
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     TFavoriteNode* node = m_selected;
     if (!m_open || !tab || !node || !node->IsPage() || node->IsInside(root(Browser)))
         return;
@@ -573,7 +568,7 @@ void TFavoriteAction::ReadBrowserFavorites()
 
 void TFavoriteAction::BrowserAdd()
 {
-    TTabView* tab = CurrentTab();
+    TTabView* tab = CurrentTabView();
     if (!m_open || !tab || !m_addDialog)
         return;
     const QString folder = BrowserFavoritesFolder();

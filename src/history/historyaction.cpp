@@ -47,7 +47,7 @@ THistoryAction::THistoryAction(QObject* parent) : TActionCalverdine(parent)
 
 TTabView* THistoryAction::currentTab() const
 {
-    return App().tabs ? App().tabs->CurrentTab() : nullptr;
+    return CurrentTabView();
 }
 
 void THistoryAction::Travel(int steps)

@@ -152,7 +152,7 @@ void TJSAction::addFrame(TTagFrame* frame, int parent)
 
 void TJSAction::buildTree()
 {
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     TCalverdineDocument* model = tab ? tab->GetDocumentModel() : nullptr;
     clearTree(model ? model->ScreenID() : QStringLiteral("画面ID"), model != m_builtModel);
     m_builtModel = model;
@@ -278,14 +278,14 @@ void TJSAction::handleClear(int)
 void TJSAction::handleTabActivated(int)
 {
     setActions(false, false, false);
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     if (tab && tab->IsReady() && tab->TabId() != m_builtTab)
         buildTree();
 }
 
 void TJSAction::handleBeforeNavigate(int)
 {
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     clearTree(tab ? tab->GetRequestedUrl() : QString(), true);
     setActions(false, false, false);
 }
@@ -297,7 +297,7 @@ void TJSAction::handleParsed(int)
 
 void TJSAction::handleBusyChanged(int)
 {
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     if (tab && tab->IsReady() && !m_executingFromPanel)
         buildTree();
     m_executingFromPanel = false;

@@ -32,7 +32,7 @@ void setEnabled(const char* name, bool enabled)
 
 QString currentScreenId()
 {
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     TCalverdineDocument* document = tab ? tab->GetDocumentModel() : nullptr;
     return document ? document->ScreenID() : QString();
 }

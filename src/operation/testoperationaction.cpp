@@ -304,16 +304,14 @@ bool TTestOperationAction::commandRemains() const
 
 QString TTestOperationAction::currentScreenId() const
 {
-    TTabRegistry* tabs = App().tabs;
-    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     TCalverdineDocument* document = tab ? tab->GetDocumentModel() : nullptr;
     return document ? document->ScreenID() : QString();
 }
 
 int TTestOperationAction::currentTabId() const
 {
-    TTabRegistry* tabs = App().tabs;
-    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     return tab ? tab->TabId() : 0;
 }
 
@@ -332,8 +330,7 @@ void TTestOperationAction::navigationTimedOut()
     if (m_over || !m_navigating)
         return;
     m_navigating = false;
-    TTabRegistry* tabs = App().tabs;
-    TTabView* tab = tabs ? tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     WriteLogLine(QStringLiteral("ページの読み込み NG: ") + (tab ? tab->GetRequestedUrl() : QString())
                  + QStringLiteral(" (%1 ms)").arg(m_navigationBound.interval()));
     if (tab)

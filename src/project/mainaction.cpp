@@ -117,6 +117,25 @@ QString TMainAction::caption(const char* name) const
     return a ? a->text() : QString();
 }
 
+// The file dialog's request for a project file, titled as the command: the current project's
+// file, or else the project's name in the home folder.
+TPrompter::FileRequest TMainAction::projectFileRequest(const char* command) const
+{
+    TAppContext& app = App();
+    TPrompter::FileRequest request;
+    request.title = caption(command);
+    request.filter = kXmlFilter;
+    request.directory = app.homeDirectory;
+    request.fileName = app.currentProject() ? app.currentProject()->Name() + QStringLiteral(".xml")
+                                            : QStringLiteral("CVProject.xml");
+    if (!app.projectFileName.isEmpty()) {
+        const QFileInfo current(app.projectFileName);
+        request.fileName = current.fileName();
+        request.directory = current.absolutePath();
+    }
+    return request;
+}
+
 int TMainAction::AskSaveIfUnsaved()
 {
     TAppContext& app = App();
@@ -184,18 +203,7 @@ void TMainAction::Open()
     if (AskSaveIfUnsaved() == TPrompter::Cancel)
         return;
     TAppContext& app = App();
-    TPrompter::FileRequest request;
-    request.title = caption("ActionMainOpen");
-    request.filter = kXmlFilter;
-    request.directory = app.homeDirectory;
-    request.fileName = app.currentProject() ? app.currentProject()->Name() + QStringLiteral(".xml")
-                                            : QStringLiteral("CVProject.xml");
-    if (!app.projectFileName.isEmpty()) {
-        const QFileInfo current(app.projectFileName);
-        request.fileName = current.fileName();
-        request.directory = current.absolutePath();
-    }
-    const QString path = app.prompter() ? app.prompter()->openFile(request) : QString();
+    const QString path = app.prompter() ? app.prompter()->openFile(projectFileRequest("ActionMainOpen")) : QString();
     if (path.isEmpty())
         return;
     CloseProject();
@@ -242,12 +250,7 @@ void TMainAction::Save()
         SaveProject(app.projectFileName);
         return;
     }
-    TPrompter::FileRequest request;
-    request.title = caption("ActionMainSave");
-    request.filter = kXmlFilter;
-    request.fileName = project->Name() + QStringLiteral(".xml");
-    request.directory = app.homeDirectory;
-    const QString path = app.prompter() ? app.prompter()->saveFile(request) : QString();
+    const QString path = app.prompter() ? app.prompter()->saveFile(projectFileRequest("ActionMainSave")) : QString();
     if (path.isEmpty())
         return;
     // The first save of a project chooses its file like "save as": never replace another
@@ -260,20 +263,9 @@ void TMainAction::Save()
 void TMainAction::SaveAs()
 {
     TAppContext& app = App();
-    TXMLProjectType* project = app.currentProject();
-    if (!project)
+    if (!app.currentProject())
         return;
-    TPrompter::FileRequest request;
-    request.title = caption("ActionMainSaveAs");
-    request.filter = kXmlFilter;
-    request.fileName = project->Name() + QStringLiteral(".xml");
-    request.directory = app.homeDirectory;
-    if (!app.projectFileName.isEmpty()) {
-        const QFileInfo current(app.projectFileName);
-        request.fileName = current.fileName();
-        request.directory = current.absolutePath();
-    }
-    const QString path = app.prompter() ? app.prompter()->saveFile(request) : QString();
+    const QString path = app.prompter() ? app.prompter()->saveFile(projectFileRequest("ActionMainSaveAs")) : QString();
     if (path.isEmpty())
         return;
     if (!askOverwrite(path))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/eventbus.h"
+#include "core/prompter.h"
 
 #include <QString>
 
@@ -63,6 +64,7 @@ private:
     void projectStarted();
     void showProjectName();
     QString caption(const char* name) const;
+    TPrompter::FileRequest projectFileRequest(const char* command) const;
     bool askOverwrite(const QString& chosen) const;
 
     std::unique_ptr<TProjectSettingsEditor> m_editor;

@@ -66,12 +66,8 @@ void startCapture(const QStringList& arguments, TCliContext& context)
         return;
     }
     output->FileName = QFileInfo(file).absoluteFilePath();
-    QString error;
-    if (!project.isEmpty() && !OpenCliProject(project, &error)) {
-        context.err() << QStringLiteral("project error: %1\n").arg(error);
-        context.finish(2);
+    if (!project.isEmpty() && !OpenCliProject(project, context))
         return;
-    }
     QSize margin;
     if (full) {
         if (TXMLProjectType* p = App().currentProject())

@@ -56,7 +56,7 @@ bool TakeSwitch(QStringList& arguments, const QString& name)
     return arguments.removeAll(name) > 0;
 }
 
-bool OpenCliProject(const QString& path, QString* error)
+bool OpenCliProject(const QString& path, TCliContext& context)
 {
     try {
         std::unique_ptr<TXMLProjectType> project = TXMLProjectType::LoadProjectDocument(path);
@@ -67,7 +67,8 @@ bool OpenCliProject(const QString& path, QString* error)
         App().setCurrentProject(std::move(project));
         return true;
     } catch (...) {
-        *error = CurrentExceptionMessage();
+        context.err() << QStringLiteral("project error: %1\n").arg(CurrentExceptionMessage());
+        context.finish(2);
         return false;
     }
 }

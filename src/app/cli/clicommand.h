@@ -60,8 +60,9 @@ struct TCliRegistration {
 QString TakeOption(QStringList& arguments, const QString& name, bool* ok, const QString& defaultValue = QString());
 // Removes "--name" and tells whether it was there.
 bool TakeSwitch(QStringList& arguments, const QString& name);
-// Opens the project file as the current project; false with a message.
-bool OpenCliProject(const QString& path, QString* error);
+// Opens the project file as the current project; when it cannot, says why on standard error,
+// ends the run with exit status 2 and returns false.
+bool OpenCliProject(const QString& path, TCliContext& context);
 
 // Questions of a run without a user: messages go to standard error and count as errors when
 // they carry the error icon; an OK/Cancel question gets `okCancelAnswer`; no file is chosen;

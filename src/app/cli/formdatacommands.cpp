@@ -171,12 +171,8 @@ void startRun(TKind kind, const QStringList& arguments, TCliContext& context)
         context.finish(2);
         return;
     }
-    QString error;
-    if (!OpenCliProject(project, &error)) {
-        context.err() << QStringLiteral("project error: %1\n").arg(error);
-        context.finish(2);
+    if (!OpenCliProject(project, context))
         return;
-    }
     auto* run = new TFormDataRun(context, kind);
     run->name = name;
     run->hidden = hidden;

@@ -69,12 +69,8 @@ void startInspect(const QStringList& arguments, TCliContext& context)
         context.finish(2);
         return;
     }
-    QString error;
-    if (!project.isEmpty() && !OpenCliProject(project, &error)) {
-        context.err() << QStringLiteral("project error: %1\n").arg(error);
-        context.finish(2);
+    if (!project.isEmpty() && !OpenCliProject(project, context))
         return;
-    }
     auto* run = new TInspectRun(context, rest);
     run->next();
 }

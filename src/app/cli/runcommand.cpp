@@ -179,7 +179,7 @@ private:
     // Keeps the visible area of the tab as <dir>/<OperationID>.png.
     void capture(const QString& key)
     {
-        TEngineBrowser* browser = THeadlessTabs::browserOf(App().tabs ? App().tabs->CurrentTab() : nullptr);
+        TEngineBrowser* browser = THeadlessTabs::browserOf(CurrentTabView());
         if (!browser)
             return;
         QDir().mkpath(m_options.captureDir);
@@ -252,12 +252,8 @@ void startRun(const QStringList& arguments, TCliContext& context)
         context.finish(2);
         return;
     }
-    QString error;
-    if (!OpenCliProject(options.project, &error)) {
-        context.err() << QStringLiteral("project error: %1\n").arg(error);
-        context.finish(2);
+    if (!OpenCliProject(options.project, context))
         return;
-    }
     auto* run = new TOperationRun(context, std::move(options));
     if (run->prepare())
         run->start();

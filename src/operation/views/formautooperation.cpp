@@ -60,7 +60,7 @@ TAutoOperationChoices TAutoOperationChoices::Current(const QString& targetScreen
             LogError(e.message());
         }
     }
-    TTabView* tab = App().tabs ? App().tabs->CurrentTab() : nullptr;
+    TTabView* tab = CurrentTabView();
     if (TCalverdineDocument* document = tab ? tab->GetDocumentModel() : nullptr) {
         choices.currentScreenId = document->ScreenID();
         const auto& buttons = document->Buttons();
