@@ -116,11 +116,11 @@ void TCalverdineDocument::CollectValues(QList<std::pair<QString, QString>>& valu
     QHash<QString, int> position;
     std::vector<bool> removed(size_t(values.size()), false);
     for (int i = 0; i < values.size(); ++i)
-        if (!position.contains(values[i].first.toCaseFolded()))
-            position.insert(values[i].first.toCaseFolded(), i); // the first line of a path goes first
+        if (!position.contains(FoldedKey(values[i].first)))
+            position.insert(FoldedKey(values[i].first), i); // the first line of a path goes first
     forEachPart([&](TTagFormPart* part) {
         const QString path = part->GetPath();
-        const QString folded = path.toCaseFolded();
+        const QString folded = FoldedKey(path);
         const auto it = position.constFind(folded);
         if (it != position.cend()) {
             removed[size_t(*it)] = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/textkey.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -210,21 +212,6 @@ private:
     QString m_href;
     int m_counter = 0;
 };
-
-// The key of a text that compares without regard to letter case. Most keys are ASCII
-// (paths of form parts, button names): those are folded without the Unicode tables, and a
-// key with no capital letter is the text itself.
-inline QString FoldedKey(const QString& key)
-{
-    bool capital = false;
-    for (const QChar c : key) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return key.toCaseFolded();
-        capital = capital || (u >= 'A' && u <= 'Z');
-    }
-    return capital ? key.toLower() : key;
-}
 
 // An ordered list of entries under text keys that compare without regard to letter case.
 template <class T>

@@ -1,13 +1,14 @@
 #include "formdata/formvaluelist.h"
+#include "core/textkey.h"
 
 int TFormValueList::indexOfName(const QString& name) const
 {
-    return m_index.value(name.toCaseFolded(), -1);
+    return m_index.value(FoldedKey(name), -1);
 }
 
 void TFormValueList::append(const QString& name, const QString& value)
 {
-    const QString key = name.toCaseFolded();
+    const QString key = FoldedKey(name);
     if (!m_index.contains(key))
         m_index.insert(key, int(m_entries.size()));
     m_entries.emplace_back(name, value);
@@ -40,7 +41,7 @@ void TFormValueList::reindex()
     m_index.clear();
     m_index.reserve(qsizetype(m_entries.size()));
     for (int i = int(m_entries.size()) - 1; i >= 0; --i)
-        m_index.insert(m_entries[size_t(i)].first.toCaseFolded(), i);
+        m_index.insert(FoldedKey(m_entries[size_t(i)].first), i);
 }
 
 QStringList TFormValueList::lines() const

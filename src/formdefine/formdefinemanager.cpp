@@ -1,4 +1,5 @@
 #include "formdefine/formdefinemanager.h"
+#include "core/textkey.h"
 
 TFormDefineManager::TFormDefineManager() = default;
 TFormDefineManager::~TFormDefineManager() = default;
@@ -12,7 +13,7 @@ TFormDefineFileCommand& TFormDefineManager::fileCommand()
 
 TFormDefineList& TFormDefineManager::definitionList(const QString& screenId)
 {
-    const QString key = screenId.toCaseFolded();
+    const QString key = FoldedKey(screenId);
     if (auto it = m_screens.constFind(key); it != m_screens.cend())
         return (*it)->list;
     auto screen = std::make_shared<Screen>();
@@ -34,7 +35,7 @@ TFormDefineRow& TFormDefineManager::definition(const QString& screenId, const QS
     if (TFormDefineRow* row = list.find(path))
         return *row;
     TFormDefineRow* row = list.add(path, std::make_unique<TFormDefineRow>());
-    row->bind(m_screens.value(screenId.toCaseFolded())->handler.get());
+    row->bind(m_screens.value(FoldedKey(screenId))->handler.get());
     return *row;
 }
 
@@ -53,7 +54,7 @@ void TFormDefineManager::deleteDefinition(const QString& screenId, const QString
 
 TFormDefineList* TFormDefineManager::loadedList(const QString& screenId) const
 {
-    const auto it = m_screens.constFind(screenId.toCaseFolded());
+    const auto it = m_screens.constFind(FoldedKey(screenId));
     return it == m_screens.cend() ? nullptr : &(*it)->list;
 }
 

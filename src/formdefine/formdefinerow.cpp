@@ -1,4 +1,5 @@
 #include "formdefine/formdefinerow.h"
+#include "core/textkey.h"
 
 #include "formdefine/commatext.h"
 #include "formdefine/formdefineeventhandler.h"
@@ -49,7 +50,7 @@ void TFormDefineRow::change(const QStringList& fields)
 
 TFormDefineRow* TFormDefineList::find(const QString& path) const
 {
-    const int at = m_index.value(path.toCaseFolded(), -1);
+    const int at = m_index.value(FoldedKey(path), -1);
     return at < 0 ? nullptr : m_rows[size_t(at)].second.get();
 }
 
@@ -57,20 +58,20 @@ TFormDefineRow* TFormDefineList::add(const QString& path, std::unique_ptr<TFormD
 {
     if (TFormDefineRow* present = find(path))
         return present;
-    m_index.insert(path.toCaseFolded(), count());
+    m_index.insert(FoldedKey(path), count());
     m_rows.emplace_back(path, std::move(row));
     return m_rows.back().second.get();
 }
 
 bool TFormDefineList::remove(const QString& path)
 {
-    const int at = m_index.value(path.toCaseFolded(), -1);
+    const int at = m_index.value(FoldedKey(path), -1);
     if (at < 0)
         return false;
     m_rows.erase(m_rows.begin() + at);
     m_index.clear();
     for (int i = 0; i < count(); ++i)
-        m_index.insert(m_rows[size_t(i)].first.toCaseFolded(), i);
+        m_index.insert(FoldedKey(m_rows[size_t(i)].first), i);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "formdefine/formtree.h"
+#include "core/textkey.h"
 
 #include "document/calverdinedocument.h"
 #include "document/htmldocument.h"
@@ -191,11 +192,11 @@ void TFormTree::editValue(int row, const QString& text)
     const QString name = part->GetName();
     QHash<QString, int> rowOfKey;
     for (int r = 0; r < m_rows.size(); ++r)
-        rowOfKey.insert(m_rows[r].key.toCaseFolded(), r);
+        rowOfKey.insert(FoldedKey(m_rows[r].key), r);
     QList<int> cleared;
     for (int k = 0;; ++k) {
         const QString key = name + QLatin1Char('[') + QString::number(k) + QLatin1Char(']');
-        const int other = rowOfKey.value(key.toCaseFolded(), -1);
+        const int other = rowOfKey.value(FoldedKey(key), -1);
         if (other < 0)
             break;
         if (other != row && !m_rows[other].value.isEmpty())
