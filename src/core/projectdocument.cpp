@@ -119,7 +119,7 @@ std::unique_ptr<TXMLProjectType> TXMLProjectType::LoadProjectDocument(const QStr
     QByteArray bytes;
     QString error;
     if (!safefile::read(path, &bytes, &error))
-        throw TError(path + QStringLiteral(": ") + error);
+        throw TError(error); // the reason names the file
     std::unique_ptr<TXMLProjectType> p = FromXmlText(bytes);
     p->m_fileName = path;
     return p;

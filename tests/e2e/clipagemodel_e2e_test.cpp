@@ -132,7 +132,10 @@ TEST_F(CliInspect, TheProjectsRuleNamesTheScreen)
     const TCliRun missing = RunCli({ QStringLiteral("inspect"), QStringLiteral("--project"),
                                         dir.filePath(QStringLiteral("none.xml")), server.urlText(QStringLiteral("/login.html")) });
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.contains("project error: ")) << missing.err.toStdString();
+    // The file is named once, then the system's reason.
+    const QString missingFile = dir.filePath(QStringLiteral("none.xml"));
+    EXPECT_TRUE(missing.err.startsWith("project error: " + missingFile + ": ")) << missing.err.toStdString();
+    EXPECT_EQ(missing.err.count(missingFile), 1) << missing.err.toStdString();
 }
 
 }
