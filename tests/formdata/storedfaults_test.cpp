@@ -142,8 +142,9 @@ TEST(StoredFaults, AFailedSyncFailsTheSaveAndLeavesTheStoredFilesAsTheyWere)
         ASSERT_TRUE(values(folder, dataId));
         EXPECT_TRUE(holds(*values(folder, dataId), 1, 5, "old"));
         const std::map<int, QString> sets = listed(folder, "S");
-        if (row.set == 1)
+        if (row.set == 1) {
             EXPECT_EQ(FileBytes(folder + "/FormData/S.ini"), index);
+        }
         for (const auto& [id, name] : sets) {
             ASSERT_TRUE(values(folder, id)) << "set " << id << " is listed without values";
             EXPECT_TRUE(id == dataId || holds(*values(folder, id), 2, 5, "new"));

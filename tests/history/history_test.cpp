@@ -134,8 +134,9 @@ TEST(HistoryStore, SavingKeepsListedADomainWhoseFileCouldNotBeReadOrWritten)
         const bool saved = store.Save(folder, &error);
         safefile::setFaultHook({});
         EXPECT_EQ(saved, !row.writeFails);
-        if (row.writeFails)
+        if (row.writeFails) {
             EXPECT_EQ(error, safefile::systemError(folder + "/old.test.ini", EIO));
+        }
 
         TIniFile list(folder + "/DomainHistryList.ini");
         ASSERT_TRUE(list.load());

@@ -171,8 +171,9 @@ TEST_F(TestFileCommandTest, AFailedAddListsNothingAndLeavesNoOperationFile)
         SetTickCountSource({});
         EXPECT_EQ(read("OperationList.txt"), QByteArray("1239001\r\n"));
         EXPECT_FALSE(QFile::exists(path("1240001.ini")));
-        if (row.backup)
+        if (row.backup) {
             EXPECT_EQ(read(row.backup), QByteArray("1239001\r\n"));
+        }
         const QString message = "file save error: " + path(row.failing);
         EXPECT_EQ(prompter().messages(), QStringList({ message }));
         EXPECT_TRUE(log().contains("[ERROR] " + message)) << log().join("\n").toStdString();
