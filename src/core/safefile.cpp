@@ -172,10 +172,6 @@ bool write(const QString& path, const QByteArray& bytes, Backup backup, QString*
         return fail(errno);
     // The new name must reach the disk too, or a crash could bring the old file back.
     Fd dir(::open(native(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (const int fault = injected(Step::SyncFolder, path)) {
-        setError(error, path, fault);
-        return false;
-    }
     if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
         setError(error, path, errno);
         return false;

@@ -37,9 +37,8 @@ bool keepBackup(const QString& path, QString* backup, QString* error = nullptr);
 QString systemError(const QString& path, int errorNumber);
 
 // The steps of a write that a test can make fail: the hook gets the step and the path and
-// answers 0 to go on or an errno value to fail that step with. SyncFolder comes after the
-// rename: the new content is then in place, only its name may not have reached the disk.
-enum class Step { Open, Write, Sync, Rename, SyncFolder };
+// answers 0 to go on or an errno value to fail that step with.
+enum class Step { Open, Write, Sync, Rename };
 using FaultHook = std::function<int(Step, const QString& path)>;
 void setFaultHook(FaultHook hook);
 

@@ -223,48 +223,6 @@ TEST_F(FormDataFileCommandTest, AFailedStepOfAnyWriteFailsTheSaveNamingFileAndRe
     }
 }
 
-// Whatever step of a save fails, the set stays as it was: an existing set keeps its old
-// values (they come back from their backup when they were already replaced), and a new set
-// is listed exactly when its data file is there.
-TEST_F(FormDataFileCommandTest, AFailedSaveLeavesTheSetAsItWasAndListsNoSetWithoutValues)
-{
-    struct Row {
-        const char* name;
-        safefile::Step step;
-        const char* file; // the file whose step fails
-    };
-    const Row rows[] = {
-        { "data file in place, its folder sync fails", safefile::Step::SyncFolder, ".xml" },
-        { "index cannot be written", safefile::Step::Write, ".ini" },
-        { "index in place, its folder sync fails", safefile::Step::SyncFolder, ".ini" },
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        QDir(path("FormData")).removeRecursively();
-        ASSERT_TRUE(command.SaveData("LOGIN", 5, "five", loginValues()));
-        const QByteArray old = read("FormData/5.xml");
-        TFormValueList changed = loginValues();
-        changed.append("//login/more", "x");
-        auto fails = [&](int dataId, const QString& name) {
-            try {
-                return !command.SaveData("LOGIN", dataId, name, changed);
-            } catch (const TError&) {
-                return true;
-            }
-        };
-        safefile::setFaultHook([&](safefile::Step step, const QString& file) { return step == row.step && file.endsWith(row.file) ? EIO : 0; });
-        EXPECT_TRUE(fails(5, "five"));
-        EXPECT_TRUE(fails(6, "six"));
-        safefile::setFaultHook({});
-        EXPECT_EQ(read("FormData/5.xml"), old) << "the existing set keeps its values";
-        TIniFile index(path("FormData/LOGIN.ini"));
-        ASSERT_TRUE(index.load());
-        EXPECT_TRUE(index.keyExists("Info", "5"));
-        EXPECT_EQ(index.keyExists("Info", "6"), QFile::exists(path("FormData/6.xml"))) << "listed exactly when its values are stored";
-        EXPECT_EQ(files("FormData").filter(".tmp"), QStringList());
-    }
-}
-
 TEST_F(FormDataFileCommandTest, LoadIndexSkipsLinesThatAreNoDataIdAndAnnouncesNames)
 {
     auto log = std::make_shared<QStringList>();

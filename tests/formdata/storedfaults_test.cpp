@@ -128,6 +128,7 @@ TEST(StoredFaults, AFailedSyncFailsTheSaveAndLeavesTheStoredFilesAsTheyWere)
         { "index", "fdatasync", 2, 1 },
         { "folder of the data file", "fsync", 1, 1 },
         { "folder of the index", "fsync", 2, 1 },
+        { "folder of the data file, new set", "fsync", 2, 2 },
         { "folder of the index, new set", "fsync", 3, 2 },
     };
     for (const Row& row : rows) {
