@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -47,6 +48,14 @@ void writeIndexFile(const TIniFile& ini, bool withBackup)
     QString error;
     if (!ini.save(&error, withBackup))
         throw TError(QStringLiteral("file save error: ") + error);
+}
+
+// Whether the screen's index as it is on disk lists the data ID; an index that cannot be
+// read may list it.
+bool indexMayList(const QString& screenId, int dataId)
+{
+    TIniFile index(ScreenIndexPath(screenId));
+    return !index.load() || index.keyExists(kInfo, QString::number(dataId));
 }
 
 // Every read-change-write of the stored files of a project holds the data folder's lock,
@@ -229,9 +238,22 @@ bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const Q
     const QString dataPath = DataFilePath(dataId);
     const bool existed = QFileInfo::exists(dataPath);
     QString backup, error;
+    // A failed save leaves the set as it was: the old values come back from their backup, and
+    // a new data file goes again unless the index on disk lists it (its new content may be in
+    // place although the folder's sync failed) - a listed set never loses its values.
+    auto undo = [&] {
+        if (!existed) {
+            if (!indexMayList(screenId, dataId))
+                QFile::remove(dataPath);
+        } else if (!backup.isEmpty()) {
+            // Nothing happens when the data file was never replaced: both names are one file.
+            ::rename(QFile::encodeName(backup).constData(), QFile::encodeName(dataPath).constData());
+        }
+    };
     QDir().mkpath(QFileInfo(dataPath).path());
     if (!safefile::keepBackup(dataPath, &backup, &error)
         || !safefile::write(dataPath, DataFileBytes(values, m_typeLookup), safefile::Backup::None, &error)) {
+        undo();
         showError(QStringLiteral("ファイルが保存できませんでした") + QLatin1Char('\n') + error);
         LogError(QStringLiteral("file save error: ") + error);
         return false;
@@ -243,9 +265,7 @@ bool TFormDataFileCommand::SaveData(const QString& screenId, int dataId, const Q
         index.writeString(kInfo, QString::number(dataId), name);
         writeIndexFile(index, true);
     } catch (...) {
-        // Not listed: a new data file would only be left behind.
-        if (!existed)
-            QFile::remove(dataPath);
+        undo();
         throw;
     }
     if (!backup.isEmpty())

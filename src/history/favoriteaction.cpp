@@ -277,9 +277,13 @@ void TFavoriteAction::PageAdd()
     if (!id)
         return;
     TFavoriteNode* node = placeNew(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Page(id, tab->GetTitle(), tab->GetUrl())));
+    // Listed only once its entry file is stored; a failed write has been reported.
+    if (!saveEntry(*node->entry)) {
+        node->Take().reset();
+        return;
+    }
     Q_EMIT rootChanged(Pages);
     Select(node);
-    saveEntry(*node->entry);
     saveList(Pages);
 }
 
@@ -291,9 +295,12 @@ void TFavoriteAction::FolderAdd()
     if (!id)
         return;
     TFavoriteNode* node = placeNew(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Folder(id, TFavoriteEntry::NewFolderTitle())));
+    if (!saveEntry(*node->entry)) {
+        node->Take().reset();
+        return;
+    }
     Q_EMIT rootChanged(Pages);
     Select(node);
-    saveEntry(*node->entry);
     saveList(Pages);
     NameEdit();
 }
@@ -306,7 +313,10 @@ void TFavoriteAction::TabAdd()
     if (!folderId)
         return;
     TFavoriteNode* folder = root(Groups)->Add(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Folder(folderId, TFavoriteEntry::NewFolderTitle())));
-    saveEntry(*folder->entry);
+    if (!saveEntry(*folder->entry)) {
+        folder->Take().reset();
+        return;
+    }
     for (int tabId : App().tabs->TabOrder()) {
         TTabView* tab = App().tabs->FindTab(tabId);
         if (!tab)
@@ -315,7 +325,11 @@ void TFavoriteAction::TabAdd()
         if (!id)
             break;
         TFavoriteNode* page = folder->Add(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Page(id, tab->GetTitle(), tab->GetUrl())));
-        saveEntry(*page->entry);
+        // The pages stored so far make the group; the failure has been reported once.
+        if (!saveEntry(*page->entry)) {
+            page->Take().reset();
+            break;
+        }
     }
     Q_EMIT rootChanged(Groups);
     Q_EMIT showPageRequested();

@@ -4,7 +4,10 @@
 #include "document/urlextract.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -77,6 +80,7 @@ void THistoryStore::Clear()
     m_addresses.clear();
     m_domains.clear();
     m_domainOrder.clear();
+    m_unreadDomains.clear();
 }
 
 QStringList THistoryStore::Load(const QString& folder)
@@ -93,8 +97,10 @@ QStringList THistoryStore::Load(const QString& folder)
             continue;
         seen.insert(domain.toLower());
         TIniFile pages(QDir(folder).filePath(domain + QStringLiteral(".ini")));
-        if (!pages.load())
+        if (!pages.load()) {
+            m_unreadDomains.append(domain);
             continue;
+        }
         for (const QString& title : pages.keyNames(kItem)) {
             THistoryEntry entry;
             entry.Title = QString(title).replace(kEqual, QStringLiteral("="));
@@ -131,9 +137,18 @@ bool THistoryStore::Save(const QString& folder, QString* error) const
             ok = false;
             if (error && error->isEmpty())
                 *error = message;
-            continue;
+            // The file as it was stays listed: its pages are read again next time.
+            if (!QFileInfo::exists(pages.fileName()))
+                continue;
         }
         list.writeString(kItem, QString::number(index++), domain);
+    }
+    // Files that could not be read are not dropped from the list for that.
+    for (const QString& domain : m_unreadDomains) {
+        const bool written = std::any_of(m_domainOrder.begin(), m_domainOrder.end(),
+                                         [&](const QString& d) { return d.compare(domain, Qt::CaseInsensitive) == 0; });
+        if (!written && QFileInfo::exists(QDir(folder).filePath(domain + QStringLiteral(".ini"))))
+            list.writeString(kItem, QString::number(index++), domain);
     }
     QString message;
     if (!list.save(&message)) {

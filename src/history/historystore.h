@@ -34,9 +34,11 @@ public:
     void Clear();
 
     // Reads "DomainHistryList.ini" and one "<domain>.ini" per domain listed there; returns
-    // the addresses read, in file order. Missing files read as empty.
+    // the addresses read, in file order. Missing files read as empty; a domain's file that
+    // cannot be read stays listed when the history is saved.
     QStringList Load(const QString& folder);
     // Writes the per-domain pages in the form Load reads; each file is replaced atomically.
+    // A domain whose file could not be read or written stays listed while its file is there.
     bool Save(const QString& folder, QString* error = nullptr) const;
 
     static QString DomainListFileName() { return QStringLiteral("DomainHistryList.ini"); }
@@ -46,6 +48,7 @@ private:
     QMap<QString, THistoryEntry> m_addresses; // escaped address -> entry
     QMap<QString, TDomainPages> m_domains;
     QStringList m_domainOrder;
+    QStringList m_unreadDomains; // listed, but their file could not be read
 };
 
 // The captions of a back or forward drop-down menu: the title followed by "(&", the

@@ -206,13 +206,15 @@ void TTestAction::New()
     operation->TargetScreenID = currentScreenId();
     if (!m_editor->edit(*operation, m_operations))
         return;
+    // The tree shows only what is stored; a failed write has been reported.
+    if (!fileCommand().AddOperation(*operation))
+        return;
     const QString key = QString::number(operation->ID);
     TCommandAutoOperation* added = m_operations.add(key, std::move(operation));
     auto* node = new TTestTreeNodeOperation(added);
     m_root->appendRow(node);
     Q_EMIT expandRequested();
     select(node);
-    fileCommand().AddOperation(*added);
 }
 
 void TTestAction::Edit()
@@ -221,7 +223,7 @@ void TTestAction::Edit()
     if (!m_editor || !node || RunInProgress())
         return;
     std::unique_ptr<TCommandAutoOperation> copy = node->operation()->CloneOperation();
-    if (!m_editor->edit(*copy, m_operations))
+    if (!m_editor->edit(*copy, m_operations) || !fileCommand().SaveOperation(*copy))
         return;
     const int index = m_operations.indexOf(QString::number(node->operation()->ID));
     if (index < 0)
@@ -229,7 +231,6 @@ void TTestAction::Edit()
     const QString key = QString::number(copy->ID);
     TCommandAutoOperation* stored = m_operations.replace(index, key, std::move(copy));
     node->setOperation(stored);
-    fileCommand().SaveOperation(*stored);
     UpdateActionStates();
 }
 
@@ -239,11 +240,13 @@ void TTestAction::Delete()
     if (!node || RunInProgress())
         return;
     const QString key = QString::number(node->operation()->ID);
+    // An operation whose list line stays in the file stays in the tree too.
+    if (!fileCommand().DeleteOperation(key))
+        return;
     const int index = m_operations.indexOf(key);
     m_root->removeRow(node->row()); // destroys the node
     if (index >= 0)
         m_operations.remove(index);
-    fileCommand().DeleteOperation(key);
     UpdateActionStates();
 }
 

@@ -40,6 +40,15 @@ QStringList splitFields(const QString& text, int fixed)
     return fields;
 }
 
+// Whether the data folder's lock was taken; reported as an error when not.
+bool locked(const safefile::DirectoryLock& lock)
+{
+    if (lock.locked())
+        return true;
+    LogError(QStringLiteral("file save error: ") + lock.error());
+    return false;
+}
+
 }
 
 TTestFileCommand::TTestFileCommand(QString folder)
@@ -236,14 +245,27 @@ void TTestFileCommand::LoadOperations(TOperationList& operations)
 
 bool TTestFileCommand::AddOperation(const TCommandAutoOperation& operation)
 {
+    // The list is read, changed and written under the data folder's lock, so another process
+    // changing it at the same time never loses an operation.
+    safefile::DirectoryLock lock(QFileInfo(m_folder).path());
+    if (!locked(lock))
+        return false;
     QStringList lines;
     if (!readList(&lines))
         return false;
-    lines << QString::number(operation.ID);
     QDir().mkpath(m_folder);
-    if (!saveLines(m_listFileName, lines))
+    // The operation first, its list line last: an operation is listed only once it is stored.
+    const QString path = operationFileName(operation.ID);
+    const bool existed = QFileInfo::exists(path);
+    if (!writeOperation(operation))
         return false;
-    return writeOperation(operation);
+    lines << QString::number(operation.ID);
+    if (!saveLines(m_listFileName, lines)) {
+        if (!existed)
+            QFile::remove(path);
+        return false;
+    }
+    return true;
 }
 
 bool TTestFileCommand::SaveOperation(const TCommandAutoOperation& operation)
@@ -253,6 +275,9 @@ bool TTestFileCommand::SaveOperation(const TCommandAutoOperation& operation)
 
 bool TTestFileCommand::DeleteOperation(const QString& operationId)
 {
+    safefile::DirectoryLock lock(QFileInfo(m_folder).path());
+    if (!locked(lock))
+        return false;
     QStringList lines;
     if (!readList(&lines))
         return false;

@@ -30,11 +30,13 @@ public:
     // Empties the list and reads every operation the list file names, in its order; an
     // operation whose file cannot be read is left out. A missing list file is created empty.
     virtual void LoadOperations(TOperationList& operations);
-    // Appends the operation to the list file, then (only if that succeeded) writes its file.
+    // Writes the operation's file, then (only if that succeeded) appends it to the list file;
+    // a new file whose list line could not be written is removed again.
     virtual bool AddOperation(const TCommandAutoOperation& operation);
     // Rewrites the operation's file only.
     virtual bool SaveOperation(const TCommandAutoOperation& operation);
     // Removes the line from the list file, then (only if that succeeded) deletes the file.
+    // Both change the list under the lock of the project's data folder.
     virtual bool DeleteOperation(const QString& operationId);
 
     // The stored form of one operation, and back. Reading fills an operation whose ID is

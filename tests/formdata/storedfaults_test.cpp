@@ -118,22 +118,40 @@ TEST(StoredFaults, AFailedSyncFailsTheSaveAndLeavesTheStoredFilesAsTheyWere)
 {
     struct Row {
         const char* name;
-        int at; // which fdatasync of the save fails: the data file's, then the index's
-        bool dataIsNew;
+        const char* calls;
+        int at;  // which of those calls fails
+        int set; // 1 is saved again under its ID; 2 is new, its ID written to the last-ID file first
     };
-    for (const Row& row : { Row { "data file", 1, false }, Row { "index", 2, true } }) {
+    // The syncs of a save: the data file's, then the index's; the folder's after each rename.
+    const Row rows[] = {
+        { "data file", "fdatasync", 1, 1 },
+        { "index", "fdatasync", 2, 1 },
+        { "folder of the data file", "fsync", 1, 1 },
+        { "folder of the index", "fsync", 2, 1 },
+        { "folder of the data file, new set", "fsync", 2, 2 },
+        { "folder of the index, new set", "fsync", 3, 2 },
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         const QString folder = dir.path();
         ASSERT_EQ(runProbe(folder, "S", 1, 1, 5, "old"), 0);
         const QByteArray index = FileBytes(folder + "/FormData/S.ini");
         const int dataId = listed(folder, "S").begin()->first;
-        // The set is saved again under its ID, so no new ID is issued before the data file.
-        EXPECT_EQ(runProbe(folder, "S", 1, 1, 5, "new", Fault { "fdatasync", row.at, false, EIO }), 1)
+        EXPECT_EQ(runProbe(folder, "S", row.set, 1, 5, "new", Fault { row.calls, row.at, false, EIO }), 1)
             << "a save whose data did not reach the disk must fail";
-        EXPECT_EQ(FileBytes(folder + "/FormData/S.ini"), index);
         ASSERT_TRUE(values(folder, dataId));
-        EXPECT_TRUE(holds(*values(folder, dataId), 1, 5, row.dataIsNew ? "new" : "old"));
+        EXPECT_TRUE(holds(*values(folder, dataId), 1, 5, "old"));
+        const std::map<int, QString> sets = listed(folder, "S");
+        if (row.set == 1) {
+            EXPECT_EQ(FileBytes(folder + "/FormData/S.ini"), index);
+        }
+        for (const auto& [id, name] : sets) {
+            ASSERT_TRUE(values(folder, id)) << "set " << id << " is listed without values";
+            EXPECT_TRUE(id == dataId || holds(*values(folder, id), 2, 5, "new"));
+        }
+        EXPECT_EQ(QDir(folder + "/FormData").entryList({ "*.xml" }, QDir::Files).size(), qsizetype(sets.size()))
+            << "a data file no index line lists was left behind";
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/eventbus.h"
 #include "core/homefiles.h"
 #include "core/projectdocument.h"
+#include "core/safefile.h"
 #include "core/tabaccess.h"
 #include "support/faketabs.h"
 #include "support/testhome.h"
@@ -17,6 +18,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -504,4 +507,31 @@ TEST_F(FavoriteActionTest, AListThatCannotBeReadIsReportedAndKeptOnDisk)
     const QStringList backups = QDir(folder).entryList({ "FavoriteList.txt.*.bak" });
     ASSERT_EQ(backups.size(), 1);
     EXPECT_EQ(FileBytes(folder + "/" + backups.first()), damaged);
+}
+
+// A favorite whose entry file cannot be stored is neither shown nor listed, and the failure
+// is reported once: a list line never names an entry that was not stored.
+TEST_F(FavoriteActionTest, AFavoriteWhoseEntryCannotBeStoredIsNeitherShownNorListed)
+{
+    openProject();
+    showPage(7, "Login", "http://app.test/login");
+    struct Row {
+        const char* name;
+        void (TFavoriteAction::*add)();
+    };
+    const Row rows[] = { { "page", &TFavoriteAction::PageAdd },
+                         { "folder", &TFavoriteAction::FolderAdd },
+                         { "tab group", &TFavoriteAction::TabAdd } };
+    safefile::setFaultHook([](safefile::Step step, const QString& file) { return step == safefile::Step::Write && file.endsWith(".ini") ? ENOSPC : 0; });
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        home.prompter().asked.clear();
+        (action->*row.add)();
+        EXPECT_TRUE(pages()->children.empty());
+        EXPECT_TRUE(groups()->children.empty());
+        EXPECT_EQ(home.prompter().messages().size(), 1) << home.prompter().messages().join('|').toStdString();
+    }
+    safefile::setFaultHook({});
+    EXPECT_EQ(list(), QByteArray("<missing>"));
+    EXPECT_EQ(list(qPrintable(FMC::GroupsListName())), QByteArray("<missing>"));
 }

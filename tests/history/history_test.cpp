@@ -4,6 +4,7 @@
 #include "core/eventbus.h"
 #include "core/inifile.h"
 #include "core/projectdocument.h"
+#include "core/safefile.h"
 #include "core/tabaccess.h"
 #include "support/faketabs.h"
 #include "support/recordinglistener.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -98,6 +101,56 @@ TEST(HistoryStore, ReadingToleratesMissingAndRepeatedFiles)
     ASSERT_TRUE(WriteFileBytes(folder + "/a.test.ini", "[Item]\r\nPage=http://a.test/p\r\nEmpty=\r\n"));
     EXPECT_EQ(store.Load(folder), QStringList({ "http://a.test/p" }));
     EXPECT_EQ(store.Domains().size(), 1);
+}
+
+// A domain whose file cannot be read (a folder stands where it is expected) or cannot be
+// rewritten stays listed while its file is there, so a later session still reads its pages.
+TEST(HistoryStore, SavingKeepsListedADomainWhoseFileCouldNotBeReadOrWritten)
+{
+    struct Row {
+        const char* name;
+        bool unreadable;
+        bool writeFails;
+    };
+    for (const Row& row : { Row { "file cannot be read", true, false }, Row { "file cannot be rewritten", false, true } }) {
+        SCOPED_TRACE(row.name);
+        TTestHome home;
+        const QString folder = home.file("TabWindow");
+        ASSERT_TRUE(WriteFileBytes(folder + "/DomainHistryList.ini", "[Item]\r\n0=old.test\r\n"));
+        if (row.unreadable)
+            ASSERT_TRUE(QDir().mkpath(folder + "/old.test.ini"));
+        else
+            ASSERT_TRUE(WriteFileBytes(folder + "/old.test.ini", "[Item]\r\nOld=http://old.test/\r\n"));
+        THistoryStore store;
+        store.Load(folder);
+        store.AddToDomains(Entry("New", "http://new.test/"));
+        if (row.writeFails) {
+            store.AddToDomains(Entry("Old 2", "http://old.test/2"));
+            safefile::setFaultHook([](safefile::Step step, const QString& file) {
+                return step == safefile::Step::Rename && file.endsWith("/old.test.ini") ? EIO : 0;
+            });
+        }
+        QString error;
+        const bool saved = store.Save(folder, &error);
+        safefile::setFaultHook({});
+        EXPECT_EQ(saved, !row.writeFails);
+        if (row.writeFails) {
+            EXPECT_EQ(error, safefile::systemError(folder + "/old.test.ini", EIO));
+        }
+
+        TIniFile list(folder + "/DomainHistryList.ini");
+        ASSERT_TRUE(list.load());
+        QStringList domains;
+        for (const QString& key : list.keyNames("Item"))
+            domains << list.readString("Item", key);
+        domains.sort();
+        EXPECT_EQ(domains, QStringList({ "new.test", "old.test" }));
+        if (!row.unreadable) {
+            THistoryStore again;
+            again.Load(folder);
+            EXPECT_TRUE(again.ContainsAddress("http://old.test/")) << "the old pages are read again";
+        }
+    }
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "core/commandlist.h"
 #include "core/eventbus.h"
+#include "core/safefile.h"
 #include "operation/operationcommands.h"
 #include "operation/testaction.h"
 #include "operation/testfilecommand.h"
@@ -13,6 +14,7 @@
 #include "operationtesting.h"
 #include "support/faketabs.h"
 
+#include <cerrno>
 #include <deque>
 
 namespace {
@@ -123,6 +125,27 @@ TEST_F(TestActionTest, NewAndEditAreStoredOnlyWhenConfirmedAndDeleteTakesTheChos
     trigger("ActionTestAutoDelete"); // the first of two: the other one stays
     EXPECT_EQ(tree(), QStringList({ "自動操作", "menu" }));
     EXPECT_EQ(read("OperationList.txt"), "102\r\n");
+}
+
+// What cannot be stored is not shown: the tree, the operations and the files stay as they
+// were, and each failure is reported.
+TEST_F(TestActionTest, NewEditAndDeleteThatCannotBeStoredChangeNothing)
+{
+    editor->answers.push_back([](TCommandAutoOperation& op) { op.Name = "new"; return true; });
+    editor->answers.push_back([](TCommandAutoOperation& op) { op.Name = "changed"; return true; });
+    safefile::setFaultHook([](safefile::Step step, const QString&) { return step == safefile::Step::Write ? ENOSPC : 0; });
+    for (const char* command : { "ActionTestAutoNew", "ActionTestAutoEdit", "ActionTestAutoDelete" }) {
+        SCOPED_TRACE(command);
+        select(0);
+        trigger(command);
+        EXPECT_EQ(tree(), QStringList({ "自動操作", "open", "menu" }));
+    }
+    safefile::setFaultHook({});
+    EXPECT_EQ(controller->operations().find(101)->Name, "open");
+    EXPECT_EQ(controller->operations().count(), 2);
+    EXPECT_EQ(read("OperationList.txt"), "101\r\n102\r\n");
+    EXPECT_TRUE(read("101.ini").contains("OperationName=open\r\n"));
+    EXPECT_EQ(prompter().messages().size(), 3) << prompter().messages().join('|').toStdString();
 }
 
 TEST_F(TestActionTest, ARunLeavesOnlyCancelAndItsEndBringsTheCommandsBack)

@@ -1,4 +1,5 @@
 #include "core/popupinfo.h"
+#include "core/safefile.h"
 #include "core/textcodec.h"
 #include "core/tickcount.h"
 #include "operation/commandautooperation.h"
@@ -8,6 +9,8 @@
 
 #include "operationfixture.h"
 #include "support/writelimit.h"
+
+#include <cerrno>
 
 namespace {
 
@@ -140,23 +143,56 @@ TEST_F(TestFileCommandTest, DeleteKeepsTheOrderOfTheRestAndRemovesTheFile)
     EXPECT_EQ(files(), QStringList({ "11.ini", "13.ini", "OperationList.txt" }));
 }
 
-TEST_F(TestFileCommandTest, FailedListSaveKeepsTheBackupAndWritesNoOperationFile)
+// An operation is listed only once its file is stored: whichever write fails, the list
+// keeps its bytes and no file of the new operation is left.
+TEST_F(TestFileCommandTest, AFailedAddListsNothingAndLeavesNoOperationFile)
 {
-    SetTickCountSource([] { return 41234567u; });
-    write("OperationList.txt", "1239001\r\n");
-    bool added = true;
-    {
-        TWriteLimit limit(12); // the old list fits, the new one does not
-        added = command.AddOperation(*loginOperation());
+    struct Row {
+        const char* name;
+        const char* failing; // the file whose write fails
+        const char* backup;  // the backup left beside it
+    };
+    const Row rows[] = {
+        { "list cannot be written", "OperationList.txt", "OperationList.txt.41234567.bak" },
+        { "operation file cannot be written", "1240001.ini", nullptr },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const QString& name : files())
+            QFile::remove(path(name));
+        prompter().asked.clear();
+        SetTickCountSource([] { return 41234567u; });
+        write("OperationList.txt", "1239001\r\n");
+        safefile::setFaultHook([&](safefile::Step step, const QString& file) {
+            return step == safefile::Step::Write && file == path(row.failing) ? ENOSPC : 0;
+        });
+        EXPECT_FALSE(command.AddOperation(*loginOperation()));
+        safefile::setFaultHook({});
+        SetTickCountSource({});
+        EXPECT_EQ(read("OperationList.txt"), QByteArray("1239001\r\n"));
+        EXPECT_FALSE(QFile::exists(path("1240001.ini")));
+        if (row.backup) {
+            EXPECT_EQ(read(row.backup), QByteArray("1239001\r\n"));
+        }
+        const QString message = "file save error: " + path(row.failing);
+        EXPECT_EQ(prompter().messages(), QStringList({ message }));
+        EXPECT_TRUE(log().contains("[ERROR] " + message)) << log().join("\n").toStdString();
     }
-    SetTickCountSource({});
-    EXPECT_FALSE(added);
-    EXPECT_EQ(read("OperationList.txt.41234567.bak"), QByteArray("1239001\r\n"));
+}
+
+// The list is changed under the data folder's lock: where the lock cannot be taken, the
+// list and the files stay as they are and the reason is reported.
+TEST_F(TestFileCommandTest, AddAndDeleteChangeNothingWithoutTheDataFolderLock)
+{
+    write("OperationList.txt", "1239001\r\n");
+    write("1239001.ini", "[Info]\r\n");
+    const QString lockPath = m_home.file("data/.calverdine.lock");
+    ASSERT_TRUE(QDir().mkpath(lockPath)); // a folder where the lock file belongs
+    EXPECT_FALSE(command.AddOperation(*loginOperation()));
+    EXPECT_FALSE(command.DeleteOperation("1239001"));
     EXPECT_EQ(read("OperationList.txt"), QByteArray("1239001\r\n"));
-    EXPECT_FALSE(QFile::exists(path("1240001.ini")));
-    const QString message = "file save error: " + path("OperationList.txt");
-    EXPECT_EQ(prompter().messages(), QStringList({ message }));
-    EXPECT_TRUE(log().contains("[ERROR] " + message)) << log().join("\n").toStdString();
+    EXPECT_EQ(files(), QStringList({ "1239001.ini", "OperationList.txt" }));
+    EXPECT_EQ(prompter().messages(), QStringList(2, "file save error: " + safefile::systemError(lockPath, EISDIR)));
 }
 
 TEST_F(TestFileCommandTest, FailedOperationSaveKeepsTheOldContentInTheBackup)
