@@ -131,6 +131,13 @@ TEST_F(HostilePagesE2E, ModernAndHostilePagesGiveTheModelWhatThePageShows)
     s_server->addPage("/bigselect.html",
                       "<html><body><form name=\"f\"><select name=\"big\">" + options + "</select></form></body></html>");
 
+    // Halves of surrogate pairs standing alone, and NUL, in values and names.
+    const QString high = QString(QChar(0xd800)), low = QString(QChar(0xdc00));
+    s_server->addPage("/halves.html",
+                      "<html><body><form name=\"f\"><input name=\"a\"><textarea name=\"b\"></textarea>"
+                      "<input name=\"c\"></form><script>var e = document.forms[0].elements;"
+                      "e[0].value = 'x\\ud800y'; e[1].value = '\\udc00\\u0000\\ud83d\\ude00';"
+                      "e[2].name = 'n\\udbff'; e[2].value = '\\ud800\\ud800';</script></body></html>");
     const struct {
         const char* name;
         const char* path;
@@ -187,6 +194,9 @@ TEST_F(HostilePagesE2E, ModernAndHostilePagesGiveTheModelWhatThePageShows)
         { "a page replacing JSON, Array.prototype, querySelectorAll and the value getters", "/overrides.html",
           { "//f/q=real", "//f/t=text" }, {} },
         { "a selection list of 50,000 options", "/bigselect.html", { "//f/big=o49999" }, {} },
+        { "surrogate halves standing alone and NUL in values and names", "/halves.html",
+          { "//f/a=x" + high + "y", "//f/b=" + low + QChar(0) + QString::fromUtf8("😀"), "//f/n" + QString(QChar(0xdbff)) + "=" + high + high },
+          {} },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
