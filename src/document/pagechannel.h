@@ -44,8 +44,9 @@ public:
     using RefreshCallback = std::function<void(const QByteArray& json, const QString& error)>;
     virtual void refreshValues(RefreshCallback callback) = 0;
 
-    // Runs code in the global scope of one document of the snapshot (its document handle);
-    // the result is the value converted to JSON text, or an error message.
+    // Runs code in the global scope of one document of the snapshot (its document handle),
+    // in the tool's own world of it, where the page's replaced globals do not reach; the
+    // result is the value converted to JSON text, or an error message.
     using EvalCallback = std::function<void(const QString& jsonResult, const QString& error)>;
     virtual void evaluate(int documentHandle, const QString& code, EvalCallback callback) = 0;
 

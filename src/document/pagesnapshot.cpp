@@ -9,6 +9,7 @@
 #include <simdjson.h>
 
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <limits>
 #include <unordered_map>
@@ -272,6 +273,130 @@ namespace {
     throw TError(QStringLiteral("page snapshot error: ") + detail);
 }
 
+// A page may hold half of a surrogate pair alone in a text (a script can put one into a
+// field's value or name). The page writes it as an escape (backslash, u, d800), which is no
+// Unicode text: the JSON reader refuses it. Such escapes are therefore handed to the reader
+// as a marker character that the answer holds nowhere, followed by the four hexadecimal
+// digits of the half, and every text read turns the marker and its digits back into the
+// half, so the value stays as the page has it.
+thread_local char16_t t_loneMarker = 0;
+
+class TLoneSurrogates {
+public:
+    TLoneSurrogates() : m_previous(t_loneMarker) {}
+    ~TLoneSurrogates() { t_loneMarker = m_previous; }
+    TLoneSurrogates(const TLoneSurrogates&) = delete;
+    TLoneSurrogates& operator=(const TLoneSurrogates&) = delete;
+
+    // The text to parse: `json` itself, or a copy with the lone halves marked. `prefix` starts
+    // the message of a text whose halves cannot be marked.
+    const QByteArray& prepare(const QByteArray& json, const QString& prefix)
+    {
+        std::vector<qsizetype> lone;
+        std::vector<bool> escaped(kMarkerCount, false);
+        const char* data = json.constData();
+        const qsizetype size = json.size();
+        qsizetype i = 0;
+        // Backslashes stand only inside texts and each starts one escape, so they are read
+        // from one to the next.
+        while (const void* found = i < size ? std::memchr(data + i, '\\', size_t(size - i)) : nullptr) {
+            i = static_cast<const char*>(found) - data;
+            char16_t unit = 0;
+            if (!escapedUnit(data, size, i, &unit)) {
+                i += 2;
+                continue;
+            }
+            char16_t next = 0;
+            if (QChar::isHighSurrogate(unit) && escapedUnit(data, size, i + 6, &next) && QChar::isLowSurrogate(next)) {
+                i += 12;
+                continue;
+            }
+            if (QChar::isSurrogate(unit))
+                lone.push_back(i);
+            else if (unit >= kFirstMarker && unit - kFirstMarker < kMarkerCount)
+                escaped[unit - kFirstMarker] = true;
+            i += 6;
+        }
+        if (lone.empty())
+            return json;
+        char16_t marker = 0;
+        for (int m = 0; m < kMarkerCount && !marker; ++m) {
+            const char16_t candidate = char16_t(kFirstMarker + m);
+            if (!escaped[size_t(m)] && !json.contains(QString(QChar(candidate)).toUtf8()))
+                marker = candidate;
+        }
+        if (!marker)
+            throw TError(prefix + QStringLiteral("a text holds a lone surrogate and every private-use character"));
+        const QByteArray escape = QByteArray("\\u") + QByteArray::number(uint(marker), 16);
+        m_text.reserve(size + qsizetype(lone.size()) * 4);
+        qsizetype from = 0;
+        for (qsizetype at : lone) {
+            m_text.append(data + from, at - from);
+            m_text.append(escape);
+            m_text.append(data + at + 2, 4); // the half's digits, as plain text
+            from = at + 6;
+        }
+        m_text.append(data + from, size - from);
+        t_loneMarker = marker;
+        return m_text;
+    }
+
+    // The text with every marker and its digits turned back into the half.
+    static void restore(QString& text)
+    {
+        const char16_t marker = t_loneMarker;
+        if (!marker)
+            return;
+        qsizetype at = text.indexOf(QChar(marker));
+        if (at < 0)
+            return;
+        QString restored;
+        restored.reserve(text.size());
+        qsizetype from = 0;
+        for (; at >= 0 && at + 4 < text.size(); at = text.indexOf(QChar(marker), from)) {
+            restored.append(QStringView(text).mid(from, at - from));
+            restored.append(QChar(char16_t(QStringView(text).mid(at + 1, 4).toUShort(nullptr, 16))));
+            from = at + 5;
+        }
+        restored.append(QStringView(text).mid(from));
+        text = restored;
+    }
+
+private:
+    static constexpr char16_t kFirstMarker = 0xE000; // the private use area
+    static constexpr int kMarkerCount = 0x1900;
+
+    // The UTF-16 unit of the escape (backslash, u, four digits) at `at`, if there is one.
+    static bool escapedUnit(const char* data, qsizetype size, qsizetype at, char16_t* unit)
+    {
+        if (at + 6 > size || data[at] != '\\' || data[at + 1] != 'u')
+            return false;
+        uint value = 0;
+        for (int k = 2; k < 6; ++k) {
+            const char c = data[at + k];
+            const int digit = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
+                                                   : -1;
+            if (digit < 0)
+                return false;
+            value = value * 16 + uint(digit);
+        }
+        *unit = char16_t(value);
+        return true;
+    }
+
+    char16_t m_previous;
+    QByteArray m_text;
+};
+
+QString decodeText(std::string_view text)
+{
+    QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    TLoneSurrogates::restore(decoded);
+    return decoded;
+}
+
 // One value of the parsed text, read the way the format wants it: a missing value or one of
 // the wrong type reads as empty text, false or 0. Valid while its parser lives.
 class TJsonValue {
@@ -308,7 +433,7 @@ public:
     QString toString() const
     {
         const std::string_view text = view();
-        return text.empty() ? QString() : QString::fromUtf8(text.data(), qsizetype(text.size()));
+        return text.empty() ? QString() : decodeText(text);
     }
 
     // The member of an object (the last one of a name written twice); missing when this is
@@ -352,7 +477,7 @@ public:
         if (!m_present || m_element.get_object().get(object) != simdjson::SUCCESS)
             return;
         for (simdjson::dom::key_value_pair member : object)
-            f(QString::fromUtf8(member.key.data(), qsizetype(member.key.size())), TJsonValue(member.value));
+            f(decodeText(member.key), TJsonValue(member.value));
     }
 
 private:
@@ -402,8 +527,10 @@ bool flag(const TJsonValue& object, QLatin1String key)
 // Parses the whole text into the parser's document; raises with the prefix and the reason.
 // The parser reads a little past the end of the text: a text with that much room left in its
 // own memory (as a converted answer has) is read where it is instead of copied.
-TJsonValue parseText(simdjson::dom::parser& parser, const QByteArray& json, const QString& prefix)
+TJsonValue parseText(simdjson::dom::parser& parser, TLoneSurrogates& halves, const QByteArray& source,
+                     const QString& prefix)
 {
+    const QByteArray& json = halves.prepare(source, prefix);
     simdjson::dom::element root;
     // The room after the end, not capacity() - size(): a text cut at its front keeps the
     // cut part at the start of its memory. data_ptr() is only read here.
@@ -425,7 +552,7 @@ QString internTag(std::string_view tag)
     for (const QString& known : kKnown)
         if (size_t(known.size()) == tag.size() && known == QLatin1String(tag.data(), qsizetype(tag.size())))
             return known;
-    return QString::fromUtf8(tag.data(), qsizetype(tag.size())).toUpper();
+    return decodeText(tag).toUpper();
 }
 
 } // namespace
@@ -443,7 +570,8 @@ public:
     void load(const QByteArray& json, const TPageSnapshot::Progress& progress)
     {
         simdjson::dom::parser parser;
-        const TJsonValue root = parseText(parser, json, QStringLiteral("page snapshot error: "));
+        TLoneSurrogates halves;
+        const TJsonValue root = parseText(parser, halves, json, QStringLiteral("page snapshot error: "));
         if (!root.isObject())
             fail(QStringLiteral("the text is not a JSON object"));
         int format = 0;
@@ -618,7 +746,7 @@ private:
             return value.toString();
         auto [it, added] = m_shared.try_emplace(text);
         if (added)
-            it->second = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            it->second = decodeText(text);
         return it->second;
     }
 
@@ -899,7 +1027,8 @@ void TPageSnapshot::uncheckRadioGroup(TSnapshotElement* checkedRadio)
 void TPageSnapshot::applyRefresh(const QByteArray& json)
 {
     simdjson::dom::parser parser;
-    const TJsonValue root = parseText(parser, json, QStringLiteral("page refresh error: "));
+    TLoneSurrogates halves;
+    const TJsonValue root = parseText(parser, halves, json, QStringLiteral("page refresh error: "));
     int format = 0;
     const TJsonValue values = root.value(QLatin1String("values"));
     if (!root.isObject() || !toInteger(root.value(QLatin1String("format")), &format) || format != 1 || !values.isArray())

@@ -191,6 +191,49 @@ TEST(SnapshotReader, TextsArriveAsWritten)
     EXPECT_EQ(valueRead(R"("a\u0000b")").size(), 3) << "NUL does not end the text";
 }
 
+// A page may hold half of a surrogate pair alone in a text; the page writes it as an escape,
+// which is no Unicode text.
+TEST(SnapshotReader, SurrogateHalvesStandingAloneArriveAsWritten)
+{
+    const auto unit = [](char16_t u) { return QString(QChar(u)); };
+    const struct {
+        const char* name;
+        QByteArray literal;
+        QString wanted;
+    } rows[] = {
+        { "high half alone", R"("a\ud800b")", "a" + unit(0xd800) + "b" },
+        { "low half alone", R"("a\udc00b")", "a" + unit(0xdc00) + "b" },
+        { "high half at the end", R"("a\udbff")", "a" + unit(0xdbff) },
+        { "two high halves", R"("\ud800\ud801")", unit(0xd800) + unit(0xd801) },
+        { "halves in the wrong order", R"("\ude00\ud83d")", unit(0xde00) + unit(0xd83d) },
+        { "a half alone before a pair", R"("\ud800\ud83d\ude00x")", unit(0xd800) + QString::fromUtf8("😀x") },
+        { "upper-case digits", R"("\uDFFF")", unit(0xdfff) },
+        { "beside an escaped private-use character", R"("\ue000\ud800\uE001")", unit(0xe000) + unit(0xd800) + unit(0xe001) },
+        { "beside a raw private-use character", "\"\xee\x80\x80\\ud800\"", unit(0xe000) + unit(0xd800) },
+        { "an escaped backslash before u is no escape", R"("\\ud800")", "\\ud800" },
+        { "three backslashes", R"("\\\ud800")", "\\" + unit(0xd800) },
+    };
+    for (const auto& row : rows) {
+        try {
+            EXPECT_EQ(valueRead(row.literal), row.wanted) << row.name;
+        } catch (const TError& error) {
+            ADD_FAILURE() << row.name << ": " << error.what();
+        }
+    }
+
+    // Names, ids and the values of a refresh keep their halves too.
+    const auto snapshot = TPageSnapshot::fromJson(
+        R"({"format":1,"documents":[{"id":0,"elements":[["INPUT",1,"i\udc01","text","n\ud801","v",0,-1]],"ids":{"i\udc01":1}}]})");
+    const QString id = "i" + unit(0xdc01);
+    EXPECT_EQ(snapshot->element(1)->name(), "n" + unit(0xd801));
+    EXPECT_EQ(snapshot->element(1)->id(), id);
+    ASSERT_NE(snapshot->topDocument()->elementById(id), nullptr);
+    snapshot->applyRefresh(R"({"format":1,"values":[[1,"r\udfff"]]})");
+    EXPECT_EQ(snapshot->element(1)->value(), "r" + unit(0xdfff));
+    snapshot->applyRefresh(R"({"format":1,"values":[[1,"plain"]]})");
+    EXPECT_EQ(snapshot->element(1)->value(), "plain") << "a later text is read without the last one's marker";
+}
+
 TEST(SnapshotReader, NumbersAndFlagsOfTheWrongTypeReadAsMissing)
 {
     const auto snapshot = TPageSnapshot::fromJson(R"({"format":1.0,"documents":[{"id":0.0,

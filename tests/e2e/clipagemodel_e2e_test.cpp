@@ -78,6 +78,21 @@ TEST_F(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("load error: " + url)) << result.err.toStdString();
 
+    // A page that closes its window while it loads, or right after: the load ends at once
+    // with the reason instead of waiting out the load time.
+    server.addPage(QStringLiteral("/closes.html"), "<html><body><script>window.close()</script></body></html>");
+    server.addPage(QStringLiteral("/closes-later.html"),
+                   "<html><body><script>onload = function () { setTimeout(function () { window.close(); }, 0); };"
+                   "</script></body></html>");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CALVERDINE_CLI_LOAD_TIMEOUT_MS"), QStringLiteral("30000"));
+    for (const char* path : { "/closes.html", "/closes-later.html" }) {
+        const QString closing = server.urlText(QString::fromLatin1(path));
+        const TCliRun closed = RunCli({ QStringLiteral("inspect"), closing }, environment);
+        EXPECT_EQ(closed.exitCode, 1) << path;
+        EXPECT_TRUE(closed.err.contains("load error: " + closing + ": the page closed its window")) << closed.err.toStdString();
+    }
+
     const TCliRun usage = RunCli({ QStringLiteral("inspect") });
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("usage: calverdine-cli inspect"));

@@ -22,6 +22,13 @@ protected:
                           "<html><frameset cols='50%,50%'><frame src='/f1.html'><frame src='/f2.html'></frameset></html>");
         s_server->addPage(QStringLiteral("/f1.html"), "<html><body><p>first frame only</p></body></html>");
         s_server->addPage(QStringLiteral("/f2.html"), "<html><body><p>second has the needle</p></body></html>");
+        // A page that replaces what a search in it might call.
+        s_server->addPage(QStringLiteral("/replaced.html"),
+                          "<html><body><p id=p>alpha beta gamma</p><script>"
+                          "window.find = function () { return false; }; window.eval = function () { return ''; };"
+                          "JSON.stringify = function () { return '\"fake\"'; };"
+                          "window.getSelection = function () { return null; };"
+                          "</script></body></html>");
     }
 
     FindE2E()
@@ -140,6 +147,13 @@ TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
     EXPECT_EQ(press(QStringLiteral("needle")), QString()) << "the first frame has no match";
     EXPECT_EQ(find->FrameIndex(), 1);
     EXPECT_EQ(press(QStringLiteral("needle")), QStringLiteral("needle"));
+}
+
+TEST_F(FindE2E, APageThatReplacesFindSelectionEvalAndJsonIsSearchedAllTheSame)
+{
+    ASSERT_TRUE(go(QStringLiteral("/replaced.html")));
+    EXPECT_EQ(press(QStringLiteral("beta")), QStringLiteral("beta"));
+    EXPECT_EQ(run(QStringLiteral("String(document.getSelection())")).toString(), QStringLiteral("beta"));
 }
 
 } // namespace

@@ -191,3 +191,23 @@ TEST_F(FormDataCli, AHeadlessRunGoesThroughTheProjectsProxyAsTheWindowWould)
         }
     }
 }
+
+// A page may hold halves of surrogate pairs standing alone and NUL in its fields: a saved set
+// keeps them exactly, so it compares equal to the page it was saved from.
+TEST_F(FormDataCli, ValuesWithLoneSurrogateHalvesAndNulSurviveASaveAndACompare)
+{
+    server.addPage(QStringLiteral("/app/halves.html"),
+                   "<html><body><form name=f><input name=a><textarea name=b></textarea></form><script>"
+                   "var e = document.forms[0].elements; e[0].value = 'x\\ud800y'; e[1].value = '\\udc00\\u0000z';"
+                   "</script></body></html>");
+    const QString page = server.urlText(QStringLiteral("/app/halves.html"));
+    const TCliRun saved = run("save", {}, {}, page);
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    const QByteArray data = read(formData + "/" + saved.out.trimmed() + ".xml");
+    EXPECT_TRUE(data.contains("key=\"//f/a\" atttype=\"text\" escaped=\"1\">x\\uD800y<")) << data.toStdString();
+    EXPECT_TRUE(data.contains("key=\"//f/b\" atttype=\"textarea\" escaped=\"1\">\\uDC00\\u0000z<")) << data.toStdString();
+
+    const TCliRun compared = run("compare", { "--data", saved.out.trimmed() }, {}, page);
+    EXPECT_EQ(compared.exitCode, 0) << compared.out.toStdString() << compared.err.toStdString();
+    EXPECT_TRUE(compared.out.endsWith(" -> OK\n")) << compared.out.toStdString();
+}

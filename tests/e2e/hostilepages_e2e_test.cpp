@@ -2,6 +2,7 @@
 // browser encodes, links inside SVG, and pages built to break the page walk.
 #include "enginetab.h"
 
+#include "browser/engine/enginebrowser.h"
 #include "browser/modeljson.h"
 #include "document/calverdinedocument.h"
 #include "document/tagscript.h"
@@ -131,6 +132,25 @@ TEST_F(HostilePagesE2E, ModernAndHostilePagesGiveTheModelWhatThePageShows)
     s_server->addPage("/bigselect.html",
                       "<html><body><form name=\"f\"><select name=\"big\">" + options + "</select></form></body></html>");
 
+    // Elements named like the tool's own members of the window, and a form whose fields are
+    // named like members of the form the page walk and the page writes read.
+    s_server->addPage("/shadowed.html",
+                      "<html><head><script src=\"/own.js\"></script></head><body>"
+                      "<div id=\"__calverdine\"></div><div id=\"__calverdineEvents\"></div>"
+                      "<img name=\"__calverdineBridge\"><div id=\"sf\"></div>"
+                      "<form name=\"f\" id=\"sf\" action=\"/shadowed-sent.html\"><input name=\"namespaceURI\" value=\"1\">"
+                      "<input name=\"ownerDocument\" value=\"2\"><input name=\"isConnected\" value=\"3\">"
+                      "<input name=\"compareDocumentPosition\" value=\"4\"><input name=\"q\" value=\"5\"></form>"
+                      "</body></html>");
+    s_server->addPage("/shadowed-sent.html", "<html><body>sent</body></html>");
+    // Halves of surrogate pairs standing alone, and NUL, in values and names.
+    const QString high = QString(QChar(0xd800)), low = QString(QChar(0xdc00));
+    s_server->addPage("/halves.html",
+                      "<html><body><form name=\"f\"><input name=\"a\"><textarea name=\"b\"></textarea>"
+                      "<input name=\"c\"></form><script>var e = document.forms[0].elements;"
+                      "e[0].value = 'x\\ud800y'; e[1].value = '\\udc00\\u0000\\ud83d\\ude00';"
+                      "e[2].name = 'n\\udbff'; e[2].value = '\\ud800\\ud800';</script></body></html>");
+
     const struct {
         const char* name;
         const char* path;
@@ -187,6 +207,23 @@ TEST_F(HostilePagesE2E, ModernAndHostilePagesGiveTheModelWhatThePageShows)
         { "a page replacing JSON, Array.prototype, querySelectorAll and the value getters", "/overrides.html",
           { "//f/q=real", "//f/t=text" }, {} },
         { "a selection list of 50,000 options", "/bigselect.html", { "//f/big=o49999" }, {} },
+        { "elements named like the tool's members and fields named like the form's", "/shadowed.html",
+          { "//f/namespaceURI=1", "//f/ownerDocument=2", "//f/isConnected=3", "//f/compareDocumentPosition=4", "//f/q=5" },
+          [](TEngineTab& tab, const TCalverdineDocument&) {
+              tab.browser()->setFocus();
+              tab.run("document.forms[0].q.focus(); 1");
+              ASSERT_TRUE(WaitUntil([&] { return tab.tab().ActiveElement() >= 0; }, 5000)) << "the page reports the focused field";
+              const int parsed = tab.parseCount();
+              ASSERT_EQ(tab.tab().GetDocumentModel()->RootFrame()->Forms().size(), 1u);
+              tab.tab().GetDocumentModel()->RootFrame()->Forms()[0]->Submit();
+              tab.tab().GetDocumentModel()->flushWrites();
+              ASSERT_TRUE(tab.waitForParse(parsed)) << "the form is sent";
+              EXPECT_TRUE(tab.tab().GetUrl().contains("/shadowed-sent.html?namespaceURI=1&ownerDocument=2"))
+                  << tab.tab().GetUrl().toStdString();
+          } },
+        { "surrogate halves standing alone and NUL in values and names", "/halves.html",
+          { "//f/a=x" + high + "y", "//f/b=" + low + QChar(0) + QString::fromUtf8("😀"), "//f/n" + QString(QChar(0xdbff)) + "=" + high + high },
+          {} },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -144,6 +144,12 @@ void TCliPage::OnNavigateError(int)
     complete(QStringLiteral("the page could not be loaded"));
 }
 
+void TCliPage::OnClose(int)
+{
+    // A page that closes its own window before it was read ends the load at once.
+    complete(QStringLiteral("the page closed its window"));
+}
+
 void TCliPage::OnDownload(int)
 {
     complete(QStringLiteral("the address is a download, not a page"));

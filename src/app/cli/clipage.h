@@ -52,7 +52,7 @@ private:
     void OnTitleChange(int) override {}
     TBrowserControl* OnNewWindow(int) override { return nullptr; }
     void OnNavigateError(int) override;
-    void OnClose(int) override {}
+    void OnClose(int) override;
     void OnActivate(int) override {}
     void OnGesture(int, int) override {}
     void OnPopupOpen(int) override {}

@@ -187,7 +187,8 @@ void TEnginePageChannel::evaluate(int documentHandle, const QString& code, EvalC
     for (int i : m_documentPaths.value(documentHandle))
         path.append(i);
     const QString pathText = QString::fromUtf8(QJsonDocument(path).toJson(QJsonDocument::Compact));
-    // Runs in the page's own world, in the global scope of the frame's window.
+    // Runs in the tool's own world of the frame's window, in its global scope: a page that
+    // replaces eval, JSON or the selection and find functions changes nothing here.
     const QString script = QStringLiteral(
         "(function(){var w=window,p=%1;try{for(var i=0;i<p.length;i++){w=w[p[i]];"
         "if(!w)throw new Error('the frame is gone');}var r=w.eval(%2),s;"
@@ -195,7 +196,7 @@ void TEnginePageChannel::evaluate(int documentHandle, const QString& code, EvalC
         "if(s===undefined)s=JSON.stringify(String(r));return JSON.stringify({ok:true,v:s});}"
         "catch(e){return JSON.stringify({ok:false,e:String(e&&e.message?e.message:e)});}})()")
                                .arg(pathText, jsonLiteral(code));
-    call(script, true, [callback = std::move(callback)](const QVariant& result, const QString& error) {
+    call(script, false, [callback = std::move(callback)](const QVariant& result, const QString& error) {
         if (!error.isEmpty()) {
             callback(QString(), error);
             return;

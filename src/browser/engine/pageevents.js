@@ -4,7 +4,10 @@
 // and the top document passes the events on to the application through the web channel.
 (function () {
     'use strict';
-    if (window.__calverdineEvents)
+    // Only the window's own members: an element with that id or name is found on the
+    // window too, in this world as well.
+    var hasOwn = Object.prototype.hasOwnProperty;
+    if (hasOwn.call(window, '__calverdineEvents'))
         return;
     window.__calverdineEvents = true;
 
@@ -35,7 +38,7 @@
                 if (!topLoadStart || !(message.t >= topLoadStart))
                     return;
             }
-            var where = window.__calverdine ? window.__calverdine.locate(doc, el) : { doc: -1, el: -1 };
+            var where = hasOwn.call(window, '__calverdine') ? window.__calverdine.locate(doc, el) : { doc: -1, el: -1 };
             message.doc = doc === null ? -1 : where.doc;
             message.el = where.el;
             delete message.t;

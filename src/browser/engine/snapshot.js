@@ -4,7 +4,9 @@
 // every call sends this text first, so the library is there even where no user script ran.
 (function () {
     'use strict';
-    if (window.__calverdine)
+    // Only the window's own members: an element with that id or name is found on the
+    // window too, in this world as well.
+    if (Object.prototype.hasOwnProperty.call(window, '__calverdine'))
         return;
 
     var FORMAT = 1;
@@ -35,6 +37,12 @@
     var elementTag = getter(Element.prototype, 'tagName');
     var elementAttribute = Element.prototype.getAttribute;
     var elementMatches = Element.prototype.matches;
+    // Members a form's named fields shadow on the form itself.
+    var elementNamespace = getter(Element.prototype, 'namespaceURI');
+    var nodeConnected = getter(Node.prototype, 'isConnected');
+    var nodeOwnerDocument = getter(Node.prototype, 'ownerDocument');
+    var nodePosition = Node.prototype.compareDocumentPosition;
+    var docView = getter(Document.prototype, 'defaultView');
 
     // fields: handle, kind and document of every field, three numbers each, in handle order.
     var state = { token: 0, elements: [], documents: [], fields: [] };
@@ -102,7 +110,7 @@
     }
 
     function isHtmlElement(el) {
-        return el.namespaceURI === HTML_NAMESPACE;
+        return elementNamespace.call(el) === HTML_NAMESPACE;
     }
 
     var CHECKED = 1, READ_ONLY = 2, DISABLED = 4, MULTIPLE = 8;
@@ -210,7 +218,7 @@
     function documentOrder(a, b) {
         if (a === b)
             return 0;
-        return (a.compareDocumentPosition(b) & Node.DOCUMENT_POSITION_FOLLOWING) ? -1 : 1;
+        return (nodePosition.call(a, b) & Node.DOCUMENT_POSITION_FOLLOWING) ? -1 : 1;
     }
 
     function pixels(text) {
@@ -225,7 +233,7 @@
         var ids = [];
         for (var q = 0; q < found.length; q++) {
             var el = found[q];
-            if (el.namespaceURI !== HTML_NAMESPACE)
+            if (!isHtmlElement(el))
                 continue;
             list.push(el);
             var elId = idOf(el);
@@ -483,20 +491,27 @@
         var paths = [];
         var fetches = [];
         walk(window, [], 0, out, paths, innerTextIds, fetches);
-        var bridge = window.__calverdineBridge;
+        var bridge = ownMember('__calverdineBridge');
         var cached = fetches.length && bridge ? readCachedScripts(fetches) : { count: 0 };
         if (!bridge)
             markOtherOrigins(fetches);
         if (!cached.count)
             return answer(out, paths);
         cached.done.then(function () {
-            window.__calverdineBridge.snapshotReady(token, answer(out, paths));
+            bridge.snapshotReady(token, answer(out, paths));
         });
         return 'P';
     }
 
+    function ownMember(name) {
+        return Object.prototype.hasOwnProperty.call(window, name) ? window[name] : undefined;
+    }
+
     function live(el) {
-        return el && el.isConnected && el.ownerDocument && el.ownerDocument.defaultView;
+        if (!el || !nodeConnected.call(el))
+            return false;
+        var doc = nodeOwnerDocument.call(el);
+        return !!(doc && docView.call(doc));
     }
 
     // Only the fields are visited, their kind known from the snapshot; whether a document
@@ -510,7 +525,7 @@
             var d = state.fields[f + 2];
             if (shown[d] === undefined) {
                 var doc = state.documents[d];
-                shown[d] = !!(doc && doc.defaultView);
+                shown[d] = !!(doc && docView.call(doc));
             }
             var el = state.elements[h];
             if (!shown[d] || !el || !el.isConnected)
