@@ -293,7 +293,7 @@ public:
     const QByteArray& prepare(const QByteArray& json, const QString& prefix)
     {
         std::vector<qsizetype> lone;
-        std::vector<bool> escaped(kMarkerCount, false);
+        std::vector<bool> used(kMarkerCount, false); // private-use characters the text holds
         const char* data = json.constData();
         const qsizetype size = json.size();
         qsizetype i = 0;
@@ -314,16 +314,25 @@ public:
             if (QChar::isSurrogate(unit))
                 lone.push_back(i);
             else if (unit >= kFirstMarker && unit - kFirstMarker < kMarkerCount)
-                escaped[unit - kFirstMarker] = true;
+                used[unit - kFirstMarker] = true;
             i += 6;
         }
         if (lone.empty())
             return json;
+        // The private-use characters the text holds as they are (three bytes of UTF-8 each),
+        // found in one pass: a page may hold every one of them.
+        for (qsizetype b = 0; b + 2 < size; ++b) {
+            const uchar lead = uchar(data[b]);
+            if (lead != 0xEE && lead != 0xEF)
+                continue;
+            const uint unit = (uint(lead & 0x0F) << 12) | (uint(uchar(data[b + 1]) & 0x3F) << 6) | (uint(uchar(data[b + 2]) & 0x3F));
+            if (unit >= kFirstMarker && unit - kFirstMarker < uint(kMarkerCount))
+                used[unit - kFirstMarker] = true;
+        }
         char16_t marker = 0;
         for (int m = 0; m < kMarkerCount && !marker; ++m) {
-            const char16_t candidate = char16_t(kFirstMarker + m);
-            if (!escaped[size_t(m)] && !json.contains(QString(QChar(candidate)).toUtf8()))
-                marker = candidate;
+            if (!used[size_t(m)])
+                marker = char16_t(kFirstMarker + m);
         }
         if (!marker)
             throw TError(prefix + QStringLiteral("a text holds a lone surrogate and every private-use character"));
