@@ -221,6 +221,14 @@ TEST(SnapshotReader, SurrogateHalvesStandingAloneArriveAsWritten)
         }
     }
 
+    // A page holding all but the last private-use character: the last is the marker, and
+    // every character stays; holding every one of them leaves no marker, which is said.
+    QString crowded;
+    for (char16_t u = 0xe000; u < 0xf8ff; ++u)
+        crowded += QChar(u);
+    EXPECT_EQ(valueRead("\"" + crowded.toUtf8() + "\\ud800\""), crowded + unit(0xd800));
+    EXPECT_THROW(valueRead("\"" + (crowded + unit(0xf8ff)).toUtf8() + "\\ud800\""), TError);
+
     // Names, ids and the values of a refresh keep their halves too.
     const auto snapshot = TPageSnapshot::fromJson(
         R"({"format":1,"documents":[{"id":0,"elements":[["INPUT",1,"i\udc01","text","n\ud801","v",0,-1]],"ids":{"i\udc01":1}}]})");
