@@ -11,6 +11,7 @@
 #include "core/inifile.h"
 #include "core/memo.h"
 #include "core/projectdocument.h"
+#include "core/safefile.h"
 #include "core/prompter.h"
 #include "core/startup.h"
 #include "formdata/dataaction.h"
@@ -18,6 +19,7 @@
 #include "operation/operationlist.h"
 #include "operation/testfilecommand.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -184,10 +186,16 @@ private:
             return;
         QDir().mkpath(m_options.captureDir);
         const QString path = QDir(m_options.captureDir).absoluteFilePath(key + QStringLiteral(".png"));
-        if (browser->grab().save(path, "PNG"))
+        // Written like every stored file: a full disk or a killed run leaves the last
+        // capture of the same name whole.
+        QByteArray png;
+        QBuffer buffer(&png);
+        QString error;
+        if (buffer.open(QIODevice::WriteOnly) && browser->grab().save(&buffer, "PNG")
+            && safefile::write(path, png, safefile::Backup::None, &error))
             m_captures.insert(key, path);
         else
-            m_context.err() << QStringLiteral("capture error: %1\n").arg(QDir::toNativeSeparators(path));
+            m_context.err() << QStringLiteral("capture error: %1\n").arg(error.isEmpty() ? QDir::toNativeSeparators(path) : error);
     }
 
     void end()
