@@ -43,6 +43,7 @@ THistoryAction::THistoryAction(QObject* parent) : TActionCalverdine(parent)
     handle(TEvent::TabWindowWasNothing, &THistoryAction::handleTabWindowAdded);
     handle(TEvent::TabWindowActivated, &THistoryAction::handleTabWindowActivated);
     handle(TEvent::BrowserNavigateCompleted, &THistoryAction::handleNavigateCompleted);
+    handle(TEvent::BrowserTitleChanged, &THistoryAction::handleTitleChanged);
 }
 
 TTabView* THistoryAction::currentTab() const
@@ -126,6 +127,13 @@ void THistoryAction::rebuildFront(TTabView* tab)
 {
     m_frontVisits = tab ? tab->AllEntries() : QList<THistoryEntry>();
     std::reverse(m_frontVisits.begin(), m_frontVisits.end());
+    // The engine's list learns the page's title after the tab does.
+    if (tab && !THistoryStore::StandsInForTitle(tab->GetTitle(), tab->GetUrl())) {
+        for (THistoryEntry& entry : m_frontVisits) {
+            if (entry.Url == tab->GetUrl() && THistoryStore::StandsInForTitle(entry.Title, entry.Url))
+                entry.Title = tab->GetTitle();
+        }
+    }
     Q_EMIT frontVisitsChanged();
 }
 
@@ -151,4 +159,22 @@ void THistoryAction::handleNavigateCompleted(int)
             Q_EMIT domainChanged(THistoryStore::DomainOf(visit.Url));
     }
     rebuildFront(tab);
+}
+
+// A visit is recorded when the page's address is known, which is often before its title:
+// the title, once known, replaces the address that stood in for it.
+void THistoryAction::handleTitleChanged(int tabId)
+{
+    TTabView* tab = App().tabs ? App().tabs->FindTab(tabId) : nullptr;
+    if (!tab || !m_open)
+        return;
+    const QString url = tab->GetUrl();
+    if (m_store.NameUntitledPage(url, tab->GetTitle())) {
+        Q_EMIT allVisitsChanged();
+        Q_EMIT domainChanged(THistoryStore::DomainOf(url));
+    }
+    if (tab == currentTab()) {
+        setTravelLists(tab->BackEntries(), tab->ForwardEntries());
+        rebuildFront(tab);
+    }
 }

@@ -50,6 +50,7 @@ private:
     void handleTabWindowAdded(int);
     void handleTabWindowActivated(int);
     void handleNavigateCompleted(int);
+    void handleTitleChanged(int tabId);
 
     TTabView* currentTab() const;
     void rebuildFront(TTabView* tab);

@@ -61,6 +61,35 @@ bool THistoryStore::RecordVisit(const THistoryEntry& entry, bool* addedToDomains
     return added;
 }
 
+bool THistoryStore::StandsInForTitle(const QString& title, const QString& url)
+{
+    if (title.isEmpty() || title == url)
+        return true;
+    return url.endsWith(title) && url.left(url.size() - title.size()).endsWith(QLatin1String("://"));
+}
+
+bool THistoryStore::NameUntitledPage(const QString& url, const QString& title)
+{
+    if (url.isEmpty() || StandsInForTitle(title, url))
+        return false;
+    auto untitled = [&url](const THistoryEntry& entry) { return StandsInForTitle(entry.Title, url); };
+    bool changed = false;
+    if (!m_allVisits.isEmpty() && m_allVisits.first().Url == url && untitled(m_allVisits.first())) {
+        m_allVisits.first().Title = title;
+        changed = true;
+    }
+    const QString escaped = EscapeAddress(url);
+    auto known = m_addresses.find(escaped);
+    if (known != m_addresses.end() && untitled(*known)) {
+        known->Title = title;
+        auto domain = m_domains.find(DomainOf(url));
+        if (domain != m_domains.end() && domain->contains(escaped))
+            (*domain)[escaped].Title = title;
+        changed = true;
+    }
+    return changed;
+}
+
 bool THistoryStore::AddToDomains(const THistoryEntry& entry)
 {
     const QString escaped = EscapeAddress(entry.Url);

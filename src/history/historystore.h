@@ -24,6 +24,13 @@ public:
     // newest one's address (a reload); returns whether it was added. A page new to the
     // per-domain view is added there too (*newDomain tells whether its domain is new).
     bool RecordVisit(const THistoryEntry& entry, bool* addedToDomains = nullptr);
+    // What the engine shows in place of a title it does not know yet: nothing, the address,
+    // or the address without its scheme.
+    static bool StandsInForTitle(const QString& title, const QString& url);
+    // Gives the page its title where it was recorded before its title was known (its title
+    // then is its address, or empty): in the newest visit, when that is the page, and in the
+    // per-domain view. Returns whether anything changed.
+    bool NameUntitledPage(const QString& url, const QString& title);
     // Adds a page to the per-domain view; false when its escaped address is known already.
     bool AddToDomains(const THistoryEntry& entry);
 

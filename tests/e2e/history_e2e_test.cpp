@@ -43,6 +43,13 @@ protected:
             list << node->child(i)->toolTip(0);
         return list;
     }
+    QStringList texts(QTreeWidgetItem* node) const
+    {
+        QStringList list;
+        for (int i = 0; i < node->childCount(); ++i)
+            list << node->child(i)->text(0);
+        return list;
+    }
 
     TTestHome home;
     TEngineWindow window { s_profile };
@@ -65,6 +72,12 @@ TEST_F(HistoryE2E, VisitsTravelMenusFrontTabAndDomainFilesFollowThePages)
     ASSERT_TRUE(go("b"));
     ASSERT_TRUE(go("a"));
     EXPECT_EQ(addresses(0), QStringList({ url("a"), url("b"), url("a"), url("home") }));
+    // Each visit shows its page's title, also where the page was recorded before its title came.
+    ASSERT_TRUE(WaitUntil([&] { return texts(tree->topLevelItem(0)) == QStringList({ "a", "b", "a", "home" }); }))
+        << texts(tree->topLevelItem(0)).join(' ').toStdString();
+    EXPECT_EQ(texts(tree->topLevelItem(1)), QStringList({ "a", "b", "a", "home" }));
+    ASSERT_EQ(tree->topLevelItem(2)->childCount(), 1);
+    EXPECT_EQ(texts(tree->topLevelItem(2)->child(0)), QStringList({ "a", "b", "home" }));
 
     // A reload of the same address records nothing new.
     const int before = parsedCount();

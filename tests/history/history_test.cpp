@@ -63,6 +63,40 @@ TEST(HistoryStore, VisitsAreRecordedNewestFirstAndAReloadOnce)
     EXPECT_EQ(store.Domains().first().keys(), QStringList({ "http://h.test/a?x__EQUAL__1", "http://h.test/b" }));
 }
 
+// A page recorded before its title was known gets the title once it is; a title the page
+// was recorded with, or another page's entry, is left alone.
+TEST(HistoryStore, APageRecordedBeforeItsTitleGetsItLater)
+{
+    const QString a = QStringLiteral("http://h.test/a?x=1"), b = QStringLiteral("http://h.test/b");
+    struct Row {
+        const char* name;
+        QList<THistoryEntry> visits; // oldest first
+        QString url, title;
+        bool changed;
+        QStringList allTitles;    // newest first
+        QStringList domainTitles; // in address order
+    };
+    const Row rows[] = {
+        { "address stood in for the title", { Entry(a, a) }, a, "A", true, { "A" }, { "A" } },
+        { "empty title", { Entry("", b) }, b, "B", true, { "B" }, { "B" } },
+        { "address without its scheme", { Entry("h.test/b", b) }, b, "B", true, { "B" }, { "B" } },
+        { "new title is the address without its scheme", { Entry(b, b) }, b, "h.test/b", false, { b }, { b } },
+        { "title that merely ends the address kept", { Entry("b", b) }, b, "B", false, { "b" }, { "b" } },
+        { "recorded title kept", { Entry("Old", a) }, a, "New", false, { "Old" }, { "Old" } },
+        { "older visit of the page: only its domain entry", { Entry(a, a), Entry("B", b) }, a, "A", true, { "B", a }, { "A", "B" } },
+        { "title equal to the address changes nothing", { Entry(a, a) }, a, a, false, { a }, { a } },
+        { "unknown page", { Entry(a, a) }, b, "B", false, { a }, { a } },
+    };
+    for (const Row& row : rows) {
+        THistoryStore store;
+        for (const THistoryEntry& visit : row.visits)
+            store.RecordVisit(visit);
+        EXPECT_EQ(store.NameUntitledPage(row.url, row.title), row.changed) << row.name;
+        EXPECT_EQ(Titles(store.AllVisits()), row.allTitles) << row.name;
+        EXPECT_EQ(Titles(store.Domains().value("h.test").values()), row.domainTitles) << row.name;
+    }
+}
+
 TEST(HistoryStore, FilesAreWrittenInTheFormTheyAreReadAndSurviveAwkwardTitles)
 {
     TTestHome home;
