@@ -85,6 +85,13 @@ TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
     ASSERT_TRUE(WaitUntil([&] { return saved.count() > 0; }, 30000));
     EXPECT_EQ(saved.at(0).at(1).toString(), QString());
     EXPECT_TRUE(FileBytes(archive).contains("Served words 4711"));
+    // A file that cannot be written (its folder is a file) is reported, not taken as saved.
+    const QString impossible = archive + QStringLiteral("/inside.htm");
+    home.prompter().files.push_back(impossible);
+    Command("ActionFileSaveAs")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return saved.count() > 1; }, 30000));
+    EXPECT_FALSE(saved.at(1).at(1).toString().isEmpty());
+    EXPECT_TRUE(LoggedErrors().join('\n').contains(impossible)) << LoggedErrors().join('\n').toStdString();
     ASSERT_TRUE(window.go(QUrl::fromLocalFile(archive).toString()));
     EXPECT_TRUE(pageText().contains(QStringLiteral("Served words 4711")));
 

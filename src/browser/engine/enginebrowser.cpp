@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
@@ -474,8 +475,13 @@ void TEngineBrowser::handleDownload(QWebEngineDownloadRequest* download)
         connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [download, done] {
             if (!download->isFinished())
                 return;
-            if (download->state() == QWebEngineDownloadRequest::DownloadCompleted)
+            // The engine reports a save it could not write (its folder is a file, say) as
+            // completed: only a file that is there counts.
+            const QString file = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+            if (download->state() == QWebEngineDownloadRequest::DownloadCompleted && QFileInfo(file).isFile())
                 done(QString());
+            else if (download->state() == QWebEngineDownloadRequest::DownloadCompleted)
+                done(QStringLiteral("the page was not saved"));
             else
                 done(download->interruptReasonString().isEmpty() ? QStringLiteral("the page was not saved")
                                                                  : download->interruptReasonString());
