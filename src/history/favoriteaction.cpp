@@ -265,7 +265,18 @@ TFavoriteNode* TFavoriteAction::placeNew(std::unique_ptr<TFavoriteEntry> entry)
     TFavoriteNode* parent = root(Pages);
     if (m_selected && m_selected->entry && m_selected->IsInside(root(Pages)))
         parent = m_selected->IsFolder() ? m_selected : m_selected->parent;
-    return parent->Add(std::move(entry));
+    return addStored(parent, std::move(entry));
+}
+
+// A new node is listed only once its entry file is stored: none when the write failed (the
+// failure has been reported).
+TFavoriteNode* TFavoriteAction::addStored(TFavoriteNode* parent, std::unique_ptr<TFavoriteEntry> entry)
+{
+    TFavoriteNode* node = parent->Add(std::move(entry));
+    if (saveEntry(*node->entry))
+        return node;
+    node->Take().reset();
+    return nullptr;
 }
 
 void TFavoriteAction::PageAdd()
@@ -277,11 +288,8 @@ void TFavoriteAction::PageAdd()
     if (!id)
         return;
     TFavoriteNode* node = placeNew(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Page(id, tab->GetTitle(), tab->GetUrl())));
-    // Listed only once its entry file is stored; a failed write has been reported.
-    if (!saveEntry(*node->entry)) {
-        node->Take().reset();
+    if (!node)
         return;
-    }
     Q_EMIT rootChanged(Pages);
     Select(node);
     saveList(Pages);
@@ -295,10 +303,8 @@ void TFavoriteAction::FolderAdd()
     if (!id)
         return;
     TFavoriteNode* node = placeNew(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Folder(id, TFavoriteEntry::NewFolderTitle())));
-    if (!saveEntry(*node->entry)) {
-        node->Take().reset();
+    if (!node)
         return;
-    }
     Q_EMIT rootChanged(Pages);
     Select(node);
     saveList(Pages);
@@ -312,11 +318,9 @@ void TFavoriteAction::TabAdd()
     const int folderId = newId();
     if (!folderId)
         return;
-    TFavoriteNode* folder = root(Groups)->Add(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Folder(folderId, TFavoriteEntry::NewFolderTitle())));
-    if (!saveEntry(*folder->entry)) {
-        folder->Take().reset();
+    TFavoriteNode* folder = addStored(root(Groups), std::make_unique<TFavoriteEntry>(TFavoriteEntry::Folder(folderId, TFavoriteEntry::NewFolderTitle())));
+    if (!folder)
         return;
-    }
     for (int tabId : App().tabs->TabOrder()) {
         TTabView* tab = App().tabs->FindTab(tabId);
         if (!tab)
@@ -324,12 +328,9 @@ void TFavoriteAction::TabAdd()
         const int id = newId();
         if (!id)
             break;
-        TFavoriteNode* page = folder->Add(std::make_unique<TFavoriteEntry>(TFavoriteEntry::Page(id, tab->GetTitle(), tab->GetUrl())));
-        // The pages stored so far make the group; the failure has been reported once.
-        if (!saveEntry(*page->entry)) {
-            page->Take().reset();
+        // The pages stored so far make the group; a failure is reported once.
+        if (!addStored(folder, std::make_unique<TFavoriteEntry>(TFavoriteEntry::Page(id, tab->GetTitle(), tab->GetUrl()))))
             break;
-        }
     }
     Q_EMIT rootChanged(Groups);
     Q_EMIT showPageRequested();

@@ -105,6 +105,7 @@ private:
     bool saveListOf(const TFavoriteNode* node);
     void changed(const TFavoriteNode* node);
     TFavoriteNode* placeNew(std::unique_ptr<TFavoriteEntry> entry);
+    TFavoriteNode* addStored(TFavoriteNode* parent, std::unique_ptr<TFavoriteEntry> entry);
     void moveBy(int direction);
     void clearAll();
     void loadList(TRoot which);
