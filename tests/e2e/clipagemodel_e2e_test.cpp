@@ -89,6 +89,12 @@ TEST_F(CliInspect, FailsWithAMessageWhenAPageCannotBeLoaded)
     for (const char* path : { "/closes.html", "/closes-later.html" }) {
         const QString closing = server.urlText(QString::fromLatin1(path));
         const TCliRun closed = RunCli({ QStringLiteral("inspect"), closing }, environment);
+        // The page closing right after its load may still be read first: then the model is
+        // printed. Either way the command never waits for the load time.
+        if (closed.exitCode == 0 && QString::fromLatin1(path) == QLatin1String("/closes-later.html")) {
+            EXPECT_EQ(QJsonDocument::fromJson(closed.out.toUtf8()).array().size(), 1) << closed.out.toStdString();
+            continue;
+        }
         EXPECT_EQ(closed.exitCode, 1) << path;
         EXPECT_TRUE(closed.err.contains("load error: " + closing + ": the page closed its window")) << closed.err.toStdString();
     }
