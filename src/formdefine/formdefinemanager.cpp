@@ -24,6 +24,7 @@ TFormDefineList& TFormDefineManager::definitionList(const QString& screenId)
     } catch (...) {
         // Not loaded: a later save must not replace the file with a partial list.
         m_screens.remove(key);
+        m_lastList = nullptr;
         throw;
     }
     return screen->list;
@@ -54,17 +55,27 @@ void TFormDefineManager::deleteDefinition(const QString& screenId, const QString
 
 TFormDefineList* TFormDefineManager::loadedList(const QString& screenId) const
 {
+    // A comparison report asks once for every field of one screen: the last list found is
+    // kept so that the screen ID is not folded and hashed again each time.
+    if (m_lastList && screenId == m_lastScreenId)
+        return m_lastList;
     const auto it = m_screens.constFind(FoldedKey(screenId));
-    return it == m_screens.cend() ? nullptr : &(*it)->list;
+    if (it == m_screens.cend())
+        return nullptr;
+    m_lastScreenId = screenId;
+    m_lastList = &(*it)->list;
+    return m_lastList;
 }
 
 void TFormDefineManager::clear()
 {
     m_screens.clear();
+    m_lastList = nullptr;
 }
 
 void TFormDefineManager::setFileCommand(std::unique_ptr<TFormDefineFileCommand> command)
 {
     m_screens.clear();
+    m_lastList = nullptr;
     m_fileCommand = std::move(command);
 }

@@ -45,4 +45,7 @@ private:
 
     QHash<QString, std::shared_ptr<Screen>> m_screens; // case-folded screen ID
     std::unique_ptr<TFormDefineFileCommand> m_fileCommand;
+    // The list loadedList found last, under the screen ID it was asked with.
+    mutable QString m_lastScreenId;
+    mutable TFormDefineList* m_lastList = nullptr;
 };

@@ -80,6 +80,10 @@ TEST_F(FormDefineTest, AliasOfAScreenNeverLoadedIsEmptyAndLoadsNothing)
     EXPECT_EQ(manager.loadedList("S"), nullptr);
     manager.definitionList("S");
     EXPECT_EQ(manager.field("S", "//f/a"), QStringLiteral("alias"));
+    // Another project opened: what was loaded for the last one is gone.
+    manager.clear();
+    EXPECT_EQ(manager.field("S", "//f/a"), QString());
+    EXPECT_EQ(manager.loadedList("S"), nullptr);
 }
 
 TEST_F(FormDefineTest, FailedSaveKeepsThePreviousFileUnderItsBackupName)
