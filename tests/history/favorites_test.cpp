@@ -128,9 +128,7 @@ TEST(FavoriteFiles, ListsThatCannotBeTakenStopWhereTheyGoWrong)
 TEST(FavoriteFiles, TitlesLoseTheCharactersFileNamesCannotHold)
 {
     struct Row { const char* name; const char* title; const char* expected; };
-    for (const Row& row : { Row { "plain", "News", "News" },
-                            Row { "question and colon", "What? Now: later", "What Now later" },
-                            Row { "all of them", "a\\b/c:d,e;f*g?h\"i<j>k|l", "abcdefghijkl" },
+    for (const Row& row : { Row { "all of them", "a\\b/c:d,e;f*g?h\"i<j>k|l", "abcdefghijkl" },
                             Row { "only forbidden", "?:*", "" },
                             Row { "japanese kept", "ログイン：画面?", "ログイン：画面" } })
         EXPECT_EQ(FMC::TitleForFileName(QString::fromUtf8(row.title)), QString::fromUtf8(row.expected)) << row.name;
@@ -234,9 +232,6 @@ protected:
 TEST_F(FavoriteActionTest, TheFirstPageCreatesTheListAndItsEntryFile)
 {
     openProject();
-    EXPECT_TRUE(pages()->children.empty());
-    EXPECT_FALSE(QFile::exists(folder + "/FavoriteList.txt"));
-    EXPECT_FALSE(enabled("ActionFavoritePageAdd")) << "no tab yet";
     showPage(7, "Login", "http://app.test/login");
     App().commands().action("ActionFavoritePageAdd")->trigger();
     ASSERT_EQ(pages()->children.size(), 1u);
