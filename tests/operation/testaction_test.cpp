@@ -88,21 +88,6 @@ protected:
 
 }
 
-TEST_F(TestActionTest, TreeAndCommandStatesFollowTheSelectedNode)
-{
-    EXPECT_EQ(tree(), QStringList({ "自動操作", "open", "menu" }));
-    EXPECT_EQ(states(), "--N--");
-    select(0); // its screen is shown in a tab: it can be edited
-    EXPECT_EQ(states(), "X-NED");
-    select(1);
-    EXPECT_EQ(states(), "X-N-D");
-    select(0);
-    App().bus().NotifyBrowserBeforeNavigate(3);
-    EXPECT_EQ(states(), "X-N-D");
-    App().bus().NotifyDocumentParseCompleted(3);
-    EXPECT_EQ(states(), "X-NED");
-}
-
 // A confirmed new operation is checked through the real editor and tree.
 TEST_F(TestActionTest, NewAndEditAreStoredOnlyWhenConfirmedAndDeleteTakesTheChosenOne)
 {
