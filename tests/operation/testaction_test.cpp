@@ -88,6 +88,15 @@ protected:
 
 }
 
+// An operation is edited only while a tab shows its screen, whose choices the editor offers.
+TEST_F(TestActionTest, EditNeedsATabShowingTheOperationsScreen)
+{
+    select(0);
+    EXPECT_EQ(states(), "X-NED");
+    select(1);
+    EXPECT_EQ(states(), "X-N-D");
+}
+
 // A confirmed new operation is checked through the real editor and tree.
 TEST_F(TestActionTest, NewAndEditAreStoredOnlyWhenConfirmedAndDeleteTakesTheChosenOne)
 {
