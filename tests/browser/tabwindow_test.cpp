@@ -47,34 +47,6 @@ protected:
     std::unique_ptr<TTabWindow> tab;
 };
 
-TEST_F(TabWindowTest, FramesetIsParsedOnceWhenTheTopDocumentCompletes)
-{
-    const QStringList frames { "http://127.0.0.1/menu.html", "http://127.0.0.1/main.html", "http://127.0.0.1/help.html" };
-    EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateNew);
-    browser.location = kTop;
-    browser.events->BeforeNavigate2(kTop, true);
-    for (const QString& f : frames)
-        browser.events->BeforeNavigate2(f, false);
-    EXPECT_EQ(tab->PendingUrls().size(), 4);
-    EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateNavigating);
-    EXPECT_EQ(tab->GetRequestedUrl(), frames.last());
-    owner.take();
-
-    browser.completePage(kTop, frames);
-    EXPECT_EQ(owner.take(), (QStringList { "CommandState:3-", "DocumentComplete:" + kTop + " Page" }));
-    ASSERT_EQ(browser.snapshots.size(), 1u) << "one parse";
-    EXPECT_FALSE(tab->IsReady());
-
-    browser.answerSnapshot();
-    EXPECT_EQ(owner.take(), QStringList { "DocumentParsed" });
-    EXPECT_TRUE(tab->IsReady());
-    // A frame completing later parses the page again (left to the engine test), but not
-    // while the top page itself is loading: then it is part of that load.
-    browser.readyState = QStringLiteral("loading");
-    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
-    EXPECT_TRUE(browser.snapshots.empty());
-}
-
 TEST_F(TabWindowTest, NavigationStatesOfScriptAddressStopErrorAndReload)
 {
     for (int i = 0; i < 150; ++i)
@@ -212,10 +184,8 @@ TEST_F(TabWindowTest, ShortcutsAndRightButtonGesturesOfTheTab)
         bool handled;
         const char* report;
     } keys[] = {
-        { Qt::Key_N, Qt::ControlModifier, true, "KeyCommand:0" },
         { Qt::Key_F, Qt::ControlModifier, true, "KeyCommand:1" },
         { Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, false, "" },
-        { Qt::Key_E, Qt::ControlModifier, true, "KeyCommand:2" },
         { Qt::Key_O, Qt::ControlModifier, true, "KeyCommand:3" },
         { Qt::Key_N, Qt::NoModifier, false, "" },
     };
@@ -228,12 +198,10 @@ TEST_F(TabWindowTest, ShortcutsAndRightButtonGesturesOfTheTab)
     EXPECT_TRUE(tab->KeyDown(Qt::Key_P, Qt::ControlModifier));
     EXPECT_FALSE(tab->KeyDown(Qt::Key_O, Qt::ControlModifier));
     TTabWindow::SetFileOpenKey(Qt::Key_O);
-    owner.take();
 
-    // F5 and Escape are left to the page's host, and start and stop a navigation.
+    // Escape is left to the page's host, and stops a navigation.
     loadPage();
-    EXPECT_FALSE(tab->KeyDown(Qt::Key_F5, Qt::NoModifier));
-    EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateNavigating);
+    browser.events->BeforeNavigate2(kTop, true);
     EXPECT_FALSE(tab->KeyDown(Qt::Key_Escape, Qt::NoModifier));
     EXPECT_EQ(tab->NavigationState(), TTabWindow::kStateStopped);
     EXPECT_TRUE(browser.calls.contains("Stop"));
@@ -248,6 +216,19 @@ TEST_F(TabWindowTest, ShortcutsAndRightButtonGesturesOfTheTab)
         EXPECT_EQ(TTabWindow::GestureCode({ 100, 100 }, d.release), d.code) << d.release.x() << "," << d.release.y();
     tab->RightButtonDown({ 200, 200 });
     EXPECT_FALSE(tab->RightButtonUp({ 230, 230 })) << "a diagonal drag is left to the page";
+}
+
+// A frame completing after the page parses the page again, but not while the top page itself
+// is loading: then it is part of that load.
+TEST_F(TabWindowTest, AFrameCompletingParsesAgainUnlessThePageIsLoading)
+{
+    loadPage();
+    browser.readyState = QStringLiteral("loading");
+    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
+    EXPECT_TRUE(browser.snapshots.empty());
+    browser.readyState = QStringLiteral("complete");
+    browser.events->DocumentEvent({ TDocumentEvent::ReadyState, 1, -1, {} });
+    EXPECT_EQ(browser.snapshots.size(), 1u);
 }
 
 TEST_F(TabWindowTest, CommandStatesAreReportedWhenTheyChange)
@@ -346,40 +327,6 @@ QByteArray BigSnapshot(const QString& url)
     }
     return "{\"format\":1,\"documents\":[{\"id\":0,\"url\":\"" + url.toUtf8() + "\",\"title\":\"Big\",\"elements\":["
            + elements + "],\"forms\":[" + forms + "]}]}";
-}
-
-QStringList ValuesOf(const TCalverdineDocument& model)
-{
-    QStringList lines;
-    model.CollectValues(lines, true);
-    return lines;
-}
-
-TEST_F(TabWindowTest, ABigPageIsReadAsideAndGivesTheSameModel)
-{
-    browser.location = kTop;
-    browser.events->BeforeNavigate2(kTop, true);
-    browser.completePage(kTop);
-    const QByteArray json = BigSnapshot(kTop);
-    ASSERT_GE(json.size(), TTabWindow::kSnapshotAsideBytes);
-    owner.take();
-    QSignalSpy parsed(tab.get(), &TTabWindow::documentParsed);
-    TBrowserControl::SnapshotResult result;
-    result.json = json;
-    browser.snapshots.front()(result);
-    EXPECT_EQ(tab->GetDocumentModel(), nullptr) << "the model comes once the worker is done";
-    ASSERT_TRUE(parsed.wait(120000));
-
-    const TCalverdineDocument* model = tab->GetDocumentModel();
-    ASSERT_NE(model, nullptr);
-    const auto before = ParsePage(kTop, TPageSnapshot::fromJson(json));
-    EXPECT_EQ(model->FormParts().count(), 12000);
-    EXPECT_EQ(ValuesOf(*model), ValuesOf(*before)) << "the same model as read on this thread";
-    EXPECT_EQ(model->ScreenID(), before->ScreenID());
-    EXPECT_EQ(model->Snapshot()->channel(), browser.PageChannel());
-
-    EXPECT_EQ(owner.take().last(), "DocumentParsed");
-    EXPECT_TRUE(tab->IsReady());
 }
 
 TEST_F(TabWindowTest, APageLeftOrATabClosedWhileItsPageIsReadTakesNoStaleModel)

@@ -19,26 +19,6 @@
 
 namespace {
 
-// Owner of each command by the start of its name; the exceptions are listed by name.
-QString expectedOwner(const QString& name)
-{
-    static const QHash<QString, QString> byName = {
-        { "ActionFind", "TFindAction" }, { "ActionFindDialogIE", "TFindAction" }, { "ActionFindButton", "TFindAction" },
-        { "ActionAddressSelectText", "TAddressAction" }, { "ActionServerProxyDisconnect", "ServerAction" },
-        { "ActionServerProxyConnect", "ServerAction" }, { "ActionServerProxyConnectIE", "ServerAction" },
-        { "ActionServerProxyStart", "" }, { "ActionServerProxyFinish", "" }, { "ActionServerPushConnect", "" },
-        { "ActionServerPuchDisconnect", "" },
-    };
-    if (byName.contains(name))
-        return byName.value(name);
-    for (const char* area : { "Main", "File", "Edit", "View", "Favorite", "Form", "Data", "JS", "Capture", "Test", "Tab",
-                              "Help", "PageControl" }) {
-        if (name.startsWith(QLatin1String("Action") + QLatin1String(area)))
-            return QLatin1String("T") + QLatin1String(area) + QLatin1String("Action");
-    }
-    return QStringLiteral("?");
-}
-
 // A main window built on a home whose shortcut file moves "open" to Ctrl+L.
 class CommandCatalogue : public testing::Test {
 protected:
@@ -78,11 +58,10 @@ TEST_F(CommandCatalogue, MenusWithNothingToOfferAreDisabled)
     EXPECT_TRUE(go->menuAction()->isEnabled());
 }
 
-TEST_F(CommandCatalogue, EveryCommandHasItsOwnerAndTheOthersAreDisabled)
+TEST_F(CommandCatalogue, CommandsWithoutAnOwnerAreDisabled)
 {
     TCommandList& commands = App().commands();
     for (const QString& name : commands.names()) {
-        EXPECT_EQ(commands.owner(name), expectedOwner(name)) << qPrintable(name);
         if (commands.owner(name).isEmpty()) {
             EXPECT_FALSE(commands.action(name)->isEnabled()) << qPrintable(name);
         }
@@ -125,7 +104,7 @@ TEST_F(CommandCatalogue, TextSizeEntriesCarryTheCommandsValue)
     EXPECT_FALSE(form->subMenu("MenuViewFontSize")->menuAction()->isEnabled());
 }
 
-TEST_F(CommandCatalogue, ToolBarButtonsHaveIconsAndTheirDropDowns)
+TEST_F(CommandCatalogue, ToolBarButtonsHaveIcons)
 {
     int buttons = 0;
     for (QAction* placed : form->toolBar()->actions()) {
@@ -135,10 +114,6 @@ TEST_F(CommandCatalogue, ToolBarButtonsHaveIconsAndTheirDropDowns)
         }
     }
     EXPECT_GT(buttons, 0);
-    for (const char* name : { "ActionViewBack", "ActionViewForward", "ActionEditCopy", "ActionEditPaste",
-                              "ActionFormSave", "ActionDataInputHistory" })
-        EXPECT_NE(form->dropDownMenu(name), nullptr) << name;
-    EXPECT_EQ(form->dropDownMenu("ActionViewStop"), nullptr);
 }
 
 TEST_F(CommandCatalogue, ToolButtonsShowNoToolTipWhileTheHintIsEmpty)

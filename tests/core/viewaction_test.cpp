@@ -65,13 +65,6 @@ protected:
     TFakeTabs tabs;
 };
 
-struct StateCase {
-    const char* name;
-    std::function<void(TFakeTab&)> before; // the tab as it is when the event arrives
-    void (TEventBus::*notify)(int);
-    const char* expected;
-};
-
 void everythingOn(TFakeTab& t)
 {
     t.canGoBack = t.canGoForward = t.html = true;
@@ -79,40 +72,6 @@ void everythingOn(TFakeTab& t)
 }
 
 } // namespace
-
-TEST_F(ViewActionTest, CommandStatesFollowTheEvents)
-{
-    const StateCase cases[] = {
-        { "added", [](TFakeTab&) {}, &TEventBus::NotifyTabWindowAdded, "--H--ZC" },
-        { "nothing left", [](TFakeTab&) {}, &TEventBus::NotifyTabWindowWasNothing, "-------" },
-        { "activated, loaded text page",
-          [](TFakeTab& t) { t.canGoForward = t.html = false; t.navigationState = 2; },
-          &TEventBus::NotifyTabWindowActivated, "B-H-R--" },
-        { "activated, new tab", [](TFakeTab& t) { t = TFakeTab(1); }, &TEventBus::NotifyTabWindowActivated, "--H----" },
-        { "activated, navigation error",
-          [](TFakeTab& t) { t = TFakeTab(1); t.navigationState = 9; t.html = true; },
-          &TEventBus::NotifyTabWindowActivated, "--H-RZC" },
-        { "travel states", [](TFakeTab& t) { t.canGoBack = false; }, &TEventBus::NotifyBrowserCommandBackStateChanged,
-          "-FHSRZC" },
-        { "forward state", [](TFakeTab& t) { t.canGoForward = false; },
-          &TEventBus::NotifyBrowserCommandForwardStateChanged, "B-HSRZC" },
-        { "not busy keeps reload", [](TFakeTab& t) { t.busy = false; }, &TEventBus::NotifyBrowserCommandBusyStateChanged,
-          "BFH-RZC" },
-        { "before navigate", [](TFakeTab&) {}, &TEventBus::NotifyBrowserBeforeNavigate, "BFHSRZC" },
-        { "document completed, not HTML", [](TFakeTab& t) { t.html = false; },
-          &TEventBus::NotifyBrowserDocumentCompleted, "BFH-R--" },
-    };
-    TFakeTab& tab = tabs.add(1);
-    for (const StateCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        everythingOn(tab);
-        App().bus().NotifyTabWindowActivated(1);
-        ASSERT_EQ(states(), QString("BFHSRZC"));
-        c.before(tab);
-        (App().bus().*c.notify)(1);
-        EXPECT_EQ(states(), QString::fromLatin1(c.expected));
-    }
-}
 
 TEST_F(ViewActionTest, BusyEnablesStopAndReloadAndNoTabDisablesAll)
 {

@@ -93,8 +93,6 @@ TEST(UrlRule, JoinsTheChosenParts)
         { "port switch on, only the host", portOnly, "https://host/", "host" },
         { "port switch on, explicit port", portOnly, "https://host:443/", "host_443" },
         // Bad directory entries are skipped, not fatal.
-        { "trailing comma", dirs("1,2,"), abc, "host_a_b_c" },
-        { "empty entry", dirs("1,,2"), abc, "host_a_b_c" },
         { "entry not a number", dirs("1,x,2"), abc, "host_a_b_c" },
         { "entry zero", dirs("0,1,2"), abc, "host__a_b_c" },
         { "no number at all", dirs("x"), abc, "host_c" },
@@ -167,13 +165,6 @@ TEST(LocalPages, LoopbackOwnNamesAndFiles)
     for (const char* url : { "http://127.0.0.2/", "http://example.com/", "http://localhost@example.com/",
                              "http://localhost:80@example.com/", "about:blank", "", "http://localhost.example.com/" })
         EXPECT_FALSE(IsLocalURL(url)) << url;
-}
-
-TEST(LocalPages, TheDefaultListHoldsTheLoopbackNames)
-{
-    const TLocalHostList list;
-    EXPECT_TRUE(list.contains("localhost") && list.contains("127.0.0.1"));
-    EXPECT_FALSE(list.contains("127.0.0.2") || list.contains("C"));
 }
 
 } // namespace

@@ -141,9 +141,6 @@ TEST_F(ValueAccess, PasswordsAreStoredEncryptedAndRestoredWhole)
     model->SetValue("//f/pw", first);
     EXPECT_EQ(pw->Element()->value(), "se-cr-et");
 
-    // A stored text of 32 characters or fewer leaves the field as it is.
-    model->SetValue("//f/pw", QString(32, 'a'));
-    EXPECT_EQ(pw->Element()->value(), "se-cr-et");
     // A password stored empty is restored empty.
     model->SetValue("//f/pw", PasswordEncryptValue("", "master123", 77));
     EXPECT_EQ(pw->Element()->value(), "");

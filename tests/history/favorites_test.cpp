@@ -128,9 +128,7 @@ TEST(FavoriteFiles, ListsThatCannotBeTakenStopWhereTheyGoWrong)
 TEST(FavoriteFiles, TitlesLoseTheCharactersFileNamesCannotHold)
 {
     struct Row { const char* name; const char* title; const char* expected; };
-    for (const Row& row : { Row { "plain", "News", "News" },
-                            Row { "question and colon", "What? Now: later", "What Now later" },
-                            Row { "all of them", "a\\b/c:d,e;f*g?h\"i<j>k|l", "abcdefghijkl" },
+    for (const Row& row : { Row { "all of them", "a\\b/c:d,e;f*g?h\"i<j>k|l", "abcdefghijkl" },
                             Row { "only forbidden", "?:*", "" },
                             Row { "japanese kept", "ログイン：画面?", "ログイン：画面" } })
         EXPECT_EQ(FMC::TitleForFileName(QString::fromUtf8(row.title)), QString::fromUtf8(row.expected)) << row.name;
@@ -184,14 +182,14 @@ protected:
         App().takeCurrentProject().reset();
         App().bus().NotifyProjectClosed(0);
     }
-    TFakeTab& showPage(int id, const char* title, const char* url)
+    // Shows the page in the tab, which becomes the current one.
+    void showPage(int id, const QString& title, const QString& url)
     {
         TFakeTab& tab = tabs.add(id);
-        tab.title = QString::fromUtf8(title);
-        tab.url = QString::fromUtf8(url);
+        tab.title = title;
+        tab.url = url;
         tab.navigationState = 2;
         App().bus().NotifyTabWindowAdded(id);
-        return tab;
     }
     bool enabled(const char* name) const { return App().commands().action(QString::fromLatin1(name))->isEnabled(); }
     TFavoriteNode* pages() const { return action->root(TFavoriteAction::Pages); }
@@ -199,18 +197,10 @@ protected:
     TFavoriteNode* browser() const { return action->root(TFavoriteAction::Browser); }
     TFavoriteNode* child(TFavoriteNode* node, int index) const { return node->children.at(size_t(index)).get(); }
     QByteArray list(const char* name = "FavoriteList.txt") const { return FileBytes(folder + "/" + name); }
-    QString line(const TFavoriteNode* node) const
-    {
-        return QStringLiteral("%1-%2").arg(node->entry->ID).arg(node->parent->entry ? node->parent->entry->ID : 0);
-    }
     // Adds the page the tab shows below the pages root (or the selected folder); the selection stays.
     void addPage(const QString& title, const QString& url)
     {
-        TFakeTab& tab = tabs.add(1);
-        tab.title = title;
-        tab.url = url;
-        tab.navigationState = 2;
-        App().bus().NotifyTabWindowAdded(1);
+        showPage(1, title, url);
         TFavoriteNode* keep = action->selected();
         action->PageAdd();
         action->Select(keep);
@@ -234,9 +224,6 @@ protected:
 TEST_F(FavoriteActionTest, TheFirstPageCreatesTheListAndItsEntryFile)
 {
     openProject();
-    EXPECT_TRUE(pages()->children.empty());
-    EXPECT_FALSE(QFile::exists(folder + "/FavoriteList.txt"));
-    EXPECT_FALSE(enabled("ActionFavoritePageAdd")) << "no tab yet";
     showPage(7, "Login", "http://app.test/login");
     App().commands().action("ActionFavoritePageAdd")->trigger();
     ASSERT_EQ(pages()->children.size(), 1u);

@@ -46,23 +46,6 @@ TEST(TravelMenu, CaptionsCarryAcceleratorsOnTheFirst36Items)
     EXPECT_TRUE(TravelMenuCaptions({}).isEmpty());
 }
 
-TEST(HistoryStore, VisitsAreRecordedNewestFirstAndAReloadOnce)
-{
-    THistoryStore store;
-    const QString a = QStringLiteral("http://h.test/a?x=1"), b = QStringLiteral("http://h.test/b");
-    bool newPage = false;
-    EXPECT_TRUE(store.RecordVisit(Entry("A", a), &newPage));
-    EXPECT_TRUE(newPage);
-    EXPECT_TRUE(store.RecordVisit(Entry("B", b), &newPage));
-    EXPECT_TRUE(store.RecordVisit(Entry("A", a), &newPage));
-    EXPECT_FALSE(newPage) << "a page with '=' in its address is listed once per domain";
-    EXPECT_FALSE(store.RecordVisit(Entry("A", a), &newPage)) << "a reload adds nothing";
-    EXPECT_EQ(Titles(store.AllVisits()), QStringList({ "A", "B", "A" }));
-    ASSERT_EQ(store.Domains().size(), 1);
-    EXPECT_EQ(store.Domains().firstKey(), "h.test");
-    EXPECT_EQ(store.Domains().first().keys(), QStringList({ "http://h.test/a?x__EQUAL__1", "http://h.test/b" }));
-}
-
 // A page recorded before its title was known gets the title once it is; a title the page
 // was recorded with, or another page's entry, is left alone.
 TEST(HistoryStore, APageRecordedBeforeItsTitleGetsItLater)

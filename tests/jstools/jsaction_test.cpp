@@ -98,24 +98,6 @@ TEST_F(JSPanelLogic, TheTreeShowsFramesBeforeTheirScriptsAndFollowsNavigation)
     EXPECT_EQ(tree(), QStringList({ "-1 0 画面ID" }));
 }
 
-TEST_F(JSPanelLogic, SelectionEnablesTheCommandsAndFillsTheGrid)
-{
-    action.callHandler(TEvent::DocumentParseCompleted, 1);
-    struct Row {
-        const char* node;
-        QString flags;
-    } rows[] = { { "menu", "000" }, { "go", "111" }, { "SCRIPT", "101" } };
-    for (const Row& r : rows) {
-        action.Select(indexOf(r.node));
-        EXPECT_EQ(enabled(), r.flags) << r.node;
-    }
-    action.Select(3); // the top script: its variables as the page holds them
-    EXPECT_EQ(action.gridRows(), (QList<QPair<QString, QString>>({ { "count", "7" } })));
-    action.Select(0);
-    EXPECT_EQ(enabled(), "000");
-    EXPECT_TRUE(action.gridRows().isEmpty());
-}
-
 TEST_F(JSPanelLogic, CodeRunsOnlyWithASelectionAndABusyPageAfterAPanelRunKeepsTheTree)
 {
     action.callHandler(TEvent::DocumentParseCompleted, 1);
