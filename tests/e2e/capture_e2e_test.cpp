@@ -143,8 +143,9 @@ TEST_F(CaptureE2E, WholePageOfATallPageHasEveryBandOnceTheHeaderOnceAndTheMargin
 }
 
 // The commands follow the project, the tab and the last capture; the visible part goes to
-// the clipboard as the viewport and replaces what the clipboard held.
-TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowTheProjectAndTheLastCapture)
+// the clipboard as the viewport and replaces what the clipboard held; files are numbered per
+// format, and a failed write is reported and keeps the earlier files.
+TEST_F(CaptureE2E, ClipboardAndFileCapturesAndTheCommandsThatFollowTheProjectAndTheLastCapture)
 {
     QAction* clip = Command("ActionCaptureClipboard");
     QAction* history = Command("ActionCaptureHistory");
@@ -158,7 +159,7 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowThe
     old.fill(Qt::green);
     QGuiApplication::clipboard()->setImage(old);
 
-    const auto [ok, file] = trigger("ActionCaptureClipboard");
+    auto [ok, file] = trigger("ActionCaptureClipboard");
     ASSERT_TRUE(ok);
     EXPECT_TRUE(file.isEmpty());
     const QImage image = QGuiApplication::clipboard()->image();
@@ -177,16 +178,11 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowThe
     EXPECT_TRUE(clip->isEnabled());
     EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
     EXPECT_EQ(capture->LastCommand(), nullptr);
-}
 
-// Numbering itself has its unit test; here the files of one screen in the capture folder.
-TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsTheEarlierFiles)
-{
-    openProject();
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    // Files of one screen in the capture folder (numbering itself has its unit test).
     const QDir folder(capture->CaptureFolder());
     const QString s = screenId();
-    auto [ok, file] = trigger("ActionCaptureFile");
+    std::tie(ok, file) = trigger("ActionCaptureFile");
     ASSERT_TRUE(ok);
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_001.bmp");
     // Repeating a file capture writes the next file, with the area of the last capture.

@@ -132,29 +132,17 @@ TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTa
     auto* watcher = form->findChild<TTabWidgets*>();
     ASSERT_NE(watcher, nullptr);
     tree->expandAll();
-    const struct {
-        const char* name;
-        int dragged, target; // node positions
-        const char* order;
-    } rows[] = {
-        { "towards the end", 0, 2, "A Home B Child" },
-        { "towards the start", 3, 0, "Child A Home B" },
-        { "onto the last", 0, 3, "A Home Child B" },
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        // A drag that the tree starts ends in a drop on its viewport, which the tab widgets
-        // watch. The offscreen platform runs no drags, so the drop is handed to the watcher
-        // as Qt would hand it over.
-        QTreeWidgetItem* target = root->child(row.target);
-        tree->setCurrentItem(root->child(row.dragged));
-        tree->scrollToItem(target);
-        std::unique_ptr<QMimeData> data(tree->model()->mimeData({ tree->currentIndex() }));
-        QDropEvent drop(QRectF(tree->visualItemRect(target)).center(), Qt::MoveAction, data.get(), Qt::LeftButton,
-                        Qt::NoModifier);
-        EXPECT_TRUE(static_cast<QObject*>(watcher)->eventFilter(tree->viewport(), &drop));
-        EXPECT_EQ(shown(), QStringList(3, row.order));
-    }
+    // A drag that the tree starts ends in a drop on its viewport, which the tab widgets watch.
+    // The offscreen platform runs no drags, so the drop is handed to the watcher as Qt would
+    // hand it over. (Where a dropped tab goes is checked on the controller alone.)
+    QTreeWidgetItem* target = root->child(2);
+    tree->setCurrentItem(root->child(0));
+    tree->scrollToItem(target);
+    std::unique_ptr<QMimeData> data(tree->model()->mimeData({ tree->currentIndex() }));
+    QDropEvent drop(QRectF(tree->visualItemRect(target)).center(), Qt::MoveAction, data.get(), Qt::LeftButton,
+                    Qt::NoModifier);
+    EXPECT_TRUE(static_cast<QObject*>(watcher)->eventFilter(tree->viewport(), &drop));
+    EXPECT_EQ(shown(), QStringList(3, "A Home B Child"));
 }
 
 TEST_F(TabActionE2E, EventsOfAPageReachTheBusInOrderAlsoWhenItsAddressStaysTheSame)
