@@ -43,7 +43,7 @@ bool Near(QRgb a, QRgb b)
 
 // The main window with the tab and capture controllers on the real engine, a project in a
 // temporary home.
-class CaptureE2E : public TEngineSuite {
+class CaptureE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -65,13 +65,11 @@ protected:
 
     void openProject(int marginWidth = 0, int marginHeight = 0)
     {
-        window.openProject(home.path(), QString(), [&](TXMLProjectType& project) {
+        TEngineWindowSuite::openProject(QString(), [&](TXMLProjectType& project) {
             project.SetCaptureMarginWidth(QString::number(marginWidth));
             project.SetCaptureMarginHeight(QString::number(marginHeight));
         });
     }
-
-    bool go(const QString& path) { return window.go(s_server->urlText(path)); }
 
     TEngineBrowser* browser() const
     {
@@ -96,10 +94,6 @@ protected:
         select->trigger();
     }
 
-    QVariant run(const QString& script) { return window.run(script); }
-
-    TTestHome home;
-    TEngineWindow window { s_profile };
     TCaptureAction* capture = nullptr;
     QList<std::pair<bool, QString>> finished;
 };

@@ -156,3 +156,22 @@ private:
     TTabAction* m_tabs = nullptr;
     std::shared_ptr<QStringList> m_parses = std::make_shared<QStringList>();
 };
+
+// A suite with the main window of TEngineWindow in a temporary home.
+class TEngineWindowSuite : public TEngineSuite {
+protected:
+    // Opens a new project "E2E" whose home page is that path on the suite's server (none
+    // when empty); `adjust` sets more of it first.
+    void openProject(const QString& homePath, const std::function<void(TXMLProjectType&)>& adjust = {})
+    {
+        window.openProject(home.path(), homePath.isEmpty() ? QString() : s_server->urlText(homePath), adjust);
+    }
+    void closeProject() { window.closeProject(); }
+    bool go(const QString& path) { return window.go(s_server->urlText(path)); }
+    QVariant run(const QString& script, TTabWindow* tab = nullptr) { return window.run(script, tab); }
+
+    TTestHome home;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
+    TTabAction* tabs = &window.tabs();
+};

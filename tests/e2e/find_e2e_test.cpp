@@ -11,7 +11,7 @@
 namespace {
 
 // The main window with the tab and find controllers on the real engine.
-class FindE2E : public TEngineSuite {
+class FindE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -40,10 +40,8 @@ protected:
 
     bool go(const QString& path)
     {
-        return window.go(s_server->urlText(path))
-            && WaitUntil([&] { return Command("ActionFindButton")->isEnabled(); });
+        return TEngineWindowSuite::go(path) && WaitUntil([&] { return Command("ActionFindButton")->isEnabled(); });
     }
-    QVariant run(const QString& script) { return window.run(script); }
     // The text the search that `start` begins finds.
     QString found(const std::function<void()>& start)
     {
@@ -69,8 +67,6 @@ protected:
             .toString();
     }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
     TFindAction* find = nullptr;
 };
 

@@ -31,7 +31,7 @@ const char kLogScript[] = "<script>var log = [];"
                           " : t.value; log.push(t.name + '=' + v); });</script>";
 
 // The main window with the view, tab and form controllers on the real engine.
-class FormTreeE2E : public TEngineSuite {
+class FormTreeE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -60,14 +60,6 @@ protected:
         values = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorForm"));
     }
 
-    void openProject(const char* homePage, const std::function<void(const QString&)>& prepare = {})
-    {
-        window.openProject(home.path(), s_server->urlText(QString::fromLatin1(homePage)), [&](TXMLProjectType& project) {
-            if (prepare)
-                prepare(project.RootDirectory());
-        });
-    }
-
     QStringList treeLines() const { return TreeLines(*tree); }
     QTreeWidgetItem* find(const QString& text) const { return FindItem(*tree, text); }
     QString cell(int row, int column) const
@@ -91,13 +83,8 @@ protected:
                 on << name;
         return on.join(' ');
     }
-    QVariant run(const QString& script) { return window.run(script); }
     QString log() { return run("log.join(' ')").toString(); }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
-    TMainForm* form = &window.form();
-    TTabAction* tabs = &window.tabs();
     TFormAction* action = nullptr;
     QTreeWidget* tree = nullptr;
     QTableWidget* values = nullptr;
@@ -219,9 +206,9 @@ TEST_F(FormTreeE2E, ASingleSelectionOffersOneEntryAndAnEmptyTemplateFolderOneDis
 
 TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
 {
-    openProject("/ft/plain.html", [](const QString& data) {
-        QDir().mkpath(data + "/FormTemplate");
-        QFile file(data + "/FormTemplate/1.ini");
+    openProject("/ft/plain.html", [](TXMLProjectType& project) {
+        QDir().mkpath(project.RootDirectory() + "/FormTemplate");
+        QFile file(project.RootDirectory() + "/FormTemplate/1.ini");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(textcodec::toCp932(QString::fromUtf8("[Info]\r\nName=住所\r\n[Item]\r\n郵便番号=100-0001\r\n")));
     });

@@ -14,7 +14,7 @@
 namespace {
 
 // The main window with the view, tab and history controllers on the real engine.
-class HistoryE2E : public TEngineSuite {
+class HistoryE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -29,8 +29,7 @@ protected:
         tree = HistoryTree(*form);
     }
 
-    void openProject() { window.openProject(home.path(), url("home")); }
-    void closeProject() { window.closeProject(); }
+    void openProject() { TEngineWindowSuite::openProject("/h/home.html"); }
 
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/h/%1.html").arg(QLatin1String(name))); }
     int parsedCount() const { return window.parseCount(); }
@@ -51,10 +50,6 @@ protected:
         return list;
     }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
-    TMainForm* form = &window.form();
-    TTabAction* tabs = &window.tabs();
     QTreeWidget* tree = nullptr;
 };
 

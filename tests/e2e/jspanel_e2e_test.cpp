@@ -12,7 +12,7 @@
 namespace {
 
 // The main window with the view, tab and JavaScript controllers on the real engine.
-class JSPanelE2E : public TEngineSuite {
+class JSPanelE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -31,8 +31,6 @@ protected:
         grid = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorJS"));
     }
 
-    void openProject() { window.openProject(home.path(), s_server->urlText(QStringLiteral("/jp/home.html"))); }
-
     QStringList treeLines() const { return TreeLines(*tree); }
     QTreeWidgetItem* find(const QString& text) const { return FindItem(*tree, text); }
     QString cell(int row, int column) const
@@ -40,11 +38,6 @@ protected:
         QTableWidgetItem* item = grid->item(row, column);
         return item ? item->text() : QString();
     }
-    QVariant run(const QString& script) { return window.run(script); }
-
-    TTestHome home;
-    TEngineWindow window { s_profile };
-    TMainForm* form = &window.form();
     QTreeWidget* tree = nullptr;
     QTableWidget* grid = nullptr;
 };
@@ -53,7 +46,7 @@ TEST_F(JSPanelE2E, TheTreeAndGridFollowThePageAndItsVariables)
 {
     ASSERT_NE(tree, nullptr);
     ASSERT_NE(grid, nullptr);
-    openProject();
+    openProject("/jp/home.html");
     ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:SCRIPT", "2:add" }); }))
         << treeLines().join(' ').toStdString();
 
