@@ -20,7 +20,6 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-class QWebEnginePage;
 class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
@@ -88,8 +87,6 @@ TCliRun RunCli(const QStringList& arguments,
 // Runs code in the page of a tab on the real engine (the current tab when none is given)
 // and returns its result; an invalid value when there is no such page or no answer.
 QVariant RunScript(const QString& script, TTabView* tab = nullptr);
-// Runs code in the main world of the page; its result, or an invalid value without an answer.
-QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs = 10000);
 
 // Writes the project file `name`.xml into `home` with that home page and, when given, the
 // tab list a restart restores; its path, or empty when it cannot be written.

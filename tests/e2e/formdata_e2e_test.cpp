@@ -124,13 +124,8 @@ TEST_F(FormDataE2E, SaveInputAndCompareOnAServedLoginPage)
     const int before = roundTrips();
     const int id = save();
     ASSERT_NE(id, 0);
-    EXPECT_EQ(roundTrips(), before + 1); // one refresh of the live values
-
-    const QByteArray stored = FileBytes(home.file("E2E/FormData/" + QString::number(id) + ".xml"));
-    EXPECT_TRUE(stored.startsWith("<FormData><FormDataItem key=\"//login/user\" atttype=\"text\">alice</FormDataItem>"))
-        << stored.toStdString();
-    EXPECT_TRUE(stored.contains("atttype=\"password\">"));
-    EXPECT_FALSE(stored.contains("p@ss-word"));
+    // One refresh of the live values (what is stored is checked through the command line).
+    EXPECT_EQ(roundTrips(), before + 1);
 
     setPageValue("user", "bob");
     setPageValue("pass", "other");
