@@ -70,7 +70,7 @@ protected:
     TFindAction* find = nullptr;
 };
 
-TEST_F(FindE2E, AnEmptyBoxSearchesTheSelectionThenSuccessivePressesWalkTheMatchesMissOnceAndStartAgain)
+TEST_F(FindE2E, SuccessivePressesWalkTheMatchesOfAPageAndTheFramesOfAFrameset)
 {
     ASSERT_TRUE(go(QStringLiteral("/words.html")));
     run(QStringLiteral("getSelection().removeAllRanges()"));
@@ -105,6 +105,17 @@ TEST_F(FindE2E, AnEmptyBoxSearchesTheSelectionThenSuccessivePressesWalkTheMatche
         EXPECT_EQ(selection(), QString::fromLatin1(s.selection));
     }
     EXPECT_EQ(find->History(), (QStringList { "alpha", "beta", "cat" })) << "a text searched again moves to the top";
+
+    // A frameset page is searched one frame after the other.
+    ASSERT_TRUE(go(QStringLiteral("/frames.html")));
+    EXPECT_EQ(press(QStringLiteral("needle")), QString()) << "the first frame has no match";
+    EXPECT_EQ(find->FrameIndex(), 1);
+    EXPECT_EQ(press(QStringLiteral("needle")), QStringLiteral("needle"));
+
+    // A page that replaces find, getSelection, eval and JSON is searched all the same.
+    ASSERT_TRUE(go(QStringLiteral("/replaced.html")));
+    EXPECT_EQ(press(QStringLiteral("beta")), QStringLiteral("beta"));
+    EXPECT_EQ(run(QStringLiteral("String(document.getSelection())")).toString(), QStringLiteral("beta"));
 }
 
 // The dialog's own direction and whole-word choice, then the browser's own find, which
@@ -134,21 +145,6 @@ TEST_F(FindE2E, DialogDirectionWholeWordsAndTheBrowsersOwnFind)
     ASSERT_TRUE(WaitUntil([&] { return status.count() > 0; }));
     EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("「alpha」: 3 件"));
     EXPECT_EQ(dialog.count(), 0);
-}
-
-TEST_F(FindE2E, FramesetPageSearchesOneFrameAfterTheOther)
-{
-    ASSERT_TRUE(go(QStringLiteral("/frames.html")));
-    EXPECT_EQ(press(QStringLiteral("needle")), QString()) << "the first frame has no match";
-    EXPECT_EQ(find->FrameIndex(), 1);
-    EXPECT_EQ(press(QStringLiteral("needle")), QStringLiteral("needle"));
-}
-
-TEST_F(FindE2E, APageThatReplacesFindSelectionEvalAndJsonIsSearchedAllTheSame)
-{
-    ASSERT_TRUE(go(QStringLiteral("/replaced.html")));
-    EXPECT_EQ(press(QStringLiteral("beta")), QStringLiteral("beta"));
-    EXPECT_EQ(run(QStringLiteral("String(document.getSelection())")).toString(), QStringLiteral("beta"));
 }
 
 } // namespace
