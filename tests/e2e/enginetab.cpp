@@ -213,11 +213,6 @@ void TEngineWindow::closeProject()
     ProcessDeferredDeletes();
 }
 
-QVariant TEngineWindow::run(const QString& script, TTabWindow* tab)
-{
-    return RunScript(script, tab);
-}
-
 QVariant RunScript(const QString& script, TTabView* view)
 {
     if (!view && App().tabs)

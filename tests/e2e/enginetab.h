@@ -142,8 +142,6 @@ public:
     void openProject(const QString& home, const QString& homePage,
                      const std::function<void(TXMLProjectType&)>& adjust = {});
     void closeProject();
-    // Runs code in the page of a tab (the current one when none is given).
-    QVariant run(const QString& script, TTabWindow* tab = nullptr);
     // Navigates the current tab and waits until the page at that address is parsed.
     bool go(const QString& url);
     int parseCount() const { return int(m_parses->size()); }
@@ -165,7 +163,8 @@ protected:
     }
     void closeProject() { window.closeProject(); }
     bool go(const QString& path) { return window.go(s_server->urlText(path)); }
-    QVariant run(const QString& script, TTabWindow* tab = nullptr) { return window.run(script, tab); }
+    // Runs code in the page of a tab (the current one when none is given).
+    QVariant run(const QString& script, TTabWindow* tab = nullptr) { return RunScript(script, tab); }
 
     TTestHome home;
     TEngineWindow window { s_profile };
