@@ -82,14 +82,10 @@ TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTa
         App().tabs->OpenTab(pages[i]);
         ASSERT_TRUE(waitForParses(i + 1));
     }
-    EXPECT_EQ(form->tabStrip()->count(), 4);
-    // The title comes in a report of its own.
-    EXPECT_TRUE(WaitUntil([&] { return form->tabStrip()->tabText(2) == "B"; })) << form->tabStrip()->tabText(2).toStdString();
 
     // The list is written at every report of a tab: wait until it holds every page.
     EXPECT_TRUE(WaitUntil([&] { return tabList() == listed(); })) << tabList().join(QLatin1Char('\n')).toStdString();
     const QStringList written = tabList();
-    ASSERT_EQ(written.size(), 4);
 
     closeProject();
     EXPECT_EQ(App().tabs->TabCount(), 0);
@@ -118,6 +114,7 @@ TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTa
             inController << tab->GetTitle();
         return QStringList { inTree.join(' '), onStrip.join(' '), inController.join(' ') };
     };
+    // Titles come in reports of their own.
     ASSERT_TRUE(WaitUntil([&] { return shown() == QStringList(3, "Home A B Child"); })) << shown().join('\n').toStdString();
 
     form->showLeftPage(2); // the tree's page, "ウィンドウ"
