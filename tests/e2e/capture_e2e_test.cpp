@@ -43,7 +43,7 @@ bool Near(QRgb a, QRgb b)
 
 // The main window with the tab and capture controllers on the real engine, a project in a
 // temporary home.
-class CaptureE2E : public TEngineSuite {
+class CaptureE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -65,13 +65,11 @@ protected:
 
     void openProject(int marginWidth = 0, int marginHeight = 0)
     {
-        window.openProject(home.path(), QString(), [&](TXMLProjectType& project) {
+        TEngineWindowSuite::openProject(QString(), [&](TXMLProjectType& project) {
             project.SetCaptureMarginWidth(QString::number(marginWidth));
             project.SetCaptureMarginHeight(QString::number(marginHeight));
         });
     }
-
-    bool go(const QString& path) { return window.go(s_server->urlText(path)); }
 
     TEngineBrowser* browser() const
     {
@@ -96,10 +94,6 @@ protected:
         select->trigger();
     }
 
-    QVariant run(const QString& script) { return window.run(script); }
-
-    TTestHome home;
-    TEngineWindow window { s_profile };
     TCaptureAction* capture = nullptr;
     QList<std::pair<bool, QString>> finished;
 };
@@ -143,8 +137,9 @@ TEST_F(CaptureE2E, WholePageOfATallPageHasEveryBandOnceTheHeaderOnceAndTheMargin
 }
 
 // The commands follow the project, the tab and the last capture; the visible part goes to
-// the clipboard as the viewport and replaces what the clipboard held.
-TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowTheProjectAndTheLastCapture)
+// the clipboard as the viewport and replaces what the clipboard held; files are numbered per
+// format, and a failed write is reported and keeps the earlier files.
+TEST_F(CaptureE2E, ClipboardAndFileCapturesAndTheCommandsThatFollowTheProjectAndTheLastCapture)
 {
     QAction* clip = Command("ActionCaptureClipboard");
     QAction* history = Command("ActionCaptureHistory");
@@ -158,7 +153,7 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowThe
     old.fill(Qt::green);
     QGuiApplication::clipboard()->setImage(old);
 
-    const auto [ok, file] = trigger("ActionCaptureClipboard");
+    auto [ok, file] = trigger("ActionCaptureClipboard");
     ASSERT_TRUE(ok);
     EXPECT_TRUE(file.isEmpty());
     const QImage image = QGuiApplication::clipboard()->image();
@@ -177,16 +172,11 @@ TEST_F(CaptureE2E, VisiblePartToTheClipboardIsTheViewportAndTheCommandsFollowThe
     EXPECT_TRUE(clip->isEnabled());
     EXPECT_FALSE(history->isEnabled()) << "closing the project forgot the last capture";
     EXPECT_EQ(capture->LastCommand(), nullptr);
-}
 
-// Numbering itself has its unit test; here the files of one screen in the capture folder.
-TEST_F(CaptureE2E, FilesAreNumberedPerFormatAndAFailedWriteIsReportedAndKeepsTheEarlierFiles)
-{
-    openProject();
-    ASSERT_TRUE(go(QStringLiteral("/short.html")));
+    // Files of one screen in the capture folder (numbering itself has its unit test).
     const QDir folder(capture->CaptureFolder());
     const QString s = screenId();
-    auto [ok, file] = trigger("ActionCaptureFile");
+    std::tie(ok, file) = trigger("ActionCaptureFile");
     ASSERT_TRUE(ok);
     EXPECT_EQ(QFileInfo(file).fileName(), s + "_001.bmp");
     // Repeating a file capture writes the next file, with the area of the last capture.

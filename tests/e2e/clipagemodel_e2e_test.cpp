@@ -24,22 +24,23 @@ TEST_F(CliInspect, PrintsTheTagPathsOfAServedFrameset)
     const QJsonObject page = pages[0].toObject();
     EXPECT_EQ(page.value("url").toString(), url);
 
+    // The members of a printed object, in that order, joined by blanks.
+    const auto fields = [](const QJsonValue& object, const QStringList& keys) {
+        QStringList values;
+        for (const QString& key : keys)
+            values << object[key].toVariant().toString();
+        return values.join(' ');
+    };
     QStringList frames;
     QStringList parts;
-    for (const QJsonValue& f : page.value("frames").toArray()) {
-        const QJsonObject frame = f.toObject();
-        frames.append(frame.value("path").toString() + " " + frame.value("shortPath").toString() + " "
-                      + frame.value("caption").toString() + (frame.value("reachable").toBool() ? "" : " unreachable"));
-        for (const QJsonValue& form : frame.value("forms").toArray()) {
-            for (const QJsonValue& p : form.toObject().value("parts").toArray()) {
-                const QJsonObject part = p.toObject();
-                parts.append(part.value("path").toString() + " " + part.value("shortPath").toString() + " "
-                             + part.value("localName").toString() + " "
-                             + part.value("type").toString() + " " + part.value("value").toString());
-            }
+    for (const QJsonValue& frame : page.value("frames").toArray()) {
+        frames << fields(frame, { "path", "shortPath", "caption", "reachable" });
+        for (const QJsonValue& form : frame["forms"].toArray()) {
+            for (const QJsonValue& part : form["parts"].toArray())
+                parts << fields(part, { "path", "shortPath", "localName", "type", "value" });
         }
     }
-    EXPECT_EQ(frames, (QStringList { "/ / ", "//menu /menu menu", "//main /main main", "//help /help help" }));
+    EXPECT_EQ(frames, (QStringList { "/ /  true", "//menu /menu menu true", "//main /main main true", "//help /help help true" }));
     EXPECT_EQ(parts, (QStringList { "//main/login/user /main/login/user user text ",
                                     "//main/login/sex[0] /main/login/sex[0] sex[0] radio m",
                                     "//main/login/sex[1] /main/login/sex[1] sex[1] radio __UN_CHECKED_VAL__",

@@ -26,6 +26,18 @@
 #include <QTreeWidget>
 #include <QWebEnginePage>
 
+namespace {
+
+// Runs code in the main world of the page; its result, or an invalid value without an answer.
+QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs = 10000)
+{
+    auto answer = std::make_shared<std::pair<bool, QVariant>>();
+    page.runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
+    return WaitUntil([&] { return answer->first; }, timeoutMs) ? answer->second : QVariant();
+}
+
+}
+
 TEngineTab::TEngineTab(TEngineProfile& profile)
 {
     m_browser = new TEngineBrowser(profile.profile());
@@ -201,11 +213,6 @@ void TEngineWindow::closeProject()
     ProcessDeferredDeletes();
 }
 
-QVariant TEngineWindow::run(const QString& script, TTabWindow* tab)
-{
-    return RunScript(script, tab);
-}
-
 QVariant RunScript(const QString& script, TTabView* view)
 {
     if (!view && App().tabs)
@@ -213,13 +220,6 @@ QVariant RunScript(const QString& script, TTabView* view)
     auto* tab = dynamic_cast<TTabWindow*>(view);
     auto* browser = tab ? dynamic_cast<TEngineBrowser*>(tab->Browser()) : nullptr;
     return browser ? RunIn(*browser->page(), script) : QVariant();
-}
-
-QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs)
-{
-    auto answer = std::make_shared<std::pair<bool, QVariant>>();
-    page.runJavaScript(script, 0, [answer](const QVariant& v) { *answer = { true, v }; });
-    return WaitUntil([&] { return answer->first; }, timeoutMs) ? answer->second : QVariant();
 }
 
 QString WriteProjectFile(const QString& home, const QString& name, const QString& homePage, const QStringList& tabAddresses)

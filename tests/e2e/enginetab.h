@@ -20,7 +20,6 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-class QWebEnginePage;
 class QWidget;
 class TEngineBrowser;
 class TEngineProfile;
@@ -88,8 +87,6 @@ TCliRun RunCli(const QStringList& arguments,
 // Runs code in the page of a tab on the real engine (the current tab when none is given)
 // and returns its result; an invalid value when there is no such page or no answer.
 QVariant RunScript(const QString& script, TTabView* tab = nullptr);
-// Runs code in the main world of the page; its result, or an invalid value without an answer.
-QVariant RunIn(QWebEnginePage& page, const QString& script, int timeoutMs = 10000);
 
 // Writes the project file `name`.xml into `home` with that home page and, when given, the
 // tab list a restart restores; its path, or empty when it cannot be written.
@@ -145,8 +142,6 @@ public:
     void openProject(const QString& home, const QString& homePage,
                      const std::function<void(TXMLProjectType&)>& adjust = {});
     void closeProject();
-    // Runs code in the page of a tab (the current one when none is given).
-    QVariant run(const QString& script, TTabWindow* tab = nullptr);
     // Navigates the current tab and waits until the page at that address is parsed.
     bool go(const QString& url);
     int parseCount() const { return int(m_parses->size()); }
@@ -155,4 +150,24 @@ private:
     std::unique_ptr<TMainForm> m_form;
     TTabAction* m_tabs = nullptr;
     std::shared_ptr<QStringList> m_parses = std::make_shared<QStringList>();
+};
+
+// A suite with the main window of TEngineWindow in a temporary home.
+class TEngineWindowSuite : public TEngineSuite {
+protected:
+    // Opens a new project "E2E" whose home page is that path on the suite's server (none
+    // when empty); `adjust` sets more of it first.
+    void openProject(const QString& homePath, const std::function<void(TXMLProjectType&)>& adjust = {})
+    {
+        window.openProject(home.path(), homePath.isEmpty() ? QString() : s_server->urlText(homePath), adjust);
+    }
+    void closeProject() { window.closeProject(); }
+    bool go(const QString& path) { return window.go(s_server->urlText(path)); }
+    // Runs code in the page of a tab (the current one when none is given).
+    QVariant run(const QString& script, TTabWindow* tab = nullptr) { return RunScript(script, tab); }
+
+    TTestHome home;
+    TEngineWindow window { s_profile };
+    TMainForm* form = &window.form();
+    TTabAction* tabs = &window.tabs();
 };

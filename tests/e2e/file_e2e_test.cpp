@@ -32,7 +32,7 @@ private:
 };
 
 // The main window with the tab and file controllers on the real engine.
-class FileE2E : public TEngineSuite {
+class FileE2E : public TEngineWindowSuite {
 protected:
     FileE2E()
     {
@@ -46,7 +46,7 @@ protected:
     // The text of the current page.
     QString pageText()
     {
-        auto* view = dynamic_cast<TEngineBrowser*>(window.tabs().CurrentTabWindow()->Browser());
+        auto* view = dynamic_cast<TEngineBrowser*>(tabs->CurrentTabWindow()->Browser());
         QString text;
         bool done = false;
         view->page()->toPlainText([&](const QString& t) { text = t; done = true; });
@@ -54,8 +54,6 @@ protected:
         return text;
     }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
     TFileAction* file = nullptr;
     PdfPagePrinter* printer = nullptr;
 };
@@ -66,7 +64,7 @@ TEST_F(FileE2E, SaveAsPrintAndOpenOnTheCurrentTab)
 {
     s_server->addPage(QStringLiteral("/page.html"),
                       "<html><head><title>served</title></head><body><p>Served words 4711</p></body></html>");
-    ASSERT_TRUE(window.go(s_server->urlText(QStringLiteral("/page.html"))));
+    ASSERT_TRUE(go("/page.html"));
     ASSERT_TRUE(WaitUntil([&] { return Command("ActionFileSaveAs")->isEnabled() && Command("ActionFilePrint")->isEnabled(); }));
 
     QSignalSpy finished(printer, &TDialogPagePrinter::printFinished);

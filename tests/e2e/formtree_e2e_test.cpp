@@ -31,7 +31,7 @@ const char kLogScript[] = "<script>var log = [];"
                           " : t.value; log.push(t.name + '=' + v); });</script>";
 
 // The main window with the view, tab and form controllers on the real engine.
-class FormTreeE2E : public TEngineSuite {
+class FormTreeE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -60,14 +60,6 @@ protected:
         values = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorForm"));
     }
 
-    void openProject(const char* homePage, const std::function<void(const QString&)>& prepare = {})
-    {
-        window.openProject(home.path(), s_server->urlText(QString::fromLatin1(homePage)), [&](TXMLProjectType& project) {
-            if (prepare)
-                prepare(project.RootDirectory());
-        });
-    }
-
     QStringList treeLines() const { return TreeLines(*tree); }
     QTreeWidgetItem* find(const QString& text) const { return FindItem(*tree, text); }
     QString cell(int row, int column) const
@@ -82,14 +74,17 @@ protected:
                 return r;
         return -1;
     }
-    bool enabled(const char* name) const { return Command(name)->isEnabled(); }
-    QVariant run(const QString& script) { return window.run(script); }
+    // The enabled ones of the form commands that depend on the chosen node, without "ActionForm".
+    static QString commands()
+    {
+        QStringList on;
+        for (const char* name : { "Define", "DefineDelete", "Submit", "SaveAs", "SaveSelectTree", "FrameSource" })
+            if (Command(QByteArray("ActionForm").append(name).constData())->isEnabled())
+                on << name;
+        return on.join(' ');
+    }
     QString log() { return run("log.join(' ')").toString(); }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
-    TMainForm* form = &window.form();
-    TTabAction* tabs = &window.tabs();
     TFormAction* action = nullptr;
     QTreeWidget* tree = nullptr;
     QTableWidget* values = nullptr;
@@ -102,24 +97,16 @@ TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefi
     ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:menu", "2:search", "1:main", "2:order" }); }))
         << treeLines().join(' ').toStdString();
     EXPECT_FALSE(tree->topLevelItem(0)->text(0).isEmpty()) << "the root shows the screen ID";
-    EXPECT_FALSE(enabled("ActionFormDefine"));
-    EXPECT_TRUE(enabled("ActionFormSaveAs"));
-
+    // The form commands that work on the chosen node: none but saving on the root, the
+    // frame's own on a frame, the form's on a form.
+    EXPECT_EQ(commands(), "SaveAs");
     tree->setCurrentItem(find("main"));
-    EXPECT_FALSE(enabled("ActionFormDefine"));
-    EXPECT_FALSE(enabled("ActionFormDefineDelete"));
-    EXPECT_FALSE(enabled("ActionFormSubmit"));
-    EXPECT_TRUE(enabled("ActionFormSaveSelectTree"));
-    EXPECT_TRUE(enabled("ActionFormFrameSource"));
+    EXPECT_EQ(commands(), "SaveAs SaveSelectTree FrameSource");
     EXPECT_EQ(values->rowCount(), 0);
-
     tree->setCurrentItem(find("order"));
-    EXPECT_TRUE(enabled("ActionFormDefine"));
-    EXPECT_TRUE(enabled("ActionFormSubmit"));
-    EXPECT_FALSE(enabled("ActionFormFrameSource"));
+    EXPECT_EQ(commands(), "Define DefineDelete Submit SaveAs SaveSelectTree");
     EXPECT_EQ(cell(0, 0), "user");
     EXPECT_EQ(cell(0, 1), "taro");
-
     EXPECT_EQ(action->grid().rowCount(), 7);
 
     // Back on a frame node, the value editor and the grid are emptied.
@@ -219,36 +206,20 @@ TEST_F(FormTreeE2E, ASingleSelectionOffersOneEntryAndAnEmptyTemplateFolderOneDis
 
 TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
 {
-    openProject("/ft/plain.html", [](const QString& data) {
-        QDir().mkpath(data + "/FormTemplate");
-        const struct {
-            const char* file;
-            const char* text;
-        } files[] = {
-            { "1.ini", "[Info]\r\nName=住所\r\n[Item]\r\n郵便番号=100-0001\r\n都道府県=東京都\r\n市区町村=千代田区\r\n" },
-            { "2.ini", "[Info]\r\nName=氏名\r\n[Item]\r\n姓=山田\r\n" },
-            { "3.ini", "[Item]\r\n空=\r\n" },
-        };
-        for (const auto& f : files) {
-            QFile file(data + "/FormTemplate/" + f.file);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(textcodec::toCp932(QString::fromUtf8(f.text)));
-        }
+    openProject("/ft/plain.html", [](TXMLProjectType& project) {
+        QDir().mkpath(project.RootDirectory() + "/FormTemplate");
+        QFile file(project.RootDirectory() + "/FormTemplate/1.ini");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(textcodec::toCp932(QString::fromUtf8("[Info]\r\nName=住所\r\n[Item]\r\n郵便番号=100-0001\r\n")));
     });
     QMenu* menu = form->subMenu(QStringLiteral("MenuDataTemplate"));
     ASSERT_NE(menu, nullptr);
-    QStringList captions;
-    for (QAction* a : menu->actions())
-        captions << a->text();
-    EXPECT_EQ(captions, QStringList({ "住所(&1)", "氏名(&2)", "データ 3(&3)" }));
+    ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_TRUE(WaitUntil([&] { return menu->isEnabled(); }, 5000));
-
     menu->actions().first()->trigger();
     auto* grid = form->findChild<QTableWidget*>(QStringLiteral("StringGridTemplate"));
     ASSERT_NE(grid, nullptr);
-    ASSERT_EQ(grid->rowCount(), 4);
-    EXPECT_EQ(grid->item(1, 0)->text(), "郵便番号");
-    EXPECT_EQ(grid->item(1, 1)->text(), "100-0001");
+    ASSERT_EQ(grid->rowCount(), 2);
 
     ASSERT_TRUE(WaitUntil([&] { return treeLines() == QStringList({ "1:order" }); })) << treeLines().join(' ').toStdString();
     TTabWindow* tab = tabs->CurrentTabWindow();
@@ -256,15 +227,9 @@ TEST_F(FormTreeE2E, ATemplateTextGoesIntoTheFocusedFieldOfThePage)
     run("document.forms.order.user.focus(); 1");
     ASSERT_TRUE(WaitUntil([&] { return tab->ActiveElement() >= 0; }, 5000)) << "the page reports the focused field";
 
-    // Pressed on one row and released on another: nothing is entered, no button stays pressed.
+    // A click on the row's button enters its text.
     grid->scrollToTop();
     const QPoint first = grid->visualRect(grid->model()->index(1, 2)).center();
-    const QPoint second = grid->visualRect(grid->model()->index(2, 2)).center();
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, first);
-    EXPECT_EQ(grid->item(1, 2)->text(), "1");
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, second);
-    EXPECT_EQ(grid->item(1, 2)->text(), "2");
-
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, first);
     ASSERT_TRUE(WaitUntil([&] { return run("document.forms.order.user.value").toString() == "taro100-0001"; }, 5000))

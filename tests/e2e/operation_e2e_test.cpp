@@ -121,26 +121,6 @@ protected:
 
 } // namespace
 
-// Every scenario starts on a fresh page and runs its last operation; the log of that run
-// is compared line by line.
-TEST_F(OperationE2E, ScenariosOnTheRealEngine)
-{
-    for (const TOperationScenario& scenario : OperationScenarios()) {
-        SCOPED_TRACE(scenario.name);
-        operations.clear();
-        for (const auto& [id, text] : scenario.operations)
-            add(id, text);
-        const auto& results = run({ QString::number(scenario.runId) });
-        ASSERT_EQ(results.size(), 1u);
-        const TOperationRunResult& result = results.front();
-        EXPECT_EQ(result.resultCode, scenario.code);
-        EXPECT_EQ(result.passed, scenario.passes);
-        EXPECT_EQ(plain(result.lines), ExpandLines(*s_server, scenario.lines));
-        if (scenario.check)
-            scenario.check(*s_server);
-    }
-}
-
 // The box opened by the click is answered inside the click's step, also when the page
 // navigates right after it, and the finished screen is checked on the new page.
 TEST_F(OperationE2E, ConfirmThenNavigationIsCheckedOnTheNextScreenEveryTime)

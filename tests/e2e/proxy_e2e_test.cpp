@@ -99,11 +99,6 @@ TEST(ProxyChoice, ProjectSettingsMapOntoAChoice)
         EXPECT_EQ(c.mode, row.expected) << row.name;
         EXPECT_EQ(c.port, row.expectedPort) << row.name;
     }
-    const TProxyChoice proxy = TProxyChoice::FromProject(2, "127.0.0.1", "3128");
-    ApplyProxyChoice(proxy);
-    EXPECT_EQ(CurrentProxyChoice(), proxy);
-    ApplyProxyChoice(TProxyChoice());
-    EXPECT_EQ(CurrentProxyChoice(), TProxyChoice());
 }
 
 } // namespace

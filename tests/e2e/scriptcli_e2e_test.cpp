@@ -16,7 +16,7 @@ protected:
     {
         EXPECT_TRUE(server.start());
         server.addPage(QStringLiteral("/s/page.html"),
-                       "<html><body><script>var obj = { a: 1 }; var text = 'hi';\n"
+                       "<html><body><script>var obj = { a: 1 }; var text = 'hi'; var answer = 'top';\n"
                        "function f(a, b) { return typeof b; }</script>"
                        "<iframe name=inner src=frame.html></iframe></body></html>");
         server.addPage(QStringLiteral("/s/frame.html"), "<html><body><script>var answer = 41;</script></body></html>");
@@ -51,9 +51,11 @@ TEST_F(ScriptCli, AFailedStepOrAForeignPageExitsWithOneAndUsageErrorsWithTwo)
     EXPECT_EQ(failed.out, QStringList({ "obj=@Object:[object Object]", kSeparator, "obj=@Object:[object Object]" }));
     EXPECT_TRUE(failed.err.contains("JavaScript コードの実行が失敗しました。\ncode text: missing()")) << failed.err.toStdString();
 
-    const TCliResult frame = run({ "--frame", "//inner", server.urlText("/s/page.html"), "--eval", "answer + 1" });
+    // A frame's code, variables and calls use the frame's own globals, not the top page's.
+    const TCliResult frame = run({ "--frame", "//inner", server.urlText("/s/page.html"), "--eval", "answer + 1",
+                                   "--set", "answer=answer * 2", "--get", "answer" });
     EXPECT_EQ(frame.exitCode, 0) << frame.err.toStdString();
-    EXPECT_EQ(frame.out, QStringList({ kSeparator, "code text:answer + 1", "return value:42" }));
+    EXPECT_EQ(frame.out, QStringList({ kSeparator, "code text:answer + 1", "return value:42", "answer=82", "answer=82" }));
 
     const TCliResult remote = run({ server.urlText("/s/page.html", true), "--eval", "1", "--get", "text" });
     EXPECT_EQ(remote.exitCode, 1);

@@ -19,7 +19,7 @@ namespace {
 
 // The main window with the view and tab controllers on the real engine, and a listener
 // that records every event.
-class TabActionE2E : public TEngineSuite {
+class TabActionE2E : public TEngineWindowSuite {
 protected:
     static void SetUpTestSuite()
     {
@@ -41,16 +41,12 @@ protected:
 
     void openProject(int viewAlert = 1)
     {
-        window.openProject(home.path(), s_server->urlText(QStringLiteral("/ta/home.html")),
-                           [viewAlert](TXMLProjectType& project) { project.SetViewAlert(viewAlert); });
+        TEngineWindowSuite::openProject("/ta/home.html", [viewAlert](TXMLProjectType& project) { project.SetViewAlert(viewAlert); });
     }
-    void closeProject() { window.closeProject(); }
 
     int parsedCount() const { return int(events->filter(QStringLiteral("DocumentParseCompleted")).size()); }
 
     bool waitForParses(int count) { return WaitUntil([&] { return parsedCount() >= count; }); }
-
-    QVariant run(TTabWindow* tab, const QString& script) { return window.run(script, tab); }
 
     QStringList tabList() const
     {
@@ -62,10 +58,6 @@ protected:
         return lines;
     }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
-    TMainForm* form = &window.form();
-    TTabAction* tabs = &window.tabs();
     std::shared_ptr<QStringList> events = std::make_shared<QStringList>();
 };
 
@@ -90,14 +82,10 @@ TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTa
         App().tabs->OpenTab(pages[i]);
         ASSERT_TRUE(waitForParses(i + 1));
     }
-    EXPECT_EQ(form->tabStrip()->count(), 4);
-    // The title comes in a report of its own.
-    EXPECT_TRUE(WaitUntil([&] { return form->tabStrip()->tabText(2) == "B"; })) << form->tabStrip()->tabText(2).toStdString();
 
     // The list is written at every report of a tab: wait until it holds every page.
     EXPECT_TRUE(WaitUntil([&] { return tabList() == listed(); })) << tabList().join(QLatin1Char('\n')).toStdString();
     const QStringList written = tabList();
-    ASSERT_EQ(written.size(), 4);
 
     closeProject();
     EXPECT_EQ(App().tabs->TabCount(), 0);
@@ -126,35 +114,24 @@ TEST_F(TabActionE2E, TabListIsRestoredInFileOrderWithNewIdsAndTreeDropsMoveTheTa
             inController << tab->GetTitle();
         return QStringList { inTree.join(' '), onStrip.join(' '), inController.join(' ') };
     };
+    // Titles come in reports of their own.
     ASSERT_TRUE(WaitUntil([&] { return shown() == QStringList(3, "Home A B Child"); })) << shown().join('\n').toStdString();
 
     form->showLeftPage(2); // the tree's page, "ウィンドウ"
     auto* watcher = form->findChild<TTabWidgets*>();
     ASSERT_NE(watcher, nullptr);
     tree->expandAll();
-    const struct {
-        const char* name;
-        int dragged, target; // node positions
-        const char* order;
-    } rows[] = {
-        { "towards the end", 0, 2, "A Home B Child" },
-        { "towards the start", 3, 0, "Child A Home B" },
-        { "onto the last", 0, 3, "A Home Child B" },
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        // A drag that the tree starts ends in a drop on its viewport, which the tab widgets
-        // watch. The offscreen platform runs no drags, so the drop is handed to the watcher
-        // as Qt would hand it over.
-        QTreeWidgetItem* target = root->child(row.target);
-        tree->setCurrentItem(root->child(row.dragged));
-        tree->scrollToItem(target);
-        std::unique_ptr<QMimeData> data(tree->model()->mimeData({ tree->currentIndex() }));
-        QDropEvent drop(QRectF(tree->visualItemRect(target)).center(), Qt::MoveAction, data.get(), Qt::LeftButton,
-                        Qt::NoModifier);
-        EXPECT_TRUE(static_cast<QObject*>(watcher)->eventFilter(tree->viewport(), &drop));
-        EXPECT_EQ(shown(), QStringList(3, row.order));
-    }
+    // A drag that the tree starts ends in a drop on its viewport, which the tab widgets watch.
+    // The offscreen platform runs no drags, so the drop is handed to the watcher as Qt would
+    // hand it over. (Where a dropped tab goes is checked on the controller alone.)
+    QTreeWidgetItem* target = root->child(2);
+    tree->setCurrentItem(root->child(0));
+    tree->scrollToItem(target);
+    std::unique_ptr<QMimeData> data(tree->model()->mimeData({ tree->currentIndex() }));
+    QDropEvent drop(QRectF(tree->visualItemRect(target)).center(), Qt::MoveAction, data.get(), Qt::LeftButton,
+                    Qt::NoModifier);
+    EXPECT_TRUE(static_cast<QObject*>(watcher)->eventFilter(tree->viewport(), &drop));
+    EXPECT_EQ(shown(), QStringList(3, "A Home B Child"));
 }
 
 TEST_F(TabActionE2E, EventsOfAPageReachTheBusInOrderAlsoWhenItsAddressStaysTheSame)
@@ -182,7 +159,7 @@ TEST_F(TabActionE2E, EventsOfAPageReachTheBusInOrderAlsoWhenItsAddressStaysTheSa
 
     // The form posted back to its own address: no address changes, the navigation completes.
     events->clear();
-    run(tabs->CurrentTabWindow(), QStringLiteral("document.forms[0].submit(); 1"));
+    run(QStringLiteral("document.forms[0].submit(); 1"));
     ASSERT_TRUE(waitForParses(1));
     EXPECT_EQ(pageEvents().join(' ').toStdString(), page.join(' ').toStdString());
     EXPECT_EQ(s_server->requestCount(QStringLiteral("/ta/self.html")), 2);
@@ -193,7 +170,7 @@ TEST_F(TabActionE2E, MessageBoxesOfLocalPagesAreAnsweredAndLoggedAndRemoteOnesSh
     openProject(0);
     ASSERT_TRUE(waitForParses(1));
     TTabWindow* local = tabs->CurrentTabWindow();
-    run(local, QStringLiteral("alert('hello local'); 1"));
+    run(QStringLiteral("alert('hello local'); 1"), local);
     EXPECT_TRUE(home.prompter().messages().isEmpty());
     EXPECT_EQ(App().service<TConsoleMemos>().popup.lines(), (QStringList { "-> alert", "hello local" }));
 
@@ -207,15 +184,15 @@ TEST_F(TabActionE2E, MessageBoxesOfLocalPagesAreAnsweredAndLoggedAndRemoteOnesSh
         }
     });
     App().bus().AddListener(std::move(answering));
-    EXPECT_EQ(run(local, QStringLiteral("confirm('sure?') ? 'yes' : 'no'")).toString(), "no");
+    EXPECT_EQ(run(QStringLiteral("confirm('sure?') ? 'yes' : 'no'"), local).toString(), "no");
     EXPECT_EQ(local->PopupInfo()->ResultButton, 2);
     EXPECT_TRUE(home.prompter().messages().isEmpty());
     // Prompts are the engine's own box, which no one could answer without a screen.
-    EXPECT_EQ(run(local, QStringLiteral("String(prompt('name?', 'x'))")).toString(), "null");
+    EXPECT_EQ(run(QStringLiteral("String(prompt('name?', 'x'))"), local).toString(), "null");
 
     App().tabs->OpenTab(s_server->urlText(QStringLiteral("/ta/a.html"), true));
     ASSERT_TRUE(waitForParses(2));
-    run(tabs->CurrentTabWindow(), QStringLiteral("alert('hello remote'); 1"));
+    run(QStringLiteral("alert('hello remote'); 1"));
     EXPECT_EQ(home.prompter().messages(), QStringList { "hello remote" });
     EXPECT_EQ(App().service<TConsoleMemos>().popup.lines().mid(4), (QStringList { "-> alert", "hello remote" }));
 }
@@ -225,15 +202,15 @@ TEST_F(TabActionE2E, ScriptWindowsOpenAsTabsAndTheirCloseEndsTheirEvents)
     openProject();
     ASSERT_TRUE(waitForParses(1));
     TTabWindow* opener = tabs->CurrentTabWindow();
-    run(opener, QStringLiteral("window.open('child.html', 'child'); 1"));
+    run(QStringLiteral("window.open('child.html', 'child'); 1"), opener);
     ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 2 && parsedCount() >= 2; }));
     TTabWindow* child = tabs->CurrentTabWindow();
     ASSERT_NE(child, opener);
     EXPECT_TRUE(child->GetUrl().endsWith("/ta/child.html"));
     const QString childId = QString::number(child->TabId());
 
-    run(child, QStringLiteral("setTimeout(function () { window.close(); document.title = 'after close'; "
-                              "location.href = 'a.html'; }, 0); 1"));
+    run(QStringLiteral("setTimeout(function () { window.close(); document.title = 'after close'; "
+                              "location.href = 'a.html'; }, 0); 1"), child);
     ASSERT_TRUE(WaitUntil([&] { return App().tabs->TabCount() == 1; }));
     const int childEvents = int(events->filter(":" + childId).size());
     Pause(700);
@@ -261,7 +238,7 @@ TEST_F(TabActionE2E, DownloadsAreLoggedUnderTheFilesAddressOncePerFile)
         return WaitUntil([&] { return home.prompter().asked.size() >= count; });
     };
     auto click = [&](const char* id) {
-        run(tabs->CurrentTabWindow(), QStringLiteral("document.getElementById('%1').click(); 1").arg(QLatin1String(id)));
+        run(QStringLiteral("document.getElementById('%1').click(); 1").arg(QLatin1String(id)));
     };
     auto address = [](const char* file) -> QString { return "-> " + s_server->urlText(QStringLiteral("/ta/%1").arg(QLatin1String(file))); };
 

@@ -48,18 +48,12 @@ QString THttpServer::Request::formValue(const QString& name) const
 
 THttpServer::Response THttpServer::Response::html(const QByteArray& body)
 {
-    Response r;
-    r.body = body;
-    return r;
+    return Response { 200, "text/html; charset=utf-8", body, {} };
 }
 
 THttpServer::Response THttpServer::Response::notFound()
 {
-    Response r;
-    r.status = 404;
-    r.contentType = "text/plain; charset=utf-8";
-    r.body = "not found";
-    return r;
+    return Response { 404, "text/plain; charset=utf-8", "not found", {} };
 }
 
 THttpServer::THttpServer(QObject* parent) : QObject(parent), m_root(fixturePagesDirectory()) {}
@@ -99,21 +93,15 @@ bool THttpServer::start()
 
 QUrl THttpServer::url(const QString& path, bool remote) const
 {
-    const QString host = remote ? QStringLiteral("127.0.0.2") : QStringLiteral("127.0.0.1");
-    QString p = path;
-    if (!p.startsWith(QLatin1Char('/')))
-        p.prepend(QLatin1Char('/'));
-    return QUrl(QStringLiteral("http://") + host + QLatin1Char(':') + QString::number(m_port) + p);
+    return QUrl(QStringLiteral("http://127.0.0.%1:%2%3%4")
+                    .arg(remote ? 2 : 1)
+                    .arg(m_port)
+                    .arg(path.startsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"), path));
 }
 
 void THttpServer::addPage(const QString& path, const QByteArray& body, const QByteArray& contentType)
 {
-    addHandler(path, [body, contentType](const Request&) {
-        Response r;
-        r.body = body;
-        r.contentType = contentType;
-        return r;
-    });
+    addHandler(path, [r = Response { 200, contentType, body, {} }](const Request&) { return r; });
 }
 
 void THttpServer::addHandler(const QString& path, Handler handler)
@@ -123,13 +111,9 @@ void THttpServer::addHandler(const QString& path, Handler handler)
 
 void THttpServer::addDownload(const QString& path, const QByteArray& bytes, const QString& fileName)
 {
-    addHandler(path, [bytes, fileName](const Request&) {
-        Response r;
-        r.contentType = "application/octet-stream";
-        r.body = bytes;
-        r.headers.append({ "Content-Disposition", "attachment; filename=\"" + fileName.toUtf8() + '"' });
-        return r;
-    });
+    const Response r { 200, "application/octet-stream", bytes,
+                       { { "Content-Disposition", "attachment; filename=\"" + fileName.toUtf8() + '"' } } };
+    addHandler(path, [r](const Request&) { return r; });
 }
 
 void THttpServer::setDelay(const QString& path, int milliseconds)
@@ -170,9 +154,7 @@ void THttpServer::handle(const QHttpServerRequest& incoming, QHttpServerResponde
 THttpServer::Response THttpServer::respond(const Request& request)
 {
     const Handler handler = m_routes.value(request.path);
-    if (handler)
-        return handler(request);
-    return serveFile(request.path);
+    return handler ? handler(request) : serveFile(request.path);
 }
 
 THttpServer::Response THttpServer::serveFile(const QString& path) const

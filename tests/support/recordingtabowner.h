@@ -2,6 +2,7 @@
 
 #include "browser/tabwindow.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -51,11 +52,7 @@ public:
     // Reports whose line starts with the prefix.
     QStringList matching(const QString& prefix) const
     {
-        QStringList found;
-        for (const QString& line : reports)
-            if (line.startsWith(prefix))
-                found.append(line);
-        return found;
+        return reports.filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
     }
     int count(const QString& prefix) const { return int(matching(prefix).size()); }
     QStringList take() { return std::exchange(reports, {}); }
