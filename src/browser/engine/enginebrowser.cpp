@@ -9,6 +9,7 @@
 #include "core/viewaction.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -642,6 +643,17 @@ void TEngineBrowser::PrintPage(QPrinter* printer, std::function<void(bool ok)> d
             callback(ok);
     }, Qt::SingleShotConnection);
     print(printer);
+}
+
+void TEngineBrowser::closeEvent(QCloseEvent* event)
+{
+    // The engine aborts the whole program when the page is closed while it is printed: the
+    // closed window only hides it then, and its owner deletes it once the print has ended.
+    if (Printing()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    QWebEngineView::closeEvent(event);
 }
 
 void TEngineBrowser::HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done)

@@ -67,6 +67,7 @@ public:
     bool CanSavePage() const override;
     void SavePage(const QString& path, int format, std::function<void(const QString& error)> done) override;
     void PrintPage(QPrinter* printer, std::function<void(bool ok)> done) override;
+    bool Printing() const { return !m_printDone.isEmpty(); }
     void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done) override;
 
     // From the page.
@@ -83,6 +84,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

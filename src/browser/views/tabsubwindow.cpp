@@ -1,5 +1,7 @@
 #include "browser/views/tabsubwindow.h"
 
+#include "browser/engine/enginebrowser.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +20,14 @@ TTabSubWindow::~TTabSubWindow()
 {
     // The tab goes before the browser it listens to.
     m_tab.reset();
+    // The engine aborts the whole program when a page goes while it is printed: a browser
+    // that prints leaves the window hidden and goes once the print has ended.
+    auto* browser = qobject_cast<TEngineBrowser*>(widget());
+    if (browser && browser->Printing()) {
+        setWidget(nullptr);
+        browser->hide();
+        connect(browser, &QWebEngineView::printFinished, browser, &QObject::deleteLater);
+    }
 }
 
 void TTabSubWindow::setTab(std::unique_ptr<TTabWindow> tab)
