@@ -116,9 +116,10 @@ void TServerAction::Connect()
         return;
     const TProxyChoice choice = TProxyChoice::FromProject(TProxyChoice::Project, project->ProxyServerAddress(), project->ProxyServerPort());
     if (choice.mode != TProxyChoice::Project) {
-        // An address or port that names no server: stay direct rather than claim a proxy.
-        LogWarn(QStringLiteral("proxy server address is not usable: ") + project->ProxyServerAddress()
-                + QLatin1Char(':') + project->ProxyServerPort());
+        // An address or port that names no server: stay direct rather than claim a proxy, and
+        // say so, since the menu then shows the direct connection the user did not choose.
+        LogError(QStringLiteral("proxy server address is not usable: ") + project->ProxyServerAddress()
+                 + QLatin1Char(':') + project->ProxyServerPort());
         Disconnect();
         return;
     }
