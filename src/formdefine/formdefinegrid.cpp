@@ -78,15 +78,21 @@ void TFormDefineGrid::fill(const QString& screenId, TTagForm& form)
     m_parts.removeLast();
     m_screenId = screenId;
     TFormDefineManager& manager = App().service<TFormDefineManager>();
-    for (const auto& part : form.Parts()) {
-        const TFormDefineRow& definition = manager.definition(screenId, part->GetPath());
-        QStringList row = emptyRow();
-        row[0] = part->GetLocalName();
-        row[1] = part->GetType().toUpper();
-        for (int c = kReferenceColumn; c < kColumnCount && c < definition.count(); ++c)
-            row[c] = definition.field(c);
-        m_cells << row;
-        m_parts << part.get();
+    try {
+        for (const auto& part : form.Parts()) {
+            const TFormDefineRow& definition = manager.definition(screenId, part->GetPath());
+            QStringList row = emptyRow();
+            row[0] = part->GetLocalName();
+            row[1] = part->GetType().toUpper();
+            for (int c = kReferenceColumn; c < kColumnCount && c < definition.count(); ++c)
+                row[c] = definition.field(c);
+            m_cells << row;
+            m_parts << part.get();
+        }
+    } catch (...) {
+        // The screen's definitions cannot be read: the grid stays empty rather than half filled.
+        reset();
+        throw;
     }
     // A form without parts still shows one empty data row.
     if (form.Parts().empty()) {
