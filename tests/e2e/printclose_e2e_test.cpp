@@ -29,17 +29,15 @@ protected:
     }
 };
 
-class PrintCloseE2E : public TEngineSuite {
+class PrintCloseE2E : public TEngineWindowSuite {
 protected:
     PrintCloseE2E()
     {
-        auto printer = std::make_unique<PdfPrinter>(&window.form(), home.file(QStringLiteral("first.pdf")));
+        auto printer = std::make_unique<PdfPrinter>(form, home.file(QStringLiteral("first.pdf")));
         this->printer = printer.get();
         App().bus().AddListener(std::make_unique<TFileAction>(std::move(printer)));
     }
 
-    TTestHome home;
-    TEngineWindow window { s_profile };
     PdfPrinter* printer = nullptr;
 };
 
@@ -48,15 +46,15 @@ protected:
 TEST_F(PrintCloseE2E, ClosingTheTabWhilePrintingLetsThePrintEnd)
 {
     s_server->addPage(QStringLiteral("/pc/page.html"), TitledPage("printed"));
-    ASSERT_TRUE(window.go(s_server->urlText(QStringLiteral("/pc/page.html"))));
+    ASSERT_TRUE(go(QStringLiteral("/pc/page.html")));
     ASSERT_TRUE(WaitUntil([&] { return Command("ActionFilePrint")->isEnabled(); }));
-    QPointer<QObject> browser(dynamic_cast<TEngineBrowser*>(window.tabs().CurrentTabWindow()->Browser()));
+    QPointer<QObject> browser(dynamic_cast<TEngineBrowser*>(tabs->CurrentTabWindow()->Browser()));
     ASSERT_TRUE(browser);
 
     QSignalSpy finished(printer, &TDialogPagePrinter::printFinished);
     Command("ActionFilePrint")->trigger();
     Command("ActionTabClose")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return window.tabs().TabCount() == 0 && finished.count() == 1; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return tabs->TabCount() == 0 && finished.count() == 1; }, 30000));
     EXPECT_TRUE(finished.at(0).at(0).toBool());
     EXPECT_GT(QFileInfo(printer->pdf).size(), 500);
     EXPECT_TRUE(WaitUntil([&] {

@@ -10,19 +10,17 @@ namespace {
 
 // A value typed into the script panel's grid that the page does not take is replaced by the
 // value the page still holds, so the grid never shows a value that was not assigned.
-class ScriptVariableE2E : public TEngineSuite {
+class ScriptVariableE2E : public TEngineWindowSuite {
 protected:
-    ScriptVariableE2E() { App().bus().AddListener(CreateJSAction(window.form())); }
-    TTestHome home;
-    TEngineWindow window { s_profile };
+    ScriptVariableE2E() { App().bus().AddListener(CreateJSAction(*form)); }
 };
 
 TEST_F(ScriptVariableE2E, AFailedAssignmentShowsThePagesValueAgain)
 {
     s_server->addPage(QStringLiteral("/sv/page.html"), "<html><body><script>var count = 1;</script></body></html>");
-    window.openProject(home.path(), s_server->urlText(QStringLiteral("/sv/page.html")));
-    auto* tree = window.form().findChild<QTreeWidget*>(QStringLiteral("TreeViewJS"));
-    auto* grid = window.form().findChild<QTableWidget*>(QStringLiteral("ValueListEditorJS"));
+    openProject(QStringLiteral("/sv/page.html"));
+    auto* tree = form->findChild<QTreeWidget*>(QStringLiteral("TreeViewJS"));
+    auto* grid = form->findChild<QTableWidget*>(QStringLiteral("ValueListEditorJS"));
     ASSERT_TRUE(tree && grid);
     ASSERT_TRUE(WaitUntil([&] { return FindItem(*tree, QStringLiteral("SCRIPT")); }));
     tree->setCurrentItem(FindItem(*tree, QStringLiteral("SCRIPT")));
@@ -35,7 +33,7 @@ TEST_F(ScriptVariableE2E, AFailedAssignmentShowsThePagesValueAgain)
         grid->item(0, 1)->setText(QString::fromLatin1(row.typed));
         EXPECT_TRUE(WaitUntil([&] { return shown() == row.shown; }, 10000)) << row.name << ": " << shown().toStdString();
     }
-    EXPECT_EQ(window.run(QStringLiteral("count")).toInt(), 2);
+    EXPECT_EQ(run(QStringLiteral("count")).toInt(), 2);
 }
 
 }
