@@ -213,21 +213,10 @@ void TJSAction::ValueEdited(int row, const QString& value)
     if (node->kind == Node::Script) {
         TTagScript* script = node->script;
         QPointer<TJSAction> self(this);
-        m_executor.SetVariableValue(script, name, value, [self, script, name](const QString&, bool ok) {
-            if (!self || ok)
-                return;
-            // The value was not taken: the row shows what the page still holds instead.
-            self->m_executor.GetVariableValue(script, name, [self, script, name](const QString& kept, bool read) {
-                if (!self || !read)
-                    return;
-                for (QString& line : script->Variables()) {
-                    if (splitLine(line).first.compare(name, Qt::CaseInsensitive) == 0)
-                        line = splitLine(line).first + QLatin1Char('=') + kept;
-                }
-                const Node* selected = self->selectedNode();
-                if (selected && selected->kind == Node::Script && selected->script == script)
-                    self->fillGrid(script->Variables());
-            });
+        m_executor.SetVariableValue(script, name, value, [self, script](const QString&, bool ok) {
+            // The value was not taken: the grid shows again what the page still holds.
+            if (self && !ok)
+                self->m_executor.RefreshVariables(script);
         });
     } else if (node->kind == Node::Function) {
         QStringList& parameters = node->function->Parameters();
