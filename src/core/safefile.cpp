@@ -185,6 +185,10 @@ bool read(const QString& path, QByteArray* bytes, QString* error)
 {
     // Non-blocking, so that opening a FIFO never waits for a writer; the type is checked
     // before anything is read.
+    if (const int fault = injected(Step::Read, path)) {
+        setError(error, path, fault);
+        return false;
+    }
     Fd fd(::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
         setError(error, path, errno);

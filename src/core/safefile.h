@@ -36,9 +36,9 @@ bool keepBackup(const QString& path, QString* backup, QString* error = nullptr);
 // "<path>: <reason of errno>"
 QString systemError(const QString& path, int errorNumber);
 
-// The steps of a write that a test can make fail: the hook gets the step and the path and
-// answers 0 to go on or an errno value to fail that step with.
-enum class Step { Open, Write, Sync, Rename };
+// The steps of a write (and the read) that a test can make fail: the hook gets the step and
+// the path and answers 0 to go on or an errno value to fail that step with.
+enum class Step { Open, Write, Sync, Rename, Read };
 using FaultHook = std::function<int(Step, const QString& path)>;
 void setFaultHook(FaultHook hook);
 

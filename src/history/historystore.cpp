@@ -110,13 +110,14 @@ void THistoryStore::Clear()
     m_domains.clear();
     m_domainOrder.clear();
     m_unreadDomains.clear();
+    m_listReadError.clear();
 }
 
 QStringList THistoryStore::Load(const QString& folder)
 {
     QStringList read;
     TIniFile list(QDir(folder).filePath(DomainListFileName()));
-    if (!list.load())
+    if (!list.load(&m_listReadError))
         return read;
     QSet<QString> seen;
     for (const QString& key : list.keyNames(kItem)) {
@@ -145,6 +146,13 @@ QStringList THistoryStore::Load(const QString& folder)
 
 bool THistoryStore::Save(const QString& folder, QString* error) const
 {
+    // A list that was there but could not be read would be replaced by this session's
+    // domains alone, and their files by this session's pages: nothing is saved over them.
+    if (!m_listReadError.isEmpty()) {
+        if (error)
+            *error = m_listReadError + QStringLiteral(" (the history is not saved over it)");
+        return false;
+    }
     QDir().mkpath(folder);
     TIniFile list(QDir(folder).filePath(DomainListFileName()));
     int index = 0;
@@ -153,6 +161,16 @@ bool THistoryStore::Save(const QString& folder, QString* error) const
         if (!UsableDomainFileName(domain))
             continue;
         TIniFile pages(QDir(folder).filePath(domain + QStringLiteral(".ini")));
+        if (m_unreadDomains.contains(domain, Qt::CaseInsensitive)) {
+            // Its file holds pages this session never read: it is kept as it is (and stays
+            // listed below); the pages visited now are not stored.
+            ok = false;
+            if (error && error->isEmpty())
+                *error = pages.fileName() + QStringLiteral(": could not be read (not saved over)");
+            if (QFileInfo::exists(pages.fileName()))
+                list.writeString(kItem, QString::number(index++), domain);
+            continue;
+        }
         for (const THistoryEntry& entry : m_domains.value(domain)) {
             // Keys ignore letter case: a second page of the same title gets a number.
             const QString base = TitleKey(entry);

@@ -56,6 +56,7 @@ private:
     QMap<QString, TDomainPages> m_domains;
     QStringList m_domainOrder;
     QStringList m_unreadDomains; // listed, but their file could not be read
+    QString m_listReadError;     // the domain list was there but could not be read
 };
 
 // The captions of a back or forward drop-down menu: the title followed by "(&", the

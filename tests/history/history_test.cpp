@@ -170,6 +170,36 @@ TEST(HistoryStore, SavingKeepsListedADomainWhoseFileCouldNotBeReadOrWritten)
     }
 }
 
+// A list or a domain file that is there but cannot be read is never saved over: its pages
+// would be replaced by this session's alone.
+TEST(HistoryStore, AFileThatCouldNotBeReadIsNeverSavedOver)
+{
+    const QByteArray list = "[Item]\r\n0=old.test\r\n";
+    const QByteArray pages = "[Item]\r\nOld=http://old.test/\r\n";
+    for (const QString unreadable : { "DomainHistryList.ini", "old.test.ini" }) {
+        SCOPED_TRACE(unreadable.toStdString());
+        TTestHome home;
+        const QString folder = home.file("TabWindow");
+        ASSERT_TRUE(WriteFileBytes(folder + "/DomainHistryList.ini", list));
+        ASSERT_TRUE(WriteFileBytes(folder + "/old.test.ini", pages));
+        safefile::setFaultHook([&](safefile::Step step, const QString& file) {
+            return step == safefile::Step::Read && file.endsWith("/" + unreadable) ? EACCES : 0;
+        });
+        THistoryStore store;
+        store.Load(folder);
+        safefile::setFaultHook({});
+        store.AddToDomains(Entry("Old 2", "http://old.test/2"));
+        QString error;
+        EXPECT_FALSE(store.Save(folder, &error));
+        EXPECT_TRUE(error.startsWith(folder + "/" + unreadable + ": ")) << error.toStdString();
+        for (const auto& [file, bytes] : { std::pair { "/DomainHistryList.ini", list }, std::pair { "/old.test.ini", pages } }) {
+            QFile stored(folder + file);
+            ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+            EXPECT_EQ(stored.readAll(), bytes) << file;
+        }
+    }
+}
+
 namespace {
 
 class HistoryActionTest : public testing::Test {
