@@ -2,9 +2,11 @@
 
 #include "app/views/pageprinter.h"
 #include "browser/engine/enginebrowser.h"
+#include "browser/engine/engineprofile.h"
 #include "browser/tabaction.h"
 #include "capture/fileaction.h"
 #include "core/views/mainform.h"
+#include "support/testhome.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -68,6 +70,37 @@ TEST_F(PrintCloseE2E, ClosingTheTabWhilePrintingLetsThePrintEnd)
     Command("ActionFilePrint")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return finished.count() == 2; }, 30000));
     EXPECT_TRUE(finished.at(1).at(0).toBool());
+    EXPECT_TRUE(LoggedErrors().isEmpty()) << LoggedErrors().join('\n').toStdString();
+}
+
+}
+
+namespace {
+
+// Closing the whole window while its page prints, then dropping the engine's profile, as
+// the program does when it quits: the print ends into its file first and nothing aborts.
+class PrintQuitE2E : public TEngineSuite {};
+
+TEST_F(PrintQuitE2E, ClosingTheWindowWhilePrintingKeepsThePrint)
+{
+    TTestHome home;
+    const QString pdf = home.file(QStringLiteral("quit.pdf"));
+    auto profile = std::make_unique<TEngineProfile>();
+    auto window = std::make_unique<TEngineWindow>(profile.get());
+    auto printer = std::make_unique<PdfPrinter>(&window->form(), pdf);
+    QSignalSpy finished(printer.get(), &TDialogPagePrinter::printFinished);
+    App().bus().AddListener(std::make_unique<TFileAction>(std::move(printer)));
+    window->openProject(home.path(), QString());
+    s_server->addPage(QStringLiteral("/pq/page.html"), TitledPage("printed"));
+    ASSERT_TRUE(window->go(s_server->urlText(QStringLiteral("/pq/page.html"))));
+    ASSERT_TRUE(WaitUntil([&] { return Command("ActionFilePrint")->isEnabled(); }));
+
+    Command("ActionFilePrint")->trigger();
+    window.reset();
+    profile.reset();
+    ASSERT_EQ(finished.count(), 1) << "the print ended before the window went";
+    EXPECT_TRUE(finished.at(0).at(0).toBool());
+    EXPECT_GT(QFileInfo(pdf).size(), 500);
     EXPECT_TRUE(LoggedErrors().isEmpty()) << LoggedErrors().join('\n').toStdString();
 }
 

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFindTextResult>
@@ -643,6 +645,17 @@ void TEngineBrowser::PrintPage(QPrinter* printer, std::function<void(bool ok)> d
             callback(ok);
     }, Qt::SingleShotConnection);
     print(printer);
+}
+
+bool TEngineBrowser::WaitForPrint(int timeoutMs)
+{
+    if (!Printing())
+        return true;
+    QEventLoop loop;
+    connect(this, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !Printing();
 }
 
 void TEngineBrowser::closeEvent(QCloseEvent* event)

@@ -68,6 +68,8 @@ public:
     void SavePage(const QString& path, int format, std::function<void(const QString& error)> done) override;
     void PrintPage(QPrinter* printer, std::function<void(bool ok)> done) override;
     bool Printing() const { return !m_printDone.isEmpty(); }
+    // Runs the event loop until the running print has ended (true) or the time is up.
+    bool WaitForPrint(int timeoutMs);
     void HighlightMatches(const QString& text, bool matchCase, std::function<void(int matches)> done) override;
 
     // From the page.

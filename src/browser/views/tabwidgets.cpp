@@ -7,6 +7,7 @@
 #include "core/appcontext.h"
 #include "core/commandlist.h"
 #include "core/views/mainform.h"
+#include "core/log.h"
 #include "core/projectstate.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@
 namespace {
 
 constexpr int kTabRole = Qt::UserRole + 1;
+// How long closing the window waits for a page still being printed.
+constexpr int kPrintEndWaitMs = 120000;
 
 QIcon NodeIcon(int image)
 {
@@ -87,11 +90,21 @@ TTabWidgets::~TTabWidgets()
     // Pages go before the profile they belong to.
     for (const QPointer<TTabSubWindow>& window : std::as_const(m_windows))
         delete window.data();
+    // A closed tab's browser that still prints outlives its window; the engine aborts the
+    // program when its page or its profile goes before the print ends, and the printed
+    // file would be lost. Such prints are let finish first.
+    for (const QPointer<TEngineBrowser>& browser : std::as_const(m_browsers)) {
+        if (browser && browser->Printing() && !browser->WaitForPrint(kPrintEndWaitMs))
+            LogError(QStringLiteral("print error: the page was still being printed when its window closed"));
+        delete browser.data();
+    }
 }
 
 TTabWindow* TTabWidgets::CreateTabWindow(TTabWindow* current)
 {
     auto* browser = new TEngineBrowser(m_profile->profile());
+    m_browsers.removeAll(nullptr);
+    m_browsers.append(browser);
     browser->setAcceptDrops(false); // dropped files go to the main window
     auto* window = new TTabSubWindow(browser);
     auto tab = std::make_unique<TTabWindow>(browser, window);

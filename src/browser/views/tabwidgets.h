@@ -15,6 +15,7 @@ class QMdiSubWindow;
 class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TEngineBrowser;
 class TEngineProfile;
 class TMainForm;
 class TTabSubWindow;
@@ -72,6 +73,8 @@ private:
     QList<TTabWindow*> m_order;
     QHash<TTabWindow*, QTreeWidgetItem*> m_nodes;
     QHash<TTabWindow*, QPointer<TTabSubWindow>> m_windows;
+    // Every browser made, including those of closed tabs that still print.
+    QList<QPointer<TEngineBrowser>> m_browsers;
     bool m_updating = false;
 };
 
