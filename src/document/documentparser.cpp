@@ -55,8 +55,12 @@ void TDocumentParser::Parse(const QString& url, THtmlDocument* document)
         m_screenIdParser->SetURL(document->url());
         m_localPage = IsLocalURL(m_screenIdParser->URL());
         ParseDocument(m_rootFrame.get(), document, &m_screenSize, 0);
-        for (TTagFrame* frame : m_contentFrames)
-            ParseForms(frame);
+        // The engine's view of a page's source shows the page as text: the forms there are
+        // the view's own controls, not the page's, and nothing may be saved from them.
+        if (!url.startsWith(QLatin1String("view-source:"), Qt::CaseInsensitive)) {
+            for (TTagFrame* frame : m_contentFrames)
+                ParseForms(frame);
+        }
     }
     App().service<TScreenIDHistory>().add(m_screenIdParser->ID());
 }

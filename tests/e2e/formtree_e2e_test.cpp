@@ -118,8 +118,12 @@ TEST_F(FormTreeE2E, AFramesetPageShowsFramesWithTheirFormsAndAFrameNodeHasNoDefi
     Command("ActionFormFrameSource")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return tabs->TabCount() == 2; }));
     const QString source = "view-source:" + s_server->urlText("/ft/menu.html");
-    EXPECT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == source; }))
+    ASSERT_TRUE(WaitUntil([&] { return App().tabs->CurrentTab()->GetUrl() == source && App().tabs->CurrentTab()->IsReady(); }))
         << App().tabs->CurrentTab()->GetUrl().toStdString();
+    // The source view's own controls are no forms of the page: nothing there to save.
+    EXPECT_TRUE(WaitUntil([&] { return Command("ActionFormSaveAs")->isEnabled(); }));
+    EXPECT_EQ(treeLines(), QStringList());
+    EXPECT_FALSE(Command("ActionFormSave")->isEnabled());
 }
 
 TEST_F(FormTreeE2E, EditedValuesReachThePageAndItsOwnChangeHandler)
