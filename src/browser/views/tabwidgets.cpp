@@ -6,9 +6,9 @@
 #include "browser/views/tabsubwindow.h"
 #include "core/appcontext.h"
 #include "core/commandlist.h"
-#include "core/views/mainform.h"
 #include "core/log.h"
 #include "core/projectstate.h"
+#include "core/views/mainform.h"
 
 #include <QApplication>
 #include <QComboBox>
