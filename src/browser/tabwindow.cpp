@@ -346,6 +346,7 @@ bool TTabWindow::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (m_closing)
         return true;
+    m_newWindows = 0;
     try {
         if (key == Qt::Key_Escape)
             StopLoading();
@@ -453,6 +454,7 @@ void TTabWindow::BeforeNavigate2(const QString& url, bool topLevel)
     if (topLevel) {
         // The page is going away: a snapshot still on its way would describe the old one.
         ++m_parseSerial;
+        m_newWindows = 0;
         m_snapshotTimer.stop();
     }
     m_requestedUrl = url;
@@ -765,6 +767,20 @@ TBrowserControl* TTabWindow::NewWindow2()
 {
     if (m_closing || !m_owner)
         return nullptr;
+    // A page that opens window after window on its own (a script in a loop) would fill the
+    // tool with tabs until it stops answering: past a number no test page needs, its further
+    // windows are refused until it is loaded again or the user presses a key or a button in
+    // it, and the user is told once.
+    if (m_newWindows >= kNewWindowsPerPage) {
+        if (m_newWindows++ == kNewWindowsPerPage) {
+            // Told after the engine's request has been answered, not inside it.
+            const QString message = QStringLiteral("new window refused: the page has opened %1 windows on its own")
+                                        .arg(kNewWindowsPerPage);
+            QMetaObject::invokeMethod(this, [message] { LogError(message); }, Qt::QueuedConnection);
+        }
+        return nullptr;
+    }
+    ++m_newWindows;
     return m_owner->OnNewWindow(m_tabId);
 }
 
@@ -875,6 +891,7 @@ void TTabWindow::DocumentEvent(const TDocumentEvent& event)
         return;
     switch (event.kind) {
     case TDocumentEvent::MouseDown:
+        m_newWindows = 0;
         m_clickedDocument = event.document;
         m_documentClicked = true;
         break;

@@ -96,6 +96,8 @@ public:
     static constexpr int kForwardEntryLimit = 10;
     static constexpr int kAllEntryLimit = 100;
     static constexpr int kGestureDistance = 20;
+    // Windows a page may open on its own, before it is loaded again or used.
+    static constexpr int kNewWindowsPerPage = 20;
     static constexpr int kSnapshotTimeoutMs = 30000;
     // Snapshot answers from this size on are read on a worker thread (about 10,000 fields).
     static constexpr qsizetype kSnapshotAsideBytes = 1 << 20;
@@ -271,6 +273,7 @@ private:
     std::unique_ptr<TCalverdineDocument> m_documentModel;
     bool m_parsed = false;
     int m_parseSerial = 0;
+    int m_newWindows = 0; // windows the page asked for since it was loaded or last used
     QList<THistoryEntry> m_backEntries;
     QList<THistoryEntry> m_forwardEntries;
     QList<THistoryEntry> m_allEntries;

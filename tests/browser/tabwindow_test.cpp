@@ -364,3 +364,27 @@ TEST_F(TabWindowTest, APageLeftOrATabClosedWhileItsPageIsReadTakesNoStaleModel)
 }
 
 }
+
+// A page opening windows in a loop gets a fixed number of them, each reported to the owner;
+// the rest are refused with one message. Loading the page again, or a click or a key in it,
+// allows as many anew.
+TEST_F(TabWindowTest, APageOpeningWindowsInALoopIsStoppedAndToldOnce)
+{
+    loadPage();
+    for (int i = 0; i < TTabWindow::kNewWindowsPerPage + 5; ++i)
+        browser.events->NewWindow2();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.count("NewWindow"), TTabWindow::kNewWindowsPerPage);
+    EXPECT_EQ(home.prompter().messages(), QStringList { "new window refused: the page has opened 20 windows on its own" });
+    for (const auto& use : std::vector<std::function<void()>> {
+             [&] { loadPage(); },
+             [&] { browser.events->DocumentEvent(TDocumentEvent { TDocumentEvent::MouseDown, 0 }); },
+             [&] { browser.events->KeyDown(Qt::Key_Return, Qt::NoModifier); } }) {
+        const int before = owner.count("NewWindow");
+        use();
+        for (int i = 0; i < TTabWindow::kNewWindowsPerPage + 1; ++i)
+            browser.events->NewWindow2();
+        EXPECT_EQ(owner.count("NewWindow"), before + TTabWindow::kNewWindowsPerPage);
+    }
+}
+
