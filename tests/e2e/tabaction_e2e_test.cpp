@@ -263,3 +263,16 @@ TEST_F(TabActionE2E, DownloadsAreLoggedUnderTheFilesAddressOncePerFile)
 }
 
 }
+
+// A script opening windows in a loop gets twenty tabs, and one message; the rest of its
+// calls answer no window instead of filling the tool with tabs.
+TEST_F(TabActionE2E, AScriptOpeningWindowsInALoopIsStoppedAfterTwenty)
+{
+    openProject();
+    ASSERT_TRUE(waitForParses(1));
+    TTabWindow* opener = tabs->CurrentTabWindow();
+    run(QStringLiteral("var n = 0; for (var i = 0; i < 40; i++) { if (window.open('child.html', 'w' + i)) n++; } n"), opener);
+    ASSERT_TRUE(WaitUntil([&] { return !home.prompter().messages().isEmpty(); }));
+    EXPECT_EQ(home.prompter().messages(), QStringList { "new window refused: the page has opened 20 windows on its own" });
+    EXPECT_EQ(App().tabs->TabCount(), 21);
+}
