@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
-
 namespace {
 
 const QString kItem = QStringLiteral("Item");
@@ -162,13 +160,11 @@ bool THistoryStore::Save(const QString& folder, QString* error) const
             continue;
         TIniFile pages(QDir(folder).filePath(domain + QStringLiteral(".ini")));
         if (m_unreadDomains.contains(domain, Qt::CaseInsensitive)) {
-            // Its file holds pages this session never read: it is kept as it is (and stays
-            // listed below); the pages visited now are not stored.
+            // Its file holds pages this session never read: it is kept as it is (and listed
+            // below); the pages visited now are not stored.
             ok = false;
             if (error && error->isEmpty())
                 *error = pages.fileName() + QStringLiteral(": could not be read (not saved over)");
-            if (QFileInfo::exists(pages.fileName()))
-                list.writeString(kItem, QString::number(index++), domain);
             continue;
         }
         for (const THistoryEntry& entry : m_domains.value(domain)) {
@@ -190,11 +186,9 @@ bool THistoryStore::Save(const QString& folder, QString* error) const
         }
         list.writeString(kItem, QString::number(index++), domain);
     }
-    // Files that could not be read are not dropped from the list for that.
+    // Files that could not be read are neither written nor dropped from the list.
     for (const QString& domain : m_unreadDomains) {
-        const bool written = std::any_of(m_domainOrder.begin(), m_domainOrder.end(),
-                                         [&](const QString& d) { return d.compare(domain, Qt::CaseInsensitive) == 0; });
-        if (!written && QFileInfo::exists(QDir(folder).filePath(domain + QStringLiteral(".ini"))))
+        if (QFileInfo::exists(QDir(folder).filePath(domain + QStringLiteral(".ini"))))
             list.writeString(kItem, QString::number(index++), domain);
     }
     QString message;

@@ -45,7 +45,8 @@ public:
     // cannot be read stays listed when the history is saved.
     QStringList Load(const QString& folder);
     // Writes the per-domain pages in the form Load reads; each file is replaced atomically.
-    // A domain whose file could not be read or written stays listed while its file is there.
+    // A domain whose file could not be read or written stays listed while its file is there;
+    // a file (or the list) that could not be read is not saved over.
     bool Save(const QString& folder, QString* error = nullptr) const;
 
     static QString DomainListFileName() { return QStringLiteral("DomainHistryList.ini"); }
